@@ -1,0 +1,37 @@
+# quillon_add_test(NAME name SOURCES a.cpp b.cpp LIBS lib1 lib2)
+# One GoogleTest executable per subject; every case becomes a CTest test.
+function(quillon_add_test)
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest_main)
+  target_compile_definitions(${T_NAME} PRIVATE
+    QUILLON_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    QUILLON_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+    PROPERTIES TIMEOUT 600)
+endfunction()
+
+# quillon_add_library(name dir): a static library of every .cpp in dir, public
+# include root at the project root. An empty folder gives an interface library,
+# so that a subsystem can be linked before its first source lands.
+function(quillon_add_library name dir)
+  file(GLOB srcs CONFIGURE_DEPENDS ${dir}/*.cpp)
+  if(srcs)
+    add_library(${name} STATIC ${srcs})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    set(scope PUBLIC)
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+  endif()
+endfunction()
+
+# Links with PUBLIC or INTERFACE as the library's kind requires.
+function(quillon_link name)
+  get_target_property(kind ${name} TYPE)
+  if(kind STREQUAL "INTERFACE_LIBRARY")
+    target_link_libraries(${name} INTERFACE ${ARGN})
+  else()
+    target_link_libraries(${name} PUBLIC ${ARGN})
+  endif()
+endfunction()

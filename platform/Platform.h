@@ -1,0 +1,41 @@
+// The ports the portable logic reaches the operating system through. One
+// Platform is installed per process: the win32 adapters in Quillon.exe, the sim
+// adapters (a simulated machine folder) on Linux, or test doubles in tests.
+#pragma once
+
+namespace ports {
+class ISetupApi;
+class IRegistry;
+class ICatalogTrust;
+class IShell;
+class IMessageDialogs;
+class ISystem;
+class ILibraryLoader;
+}  // namespace ports
+
+struct Platform {
+  ports::ISetupApi* setup = nullptr;
+  ports::IRegistry* registry = nullptr;
+  ports::ICatalogTrust* trust = nullptr;
+  ports::IShell* shell = nullptr;
+  ports::IMessageDialogs* dialogs = nullptr;
+  ports::ISystem* system = nullptr;
+  ports::ILibraryLoader* libraries = nullptr;
+};
+
+// The installed platform. Throws QuillonError when none is installed.
+Platform& Os();
+// Installs `p` (not owned) and returns the previous one; nullptr uninstalls.
+Platform* InstallPlatform(Platform* p);
+
+// Installs a platform for the lifetime of a scope (tests).
+class ScopedPlatform {
+ public:
+  explicit ScopedPlatform(Platform& p) : previous_(InstallPlatform(&p)) {}
+  ~ScopedPlatform() { InstallPlatform(previous_); }
+  ScopedPlatform(const ScopedPlatform&) = delete;
+  ScopedPlatform& operator=(const ScopedPlatform&) = delete;
+
+ private:
+  Platform* previous_;
+};
