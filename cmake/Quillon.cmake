@@ -6,7 +6,11 @@ function(quillon_add_test)
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest_main)
   target_compile_definitions(${T_NAME} PRIVATE
     QUILLON_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
-    QUILLON_BINARY_DIR="${PROJECT_BINARY_DIR}")
+    QUILLON_BINARY_DIR="${PROJECT_BINARY_DIR}"
+    QUILLON_FIXTURES_DIR="${PROJECT_BINARY_DIR}/fixtures")
+  if(TARGET fixtures)
+    add_dependencies(${T_NAME} fixtures)
+  endif()
   gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
     PROPERTIES TIMEOUT 600)
 endfunction()
