@@ -1,3 +1,12 @@
+# Windows tests read the fixtures the Linux build generated (Wine sees the host
+# file system); point QUILLON_LINUX_BUILD_DIR elsewhere for a private build tree.
+if(WIN32)
+  set(QUILLON_LINUX_BUILD_DIR "${PROJECT_SOURCE_DIR}/build/linux" CACHE PATH "Linux build tree with the fixtures")
+  set(QUILLON_FIXTURES_FOR_TESTS "${QUILLON_LINUX_BUILD_DIR}/fixtures")
+else()
+  set(QUILLON_FIXTURES_FOR_TESTS "${PROJECT_BINARY_DIR}/fixtures")
+endif()
+
 # quillon_add_test(NAME name SOURCES a.cpp b.cpp LIBS lib1 lib2)
 # One GoogleTest executable per subject; every case becomes a CTest test.
 function(quillon_add_test)
@@ -7,7 +16,7 @@ function(quillon_add_test)
   target_compile_definitions(${T_NAME} PRIVATE
     QUILLON_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     QUILLON_BINARY_DIR="${PROJECT_BINARY_DIR}"
-    QUILLON_FIXTURES_DIR="${PROJECT_BINARY_DIR}/fixtures")
+    QUILLON_FIXTURES_DIR="${QUILLON_FIXTURES_FOR_TESTS}")
   if(TARGET fixtures)
     add_dependencies(${T_NAME} fixtures)
   endif()
