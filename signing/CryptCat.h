@@ -1,0 +1,55 @@
+// CryptCat: catalog and trust checks of driver files, reported line by line.
+//
+// Is a security catalog trusted by the driver-signing policy (and what attributes
+// does it carry)? Is a file listed in a catalog? Which system catalog lists a file?
+// No operation raises: failures are a false (or empty) result and a Message.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "platform/Text.h"
+
+// Receives one report line ("%-10.10s : %s" + CR LF). An empty function drops the lines.
+using TShellCallback = std::function<void(const WString& ShellOutput)>;
+
+// Dispatches on which paths are given:
+//   Catalog + FileName: is the file listed in the catalog (VerifyCatalogMember);
+//   Catalog only:       is the catalog trusted, with its attributes (VerifyCatalog);
+//   FileName only:      the file's own signature, else a system catalog listing it;
+//   neither:            false, empty Message.
+bool VerifyFile(const WString& Catalog, const WString& FileName, const TShellCallback& Callback, WString& Message);
+
+// Full path of the first system catalog listing the file's SHA-1 catalog hash, or empty.
+WString GetCatalogForFile(const WString& FileName);
+
+// ---- Building blocks of VerifyFile, public for the tests ----
+
+bool VerifyCatalogMember(const WString& Catalog, const WString& FileName, const TShellCallback& Callback,
+                         WString& Message);
+bool VerifyCatalog(const WString& Catalog, const TShellCallback& Callback, WString& Message);
+bool VerifyEmbeddedSignature(const WString& FileName, const TShellCallback& Callback, WString& Message);
+// Reports the "Catalog" line of the first system catalog listing the file.
+bool FindCatalogForHash(const WString& FileName, const TShellCallback& Callback, WString& Message);
+
+// The file's SHA-1 catalog hash as hash text; empty when missing or unreadable.
+WString CalcFileHash(const WString& FileName);
+// The file's SHA-256 catalog hash; empty on failure (Message set when the SHA-256
+// context cannot be acquired).
+WString CalcFileHashSha256(const WString& FileName, WString& Message);
+// Upper-case hexadecimal, two digits per byte, no separators.
+WString HashToHex(const std::vector<uint8_t>& bytes);
+WString HashToHex(const uint8_t* bytes, size_t count);
+// The system message text of the calling thread's last error, trimmed.
+WString LastErrorMessage();
+// Sends "%-10.10s : %s" + CR LF to the callback, when one is assigned.
+void LogField(const WString& Name, const WString& Value, const TShellCallback& Callback);
+
+// The process-wide cache: one crypto provider and one open catalog. It lives until
+// the process ends; a run of member checks against one catalog opens it once.
+struct CatalogCache {
+  winapi::Handle provider = 0;  // 0: not acquired yet
+  winapi::Handle catalog = 0;   // 0: none; winapi::kInvalidHandle: the last open failed
+  WString path;                 // path of the open catalog
+};
+CatalogCache& TheCatalogCache();
