@@ -1,0 +1,24 @@
+// VerifyFile: which check runs depends on which of the two paths are given.
+#include "signing/CryptCat.h"
+
+#include "platform/Trust.h"
+#include "signing/TrustCheck.h"
+
+bool VerifyEmbeddedSignature(const WString& FileName, const TShellCallback&, WString& Message) {
+  Message.clear();
+  if (FileName.empty()) return false;
+  return cryptcat::RunTrustCheck(FileName, winapi::kWtdNoPolicyUsageFlag, Message);
+}
+
+bool VerifyFile(const WString& Catalog, const WString& FileName, const TShellCallback& Callback, WString& Message) {
+  Message.clear();
+  if (!Catalog.empty() && !FileName.empty()) return VerifyCatalogMember(Catalog, FileName, Callback, Message);
+  if (!Catalog.empty()) return VerifyCatalog(Catalog, Callback, Message);
+  if (!FileName.empty()) {
+    if (VerifyEmbeddedSignature(FileName, Callback, Message)) return true;
+    // Not signed on its own: a system catalog listing it will do. Message keeps
+    // the embedded check's text for the report.
+    return FindCatalogForHash(FileName, Callback, Message);
+  }
+  return false;
+}

@@ -1,0 +1,16 @@
+// The size-then-fill pattern of the catalog-administrator hash calls.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace cryptcat {
+
+// One CryptCATAdminCalcHashFromFileHandle[2] call: (size in/out, buffer or null).
+using HashCall = std::function<bool(uint32_t* size, uint8_t* hash)>;
+
+// Asks the size with `sizeCall` (no buffer), then fills a buffer of that size with
+// `hashCall`. Empty when either call fails.
+std::vector<uint8_t> HashOfOpenFile(const HashCall& sizeCall, const HashCall& hashCall);
+
+}  // namespace cryptcat

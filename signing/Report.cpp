@@ -1,0 +1,43 @@
+// Report lines, hash texts and system message texts of the signature checks.
+#include <algorithm>
+
+#include "platform/Platform.h"
+#include "platform/System.h"
+#include "signing/CryptCat.h"
+
+namespace {
+constexpr size_t kFieldWidth = 10;
+constexpr uint32_t kMessageBufferChars = 512;
+}  // namespace
+
+void LogField(const WString& Name, const WString& Value, const TShellCallback& Callback) {
+  if (!Callback) return;
+  // "%-10.10s : %s" + CR LF: the name padded or cut to exactly ten characters.
+  WString line = Name.substr(0, kFieldWidth);
+  line.resize(kFieldWidth, u' ');
+  line += u" : ";
+  line += Value;
+  line += u"\r\n";
+  Callback(line);
+}
+
+WString HashToHex(const uint8_t* bytes, size_t count) {
+  static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+  WString hex;
+  hex.reserve(count * 2);
+  for (size_t i = 0; i < count; ++i) {
+    hex += kDigits[bytes[i] >> 4];
+    hex += kDigits[bytes[i] & 0x0F];
+  }
+  return hex;
+}
+
+WString HashToHex(const std::vector<uint8_t>& bytes) { return HashToHex(bytes.data(), bytes.size()); }
+
+WString LastErrorMessage() {
+  ports::ISystem& system = *Os().system;
+  const uint32_t code = system.GetLastError();
+  char16_t buffer[kMessageBufferChars] = {};
+  const uint32_t written = system.FormatMessage(code, buffer, kMessageBufferChars);
+  return text::Trim(text::UpToNul(buffer, std::min(written, kMessageBufferChars)));
+}
