@@ -1,0 +1,104 @@
+// GetFilesList and CopyFolderTree: listing and copying a driver-store folder,
+// the system's precompiled INF files ("*.pnf") left out.
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "devices/Devices.h"
+#include "devices/HostPath.h"
+#include "platform/Errors.h"
+#include "platform/Paths.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char16_t kPrecompiledInfMask[] = u"*.pnf";
+
+[[noreturn]] void RaiseFileError(const WString& what, const WString& path, const std::error_code& ec) {
+  throw QuillonError(what + u" \"" + path + u"\": " + text::FromUtf8(ec.message()));
+}
+
+// The path of `entry` below `root` in the host's convention, without a leading delimiter.
+WString RelativeText(const fs::path& entry, const fs::path& root) {
+  WString relative = text::FromPath(entry.lexically_relative(root));
+#ifdef _WIN32
+  std::replace(relative.begin(), relative.end(), u'/', u'\\');
+#endif
+  return relative;
+}
+
+bool SameComponent(const fs::path& a, const fs::path& b) {
+#ifdef _WIN32
+  return text::EqualsIgnoreCase(text::FromPath(a), text::FromPath(b));
+#else
+  return a == b;
+#endif
+}
+
+bool IsUnder(const fs::path& inner, const fs::path& outer) {
+  const auto mismatch = std::mismatch(outer.begin(), outer.end(), inner.begin(), inner.end(), SameComponent);
+  return mismatch.first == outer.end();
+}
+
+fs::path Resolved(const WString& path) {
+  std::error_code ec;
+  fs::path resolved = fs::weakly_canonical(devices::HostPath(path), ec);
+  if (ec) RaiseFileError(u"Cannot resolve", path, ec);
+  return resolved;
+}
+
+// Deleting Dest must never take any of Source with it.
+void CheckDistinctFolders(const WString& Source, const WString& Dest) {
+  const fs::path source = Resolved(paths::ExcludeTrailingPathDelimiter(Source));
+  const fs::path dest = Resolved(paths::ExcludeTrailingPathDelimiter(Dest));
+  if (IsUnder(dest, source) || IsUnder(source, dest))
+    throw QuillonError(u"Cannot copy \"" + Source + u"\" to \"" + Dest + u"\": the folders overlap");
+}
+
+bool FolderExists(const WString& folder) {
+  std::error_code ec;
+  return fs::is_directory(devices::HostPath(folder), ec);
+}
+
+}  // namespace
+
+WStringList GetFilesList(const WString& Folder, bool Relative) {
+  WStringList files;
+  if (!FolderExists(Folder)) return files;
+  const fs::path root = devices::HostPath(Folder);
+  std::error_code ec;
+  fs::recursive_directory_iterator it(root, ec), end;
+  if (ec) RaiseFileError(u"Cannot list", Folder, ec);
+  for (; it != end; it.increment(ec)) {
+    if (ec) RaiseFileError(u"Cannot list", Folder, ec);
+    if (it->is_directory(ec)) continue;
+    const WString name = text::FromPath(it->path().filename());
+    if (paths::MatchesMask(name, kPrecompiledInfMask)) continue;
+    const WString relative = RelativeText(it->path(), root);
+    files.push_back(Relative ? relative : paths::Join(Folder, relative));
+  }
+  if (ec) RaiseFileError(u"Cannot list", Folder, ec);
+  return files;
+}
+
+void CopyFolderTree(const WString& Source, const WString& Dest) {
+  if (!FolderExists(Source)) return;
+  CheckDistinctFolders(Source, Dest);
+  std::error_code ec;
+  if (fs::exists(devices::HostPath(Dest), ec)) {
+    fs::remove_all(devices::HostPath(Dest), ec);
+    if (ec) RaiseFileError(u"Cannot delete", Dest, ec);
+  }
+  for (const WString& entry : GetFilesList(Source, true)) {
+    const WString from = paths::Join(Source, entry);
+    const WString to = paths::Join(Dest, entry);
+    devices::CheckPathCharacters(from);
+    devices::CheckPathCharacters(to);
+    const fs::path target = devices::HostPath(to);
+    fs::create_directories(target.parent_path(), ec);
+    if (ec) RaiseFileError(u"Cannot create the folder of", to, ec);
+    fs::copy_file(devices::HostPath(from), target, fs::copy_options::overwrite_existing, ec);
+    if (ec) RaiseFileError(u"Cannot copy \"" + from + u"\" to", to, ec);
+  }
+}
