@@ -2,12 +2,40 @@
 //   registry.reg  HKEY_LOCAL_MACHINE as `reg export` writes it
 //   machine.ini   computer name, Windows version, absent devices, trusted roots, faults
 //   C/            the system drive; Windows paths map onto it case-insensitively
+//
+// registry.reg: "Windows Registry Editor Version 5.00" (or "REGEDIT4") first, UTF-16LE
+// with BOM or UTF-8. Keys under HKEY_LOCAL_MACHINE are loaded; keys under the other
+// predefined roots (HKEY_CURRENT_USER, HKEY_CLASSES_ROOT, HKEY_USERS,
+// HKEY_CURRENT_CONFIG) are checked for syntax and skipped, as the machine has no
+// users; any other root is an error. Under REGEDIT4, hex(1)/hex(2)/hex(7) bytes are
+// single-byte text and are widened to UTF-16LE as the W registry calls return them.
+//
+// machine.ini (UTF-8; blank lines and lines starting with ';' or '#' are ignored):
+//   [machine]
+//   ComputerName=SIMULATED-PC          GetComputerNameExW (default "SIMULATED-PC")
+//   WindowsVersion=10.0.19045          RtlGetVersion major.minor.build (default 10.0.19045)
+//   UtcOffsetMinutes=60                local time = UTC + offset (default 0)
+//   ShortDateFormat=dd/MM/yyyy         the user's short date picture (default dd/MM/yyyy)
+//   ProgramFiles=C:\Program Files      %ProgramFiles% (this default)
+//   ProgramFilesX86=C:\Program Files (x86)   %ProgramFiles(x86)% (this default)
+//   SystemRoot=C:\Windows              %SystemRoot% and %windir% (this default)
+//   ExePath=C:\Program Files\Quillon\Quillon.exe   where the program "is" (this default)
+//   HeldPrivileges=SeDebugPrivilege    privileges the process token holds, comma-separated
+//                                      (default none: AdjustTokenPrivileges leaves 1300)
+//   [absent]
+//   PCI\VEN_8086&DEV_1234\3&11583659&0&10     one device instance id a line: not present
+//   [trust]
+//   root=pki/root.cer                  trusted root certificate files, relative to the folder
+//   [faults]
+//   SetupDiGetClassDevsW=5             the API fails with that error code (decimal or 0x..)
+//   RegOpenKeyExW:SOFTWARE\7-zip=2     only for that detail (an instance id, key, file name)
 #pragma once
 #include <cstdint>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -103,5 +131,15 @@ void ParseRegFile(std::string_view bytes, const std::string& fileNameForErrors, 
 // The calling thread's last error, shared by every sim adapter.
 uint32_t GetLastError();
 void SetLastError(uint32_t code);
+
+// The simulated system message table (FormatMessageW's texts, trailing "\r\n"
+// included). Holds the codes the program reports; other adapters add theirs.
+void RegisterMessageText(uint32_t code, WString text);
+std::optional<WString> MessageText(uint32_t code);
+
+// Replaces the real clock of GetLocalTime for the whole process (the local time
+// itself, the UTC offset is not applied again); nullopt restores the real clock.
+void SetClockOverride(std::optional<winapi::SystemTime> localNow);
+std::optional<winapi::SystemTime> ClockOverride();
 
 }  // namespace sim
