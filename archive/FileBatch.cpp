@@ -1,0 +1,87 @@
+#include "archive/FileBatch.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/Errors.h"
+#include "platform/Paths.h"
+
+namespace fs = std::filesystem;
+
+namespace archive {
+
+WStringList SplitMasks(WStringView masks) {
+  WStringList parts;
+  WString current;
+  bool quoted = false, any = false;
+  auto flush = [&] {
+    if (any) parts.push_back(current);
+    current.clear();
+    any = false;
+  };
+  for (char16_t c : masks) {
+    if (c == u'"') {
+      quoted = !quoted;
+      any = true;
+    } else if (!quoted && (c == u';' || c <= u' ')) {
+      flush();
+    } else {
+      current.push_back(c);
+      any = true;
+    }
+  }
+  flush();
+  return parts;
+}
+
+namespace {
+
+struct Listing {
+  std::vector<WString> folders, files;
+};
+
+Listing ListFolder(const WString& folder) {
+  Listing listing;
+  std::error_code ec;
+  fs::directory_iterator it(text::ToPath(folder), ec);
+  if (ec)
+    throw QuillonError(text::W("Cannot list the folder \"") + folder + text::W("\". ") + text::FromUtf8(ec.message()));
+  for (; it != fs::directory_iterator(); it.increment(ec)) {
+    const fs::directory_entry& entry = *it;
+    const WString name = text::FromPath(entry.path().filename());
+    if (entry.is_directory(ec) && !entry.is_symlink(ec))
+      listing.folders.push_back(name);
+    else if (entry.is_regular_file(ec))
+      listing.files.push_back(name);
+  }
+  if (ec)
+    throw QuillonError(text::W("Cannot list the folder \"") + folder + text::W("\". ") + text::FromUtf8(ec.message()));
+  auto byName = [](const WString& a, const WString& b) { return text::CompareOrdinal(a, b) < 0; };
+  std::sort(listing.folders.begin(), listing.folders.end(), byName);
+  std::sort(listing.files.begin(), listing.files.end(), byName);
+  return listing;
+}
+
+void Visit(const WString& dir, size_t rootLength, const WStringList& masks,
+           const std::function<void(const WString&, const WString&)>& visit) {
+  const Listing listing = ListFolder(dir);
+  for (const WString& sub : listing.folders) Visit(paths::IncludeTrailingPathDelimiter(dir + sub), rootLength, masks, visit);
+  for (const WString& mask : masks) {
+    for (const WString& name : listing.files) {
+      if (!paths::MatchesMask(name, mask)) continue;
+      const WString fileName = dir + name;
+      visit(fileName, fileName.substr(rootLength));
+    }
+  }
+}
+
+}  // namespace
+
+void ForEachMatchingFile(const WString& folder, const WStringList& masks,
+                         const std::function<void(const WString&, const WString&)>& visit) {
+  const WString root = paths::IncludeTrailingPathDelimiter(folder);
+  Visit(root, root.size(), masks, visit);
+}
+
+}  // namespace archive

@@ -1,0 +1,29 @@
+#include "archive/LibraryModule.h"
+
+#include "archive/SystemErrors.h"
+#include "platform/Errors.h"
+#include "platform/Library.h"
+#include "platform/Platform.h"
+#include "platform/System.h"
+
+namespace sevenzip {
+
+namespace {
+ports::ILibraryLoader& Loader() {
+  if (!Os().libraries) throw QuillonError(text::W("No library loader is installed"));
+  return *Os().libraries;
+}
+}  // namespace
+
+TLibraryModule::TLibraryModule(const WString& path) : FHandle(Loader().LoadLibrary(path)) {
+  if (FHandle == 0) {
+    const uint32_t code = Os().system ? Os().system->GetLastError() : 0;
+    archive::RaiseOSError(code, text::W("\r\nError loading library ") + path);
+  }
+}
+
+TLibraryModule::~TLibraryModule() { Loader().FreeLibrary(FHandle); }
+
+void* TLibraryModule::Proc(const char* name) const { return Loader().GetProcAddress(FHandle, name); }
+
+}  // namespace sevenzip

@@ -1,0 +1,230 @@
+#include "archive/ZipWriter.h"
+
+#include <zlib.h>
+
+#include <ctime>
+
+#include "archive/FileInfo.h"
+#include "platform/Errors.h"
+#include "platform/Paths.h"
+
+namespace archive {
+
+namespace {
+
+constexpr uint32_t kLocalHeaderSig = 0x04034b50;
+constexpr uint32_t kCentralHeaderSig = 0x02014b50;
+constexpr uint32_t kEndSig = 0x06054b50;
+constexpr uint32_t kZip64EndSig = 0x06064b50;
+constexpr uint32_t kZip64LocatorSig = 0x07064b50;
+constexpr uint16_t kFlagUtf8 = 1 << 11;
+constexpr uint16_t kMethodDeflate = 8;
+constexpr uint16_t kVersionDeflate = 20;
+constexpr uint16_t kVersionZip64 = 45;
+constexpr uint16_t kZip64ExtraId = 0x0001;
+constexpr uint32_t kMax32 = 0xFFFFFFFFu;
+constexpr uint16_t kMax16 = 0xFFFFu;
+constexpr int kDeflateLevel = 6;
+constexpr uint64_t kProgressStep = 1 << 20;
+// Entries at least this large get Zip64 sizes in their local header: Deflate can
+// grow incompressible data by a few bytes per 16 KiB block.
+constexpr uint64_t kZip64EntryThreshold = 0xFF000000u;
+
+// Little-endian record under construction.
+class Record {
+ public:
+  Record& U16(uint32_t v) { return Put(v, 2); }
+  Record& U32(uint64_t v) { return Put(v, 4); }
+  Record& U64(uint64_t v) { return Put(v, 8); }
+  Record& Bytes(const std::string& s) {
+    bytes_.insert(bytes_.end(), s.begin(), s.end());
+    return *this;
+  }
+  const std::vector<unsigned char>& Data() const { return bytes_; }
+  void WriteTo(TFileStream& out) const { out.Write(bytes_.data(), bytes_.size()); }
+
+ private:
+  Record& Put(uint64_t v, int n) {
+    for (int i = 0; i < n; ++i) bytes_.push_back(static_cast<unsigned char>(v >> (8 * i)));
+    return *this;
+  }
+  std::vector<unsigned char> bytes_;
+};
+
+// MS-DOS date and time of a FILETIME, in local time; 1980-01-01 for earlier times.
+void DosDateTime(const winapi::FileTime& ft, uint16_t& date, uint16_t& time) {
+  constexpr uint64_t kUnixEpoch = 116444736000000000ull;
+  date = (0 << 9) | (1 << 5) | 1;
+  time = 0;
+  if (ft.Value() < kUnixEpoch) return;
+  const std::time_t t = static_cast<std::time_t>((ft.Value() - kUnixEpoch) / 10000000ull);
+  std::tm local{};
+#ifdef _WIN32
+  if (localtime_s(&local, &t) != 0) return;
+#else
+  if (!localtime_r(&t, &local)) return;
+#endif
+  if (local.tm_year < 80) return;
+  date = static_cast<uint16_t>(((local.tm_year - 80) << 9) | ((local.tm_mon + 1) << 5) | local.tm_mday);
+  time = static_cast<uint16_t>((local.tm_hour << 11) | (local.tm_min << 5) | (local.tm_sec / 2));
+}
+
+}  // namespace
+
+struct TZipWriter::Entry {
+  std::string name;
+  uint16_t dosDate = 0, dosTime = 0;
+  uint16_t madeBy = kVersionDeflate;  // high byte: 0 = MS-DOS attributes, 3 = Unix mode
+  uint32_t externalAttributes = 0;
+  uint32_t crc = 0;
+  uint64_t compressedSize = 0, uncompressedSize = 0, localHeaderOffset = 0;
+  bool zip64Sizes = false;
+};
+
+std::string ZipEntryName(WStringView nameInArchive) {
+  WString name(nameInArchive);
+  for (char16_t& c : name)
+    if (paths::IsPathDelimiter(c)) c = u'/';
+  return text::ToUtf8(name);
+}
+
+TZipWriter::TZipWriter(const WString& archiveName)
+    : fOut(archiveName, TFileStream::Mode::Create), fIn(kChunkSize), fDeflated(kChunkSize) {}
+
+TZipWriter::~TZipWriter() = default;
+
+void TZipWriter::AddFile(const WString& fileName, const WString& nameInArchive) {
+  if (fClosed) throw QuillonError(text::W("The Zip archive is already closed"));
+  TFileInfo info;
+  if (!ReadFileInfo(fileName, info))
+    throw QuillonError(text::W("Cannot open file \"") + fileName + text::W("\". No such file"));
+  Entry e;
+  e.name = ZipEntryName(nameInArchive);
+  if (e.name.size() > kMax16) throw QuillonError(text::W("Name too long for a Zip entry: ") + nameInArchive);
+  DosDateTime(info.LastWriteTime, e.dosDate, e.dosTime);
+  if (info.Attributes & kFileAttributeUnixExtension) {
+    e.madeBy = (3 << 8) | kVersionZip64;
+    e.externalAttributes = info.Attributes & ~kFileAttributeUnixExtension;
+  } else {
+    e.madeBy = kVersionZip64;
+    e.externalAttributes = info.Attributes & 0xFF;
+  }
+  e.localHeaderOffset = fOut.Position();
+  const bool zip64 = static_cast<uint64_t>(info.Size) >= kZip64EntryThreshold;
+  WriteLocalHeader(e, zip64);
+  CompressData(fileName, e);
+  e.zip64Sizes = zip64;
+  if (!zip64 && (e.uncompressedSize >= kMax32 || e.compressedSize >= kMax32))
+    throw QuillonError(text::W("The file \"") + fileName + text::W("\" grew past 4 GiB while it was archived"));
+  PatchLocalHeader(e, zip64);
+  fEntries.push_back(std::move(e));
+}
+
+void TZipWriter::WriteLocalHeader(const Entry& e, bool zip64) {
+  Record r;
+  r.U32(kLocalHeaderSig).U16(zip64 ? kVersionZip64 : kVersionDeflate).U16(kFlagUtf8).U16(kMethodDeflate);
+  r.U16(e.dosTime).U16(e.dosDate).U32(0);  // CRC and sizes are patched in once known
+  r.U32(zip64 ? kMax32 : 0).U32(zip64 ? kMax32 : 0);
+  r.U16(e.name.size()).U16(zip64 ? 20 : 0).Bytes(e.name);
+  if (zip64) r.U16(kZip64ExtraId).U16(16).U64(0).U64(0);
+  r.WriteTo(fOut);
+}
+
+void TZipWriter::CompressData(const WString& fileName, Entry& e) {
+  TFileStream in(fileName, TFileStream::Mode::Read);
+  z_stream z{};
+  if (deflateInit2(&z, kDeflateLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+    throw QuillonError(text::W("The Deflate compressor could not be started"));
+  struct Ender {
+    z_stream* z;
+    ~Ender() { deflateEnd(z); }
+  } ender{&z};
+  uLong crc = crc32(0, nullptr, 0);
+  uint64_t nextProgress = kProgressStep;
+  int flush = Z_NO_FLUSH;
+  do {
+    const size_t n = in.Read(fIn.data(), fIn.size());
+    crc = crc32(crc, fIn.data(), static_cast<uInt>(n));
+    e.uncompressedSize += n;
+    flush = n < fIn.size() ? Z_FINISH : Z_NO_FLUSH;
+    z.next_in = fIn.data();
+    z.avail_in = static_cast<uInt>(n);
+    int rc;
+    do {
+      z.next_out = fDeflated.data();
+      z.avail_out = static_cast<uInt>(fDeflated.size());
+      rc = deflate(&z, flush);
+      if (rc == Z_STREAM_ERROR) throw QuillonError(text::W("Deflate failed on \"") + fileName + text::W("\""));
+      const size_t produced = fDeflated.size() - z.avail_out;
+      fOut.Write(fDeflated.data(), produced);
+      e.compressedSize += produced;
+    } while (z.avail_out == 0);
+    if (fProgress && e.uncompressedSize >= nextProgress) {
+      fProgress(e.uncompressedSize);
+      nextProgress = e.uncompressedSize + kProgressStep;
+    }
+  } while (flush != Z_FINISH);
+  e.crc = static_cast<uint32_t>(crc);
+}
+
+void TZipWriter::PatchLocalHeader(const Entry& e, bool zip64) {
+  const uint64_t end = fOut.Position();
+  Record sizes;
+  sizes.U32(e.crc).U32(zip64 ? kMax32 : e.compressedSize).U32(zip64 ? kMax32 : e.uncompressedSize);
+  fOut.Seek(static_cast<int64_t>(e.localHeaderOffset + 14), 0);
+  sizes.WriteTo(fOut);
+  if (zip64) {
+    Record extra;
+    extra.U64(e.uncompressedSize).U64(e.compressedSize);
+    fOut.Seek(static_cast<int64_t>(e.localHeaderOffset + 30 + e.name.size() + 4), 0);
+    extra.WriteTo(fOut);
+  }
+  fOut.Seek(static_cast<int64_t>(end), 0);
+}
+
+void TZipWriter::WriteCentralDirectory() {
+  const uint64_t centralOffset = fOut.Position();
+  for (const Entry& e : fEntries) {
+    const bool offset64 = e.localHeaderOffset >= kMax32;
+    Record extra;
+    if (e.zip64Sizes) extra.U64(e.uncompressedSize).U64(e.compressedSize);
+    if (offset64) extra.U64(e.localHeaderOffset);
+    const bool zip64 = e.zip64Sizes || offset64;
+    Record r;
+    r.U32(kCentralHeaderSig).U16(e.madeBy).U16(zip64 ? kVersionZip64 : kVersionDeflate);
+    r.U16(kFlagUtf8).U16(kMethodDeflate).U16(e.dosTime).U16(e.dosDate).U32(e.crc);
+    r.U32(e.zip64Sizes ? kMax32 : e.compressedSize).U32(e.zip64Sizes ? kMax32 : e.uncompressedSize);
+    r.U16(e.name.size()).U16(zip64 ? 4 + extra.Data().size() : 0).U16(0);  // no comment
+    r.U16(0).U16(0).U32(e.externalAttributes);  // disk 0, no internal attributes
+    r.U32(offset64 ? kMax32 : e.localHeaderOffset).Bytes(e.name);
+    if (zip64) r.U16(kZip64ExtraId).U16(extra.Data().size());
+    r.WriteTo(fOut);
+    if (zip64) extra.WriteTo(fOut);
+  }
+  const uint64_t centralEnd = fOut.Position();
+  const uint64_t centralSize = centralEnd - centralOffset;
+  const uint64_t count = fEntries.size();
+  const bool zip64End = count >= kMax16 || centralSize >= kMax32 || centralOffset >= kMax32;
+  if (zip64End) {
+    Record r;
+    r.U32(kZip64EndSig).U64(44).U16(kVersionZip64).U16(kVersionZip64).U32(0).U32(0);
+    r.U64(count).U64(count).U64(centralSize).U64(centralOffset);
+    r.U32(kZip64LocatorSig).U32(0).U64(centralEnd).U32(1);
+    r.WriteTo(fOut);
+  }
+  Record end;
+  end.U32(kEndSig).U16(0).U16(0);
+  end.U16(count >= kMax16 ? kMax16 : count).U16(count >= kMax16 ? kMax16 : count);
+  end.U32(centralSize >= kMax32 ? kMax32 : centralSize).U32(centralOffset >= kMax32 ? kMax32 : centralOffset);
+  end.U16(0);
+  end.WriteTo(fOut);
+}
+
+void TZipWriter::Close() {
+  if (fClosed) return;
+  WriteCentralDirectory();
+  fClosed = true;
+  fOut.Close();
+}
+
+}  // namespace archive
