@@ -40,6 +40,7 @@ class TComPtr {
   void** PutVoid() { return reinterpret_cast<void**>(Put()); }
   T* Get() const { return p_; }
   T* operator->() const { return p_; }
+  T& operator*() const { return *p_; }
   explicit operator bool() const { return p_ != nullptr; }
 
  private:
