@@ -1,0 +1,136 @@
+// TfrmMainForm: Scan Hardware, the device tree and the command state.
+#include <algorithm>
+#include <vector>
+
+#include "app/MainFormUnit.h"
+#include "platform/Platform.h"
+#include "platform/Shell.h"
+#include "platform/System.h"
+
+namespace {
+
+// Closes the progress window however the scope is left.
+class ProgressGuard {
+ public:
+  explicit ProgressGuard(TfrmMainForm& form) : form_(form) {}
+  ~ProgressGuard() { form_.CloseProgress(); }
+  ProgressGuard(const ProgressGuard&) = delete;
+  ProgressGuard& operator=(const ProgressGuard&) = delete;
+
+ private:
+  TfrmMainForm& form_;
+};
+
+}  // namespace
+
+void TfrmMainForm::btnScanClick() {
+  ShowProgress(u"Scanning Hardware");
+  ProgressGuard closeProgress(*this);
+
+  ports::IImageList& images = view_.imgDevices();
+  for (int i = images.Count() - 1; i >= drawing::kFirstDeviceIcon; --i) images.Delete(i);
+
+  TDeviceList found = ScanDevices([this](const TDevice& d) { return IncludeDevice(d); }, &CompareFriendlyNames,
+                                  images, [this](const WString& description) { SetProgressText(description); });
+
+  // The tree goes first: no node may point into the list being replaced.
+  view_.tvDevices().Clear();
+  DeviceList = std::move(found);
+  ResetGrid(view_.sgDeviceInfo());
+  ResetGrid(view_.sgFiles());
+  view_.reInfFile().LinesClear();
+
+  if (DeviceList.empty())
+    Os().dialogs->ShowMessage(ports::MessageKind::Warning, u"No installed drivers were found!?!?");
+  else
+    BuildDeviceTree(DeviceList);
+}
+
+bool TfrmMainForm::IncludeDevice(const TDevice& device) const {
+  if (device.ClassGuid == winapi::Guid{}) return false;
+  return device.ProviderName != u"Microsoft" || view_.mnuIncludeMicrosoft().Checked();
+}
+
+int32_t TfrmMainForm::CompareFriendlyNames(const TDevice& Item1, const TDevice& Item2) {
+  return text::CompareOrdinal(Item1.FriendlyName, Item2.FriendlyName);
+}
+
+void TfrmMainForm::BuildDeviceTree(TDeviceList& list) {
+  view::ITreeView& tree = view_.tvDevices();
+  tree.Clear();
+  const view::NodeId root = tree.AddChild(view::kNoNode, LocalComputerName(), nullptr);
+  for (TDevice& device : list) {
+    view::NodeId classNode = FindClassNode(root, device.ClassDescription);
+    if (classNode == view::kNoNode) classNode = tree.AddChild(root, device.ClassDescription, &device);
+    tree.AddChild(classNode, device.FriendlyName.empty() ? device.Description : device.FriendlyName, &device);
+  }
+
+  // Class nodes in the locale's order (lstrcmpW); device nodes keep list order.
+  std::vector<view::NodeId> classes = tree.Children(root);
+  std::vector<std::pair<WString, view::NodeId>> byText;
+  byText.reserve(classes.size());
+  for (view::NodeId node : classes) byText.emplace_back(tree.Text(node), node);
+  ports::ISystem& system = *Os().system;
+  std::stable_sort(byText.begin(), byText.end(), [&system](const auto& a, const auto& b) {
+    return system.CompareStringLocale(a.first.c_str(), b.first.c_str()) < 0;
+  });
+  for (size_t i = 0; i < byText.size(); ++i) classes[i] = byText[i].second;
+  tree.SetChildOrder(root, classes);
+
+  tree.Expand(root);
+}
+
+view::NodeId TfrmMainForm::FindClassNode(view::NodeId root, const WString& classDescription) const {
+  const view::ITreeView& tree = view_.tvDevices();
+  for (view::NodeId child : tree.Children(root))
+    if (tree.Text(child) == classDescription) return child;
+  return view::kNoNode;
+}
+
+WString TfrmMainForm::LocalComputerName() {
+  ports::ISystem& system = *Os().system;
+  uint32_t size = 0;
+  system.GetComputerNameEx(nullptr, &size);
+  if (size == 0) return WString();
+  std::vector<char16_t> buffer(size + 1, u'\0');
+  if (!system.GetComputerNameEx(buffer.data(), &size)) return WString();
+  return text::Trim(text::UpToNul(buffer.data(), buffer.size()));
+}
+
+bool TfrmMainForm::ShowsDevice(view::NodeId node) const {
+  const view::ITreeView& tree = view_.tvDevices();
+  return node != view::kNoNode && tree.Device(node) != nullptr && tree.Children(node).empty();
+}
+
+void TfrmMainForm::tvDevicesChange(view::NodeId node) {
+  if (ShowsDevice(node)) ShowDevice(*view_.tvDevices().Device(node));
+  UpdateCommandState();
+}
+
+void TfrmMainForm::UpdateCommandState() {
+  const view::ITreeView& tree = view_.tvDevices();
+  const view::NodeId selected = tree.Selected();
+  const bool deviceSelected = selected != view::kNoNode && tree.Children(selected).empty();
+  for (view::ICommand* command :
+       {&view_.btnVerify(), &view_.mnuVerify(), &view_.btnExport(), &view_.mnuExport(), &view_.mnuProperties()})
+    command->SetEnabled(deviceSelected);
+  view_.btnExportAll().SetEnabled(tree.Count() > 1);
+}
+
+drawing::TreeItemPaint TfrmMainForm::tvDevicesCustomDrawItem(view::NodeId node, const view::Rect& fullRow,
+                                                             const view::Rect& textRect, view::Rgb treeBackground,
+                                                             bool selected) const {
+  const view::ITreeView& tree = view_.tvDevices();
+  drawing::TreeItemFacts facts;
+  const TDevice* device = tree.Device(node);
+  facts.carriesDevice = device != nullptr;
+  facts.hasChildren = !tree.Children(node).empty();
+  facts.expanded = tree.Expanded(node);
+  facts.selected = selected;
+  facts.fullRow = fullRow;
+  facts.textRect = textRect;
+  facts.treeBackground = treeBackground;
+  facts.deviceIconIndex = device ? device->ClassIconIndex : 0;
+  facts.textGap = ScaleToMonitor(6);
+  return drawing::DecideTreeItem(facts);
+}

@@ -1,0 +1,126 @@
+// TfrmMainForm: creation, start-up, layout and the shared progress and log helpers.
+#include "app/MainFormUnit.h"
+
+#include <cmath>
+#include <exception>
+
+#include "app/AboutUnit.h"
+#include "app/SevenZipLibrary.h"
+#include "platform/Errors.h"
+#include "platform/Platform.h"
+#include "platform/Shell.h"
+
+TfrmMainForm::TfrmMainForm(view::IMainView& view, TSevenZipFinder findSevenZip)
+    : view_(view), findSevenZip_(findSevenZip ? std::move(findSevenZip) : TSevenZipFinder(FindSevenZipLibrary)) {}
+
+TfrmMainForm::~TfrmMainForm() = default;
+
+void TfrmMainForm::FormCreate() {
+  view_.SetHintHidePause(5000);
+  SevenZipLibraryPath = findSevenZip_();
+  const int rowHeight = ScaleToMonitor(19);
+  SetUpGrid(view_.sgDeviceInfo(), 150, u"Property Name", u"Property Value", rowHeight);
+  SetUpGrid(view_.sgFiles(), 180, u"File", u"Sub Directory", rowHeight);
+  Splitter2Moved();
+}
+
+void TfrmMainForm::SetUpGrid(view::IStringGrid& grid, int defaultColWidth, const WString& header0,
+                             const WString& header1, int rowHeight) {
+  grid.SetDefaultRowHeight(rowHeight);
+  grid.SetColor({250, 250, 255});
+  grid.SetColCount(2);
+  grid.SetRowCount(2);
+  grid.SetFixedRows(1);
+  grid.SetDefaultColWidth(defaultColWidth);
+  grid.SetCell(0, 0, header0);
+  grid.SetCell(1, 0, header1);
+}
+
+void TfrmMainForm::FormShow() {
+  view_.PageControl1().SetActivePage(view::Page::tsInfFile);
+  // Posted, not run here: the rest of the start-up follows once the window is up.
+  view_.PostStartupMessage();
+}
+
+void TfrmMainForm::StartupMessage() {
+  UpdateCommandState();
+  btnInfoPanelClick();  // leaves the tabs collapsed
+  view_.ProcessMessages();
+  btnScanClick();
+}
+
+void TfrmMainForm::FormResize() {
+  Splitter2Moved();
+  // Re-applies the current panel layout: the click flips the tag back.
+  view::IInfoPanelButton& button = view_.btnInfoPanel();
+  button.SetTag(button.Tag() == 0 ? 1 : 0);
+  btnInfoPanelClick();
+}
+
+void TfrmMainForm::btnQuitClick() { view_.Close(); }
+
+void TfrmMainForm::mnuIncludeMicrosoftClick() {
+  view::IMenuCheck& item = view_.mnuIncludeMicrosoft();
+  item.SetChecked(!item.Checked());
+}
+
+void TfrmMainForm::mnuAboutClick() {
+  TfrmAbout about(view_.CreateAboutWindow());
+  about.ShowModal();
+}
+
+void TfrmMainForm::ShowProgress(const WString& title) {
+  if (!frmProgress) frmProgress = std::make_unique<TfrmProgress>(view_.CreateProgressWindow());
+  frmProgress->SetTitle(title);
+}
+
+void TfrmMainForm::CloseProgress() {
+  // The field is null before the window goes, so nothing reaches a closing window.
+  const std::unique_ptr<TfrmProgress> closing = std::move(frmProgress);
+}
+
+void TfrmMainForm::SetProgressText(const WString& text) {
+  if (frmProgress) frmProgress->SetText(text);
+}
+
+void TfrmMainForm::AppendShellOutput(const WString& text) {
+  view_.reOutput().InsertAtCaret(text::ReplaceAll(text, u"\r\r", u"\r"));
+}
+
+int TfrmMainForm::ScaleToMonitor(int length) const {
+  return int(std::trunc(double(view_.MonitorDpi()) / 96.0 * double(length)));
+}
+
+void TfrmMainForm::AddShellLine(const WString& line) { view_.reOutput().LinesAdd(line); }
+
+void TfrmMainForm::SetProgressFormatAsBytes(bool asBytes) {
+  if (frmProgress) frmProgress->SetFormatAsBytes(asBytes);
+}
+
+void TfrmMainForm::SetProgressTotal(int64_t total) {
+  if (frmProgress) frmProgress->SetTotalValue(total);
+}
+
+void TfrmMainForm::SetProgressValue(int64_t value) {
+  if (frmProgress) frmProgress->SetProgressValue(value);
+}
+
+void TfrmMainForm::DrawProgressBar() {
+  if (frmProgress) frmProgress->DrawProgressBar();
+}
+
+void TfrmMainForm::ShowMessage(ports::MessageKind kind, const WString& text) {
+  Os().dialogs->ShowMessage(kind, text);
+}
+
+bool RunHandler(const std::function<void()>& handler) {
+  try {
+    handler();
+    return true;
+  } catch (const QuillonError& e) {
+    Os().dialogs->ShowMessage(ports::MessageKind::Error, e.Message());
+  } catch (const std::exception& e) {
+    Os().dialogs->ShowMessage(ports::MessageKind::Error, text::FromUtf8(e.what()));
+  }
+  return false;
+}

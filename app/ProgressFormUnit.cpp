@@ -1,0 +1,81 @@
+#include "app/ProgressFormUnit.h"
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+WString FormatFixed(double v, int decimals, const char* unit, char16_t decimalSeparator) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%1.*f%s", decimals, v, unit);
+  WString s = text::FromUtf8(buffer);
+  for (char16_t& c : s)
+    if (c == u'.') c = decimalSeparator;
+  return s;
+}
+
+}  // namespace
+
+WString FormatBytes(uint64_t n, char16_t decimalSeparator) {
+  constexpr uint64_t KB = uint64_t(1) << 10, MB = uint64_t(1) << 20, GB = uint64_t(1) << 30,
+                     TB = uint64_t(1) << 40;
+  const double v = double(n);
+  if (n >= TB) return FormatFixed(v / double(TB), 2, "TB", decimalSeparator);
+  if (n >= GB) return FormatFixed(v / double(GB), 2, "GB", decimalSeparator);
+  if (n >= MB) return FormatFixed(v / double(MB), 1, "MB", decimalSeparator);
+  if (n >= KB) return FormatFixed(v / double(KB), 1, "KB", decimalSeparator);
+  return text::FromUInt(n) + u"B";
+}
+
+std::optional<ProgressBarPaint> DecideProgressBar(int W, int H, int64_t value, int64_t total, bool formatAsBytes,
+                                                  char16_t decimalSeparator) {
+  if (total <= 0) return std::nullopt;
+  ProgressBarPaint paint;
+  paint.track = {10, H - 28, W - 10, H - 10};
+  // The percentage goes through single precision before it scales the width.
+  const float percent = float(double(value) * 100.0 / double(total));
+  const int fillWidth = int(std::trunc(double(W - 20) * double(percent) / 100.0));
+  paint.fill = {paint.track.left, paint.track.top, paint.track.left + fillWidth, paint.track.bottom};
+  if (formatAsBytes)
+    paint.caption = FormatBytes(uint64_t(value), decimalSeparator) + u" / " +
+                    FormatBytes(uint64_t(total), decimalSeparator);
+  else
+    paint.caption = text::FromInt(value) + u" / " + text::FromInt(total);
+  return paint;
+}
+
+TfrmProgress::TfrmProgress(std::unique_ptr<view::IProgressWindowView> view) : view_(std::move(view)) {}
+
+void TfrmProgress::SetTitle(const WString& title) {
+  view_->SetTitleLabel(title);
+  view_->SetTextLabel(WString());
+  view_->Repaint();
+  DrawProgressBar();
+}
+
+void TfrmProgress::SetText(const WString& text) {
+  view_->SetTextLabel(text);
+  view_->Repaint();
+  DrawProgressBar();
+}
+
+void TfrmProgress::SetTotalValue(int64_t total) {
+  fProgressTotal = total;
+  fProgressValue = 0;
+}
+
+void TfrmProgress::SetProgressBar(int64_t ProgressVal, int64_t TotalVal) {
+  fProgressValue = ProgressVal;
+  fProgressTotal = TotalVal;
+  DrawProgressBar();
+}
+
+void TfrmProgress::DrawProgressBar() {
+  const auto paint = DecideProgressBar(view_->Width(), view_->Height(), fProgressValue, fProgressTotal,
+                                       fFormatAsBytes, view_->DecimalSeparator());
+  if (!paint) return;
+  view_->FillRectButtonFace(paint->track);
+  view_->FillRect(paint->fill, paint->fillColour);
+  view_->DrawCentredText(paint->track, paint->caption, paint->captionPoints);
+}
