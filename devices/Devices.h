@@ -38,6 +38,8 @@ struct TDevice {
   WString DriverStore;
   WStringList Files;
   WString FoundInDriverPack;
+
+  friend bool operator==(const TDevice&, const TDevice&) = default;
 };
 
 using TDeviceList = std::vector<TDevice>;
