@@ -49,6 +49,8 @@ constexpr uint32_t kNteBadSignature = 0x80090006;        // NTE_BAD_SIGNATURE
 constexpr uint32_t kCryptENotFound = 0x80092004;         // CRYPT_E_NOT_FOUND
 constexpr uint32_t kCryptEAsn1BadTag = 0x8009310B;       // CRYPT_E_ASN1_BADTAG
 constexpr uint32_t kCryptEFileError = 0x80092003;       // CRYPT_E_FILE_ERROR
+constexpr uint32_t kTrustEActionUnknown = 0x800B0002;   // TRUST_E_ACTION_UNKNOWN
+constexpr uint32_t kNteBadAlgId = 0x80090008;           // NTE_BAD_ALGID
 
 // WINTRUST_FILE_INFO (32 bytes on x64).
 struct TrustFileInfo {
@@ -134,7 +136,8 @@ class ICatalogTrust {
                                             const char16_t* hashAlgorithm, const void* strongSignPolicy,
                                             uint32_t flags) = 0;
   // The catalog hash of an open file (the Authenticode hash for PE files). With hash
-  // null or *size too small: false, ERROR_INSUFFICIENT_BUFFER and *size = bytes needed.
+  // null or *size too small: true (as Windows), last error ERROR_INSUFFICIENT_BUFFER and
+  // *size = bytes needed. Each call hashes the whole file, wherever its pointer stands.
   virtual bool CryptCATAdminCalcHashFromFileHandle(winapi::Handle file, uint32_t* size, uint8_t* hash,
                                                    uint32_t flags) = 0;
   virtual bool CryptCATAdminCalcHashFromFileHandle2(winapi::Handle catAdmin, winapi::Handle file, uint32_t* size,

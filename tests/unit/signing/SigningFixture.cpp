@@ -1,0 +1,48 @@
+#include "SigningFixture.h"
+
+#include <sstream>
+
+namespace signing_test {
+
+WString ManifestHash(const std::string& file, const std::string& algorithm) {
+  // The manifest is written by the fixture generator; a flat search suffices.
+  std::ifstream in(SigningDir() / "manifest.json");
+  std::stringstream all;
+  all << in.rdbuf();
+  const std::string json = all.str();
+  const size_t entry = json.find("\"" + file + "\": {");
+  if (entry == std::string::npos) return {};
+  const size_t key = json.find("\"" + algorithm + "\": \"", entry);
+  if (key == std::string::npos) return {};
+  const size_t start = key + algorithm.size() + 5;
+  return text::FromUtf8(json.substr(start, json.find('"', start) - start));
+}
+
+void SigningTest::UseMachine(const fs::path& folder, const std::string& extraIni) {
+  installed_.reset();
+  TheCatalogCache() = {};
+  fs::path root = folder;
+  if (!extraIni.empty()) {
+    // A private copy, so that the shared fixture stays as generated.
+    scratch_ = fs::path(QUILLON_BINARY_DIR) / "signing-scratch" /
+               ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    fs::remove_all(scratch_);
+    fs::create_directories(scratch_.parent_path());
+    fs::copy(folder, scratch_, fs::copy_options::recursive);
+    std::ofstream(scratch_ / "machine.ini", std::ios::app) << "\n" << extraIni << "\n";
+    root = scratch_;
+  }
+  platform = std::make_unique<sim::SimPlatform>(sim::Machine::Load(root));
+  counting = std::make_unique<CountingTrust>(*platform->Ports().trust);
+  ports = platform->Ports();
+  ports.trust = counting.get();
+  installed_.emplace(ports);
+}
+
+WString SigningTest::Line(const std::string& name, const WString& value) const {
+  WString label = text::FromUtf8(name).substr(0, 10);
+  label.resize(10, u' ');
+  return label + u" : " + value + u"\r\n";
+}
+
+}  // namespace signing_test

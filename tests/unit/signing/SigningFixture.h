@@ -1,0 +1,116 @@
+// The signing tests' common ground: a simulated machine trusting the test root,
+// the generated catalogs and files, a recorder of report lines and a counter of
+// catalog opens and closes around the machine's trust port.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/Platform.h"
+#include "platform/Trust.h"
+#include "platform/sim/SimPlatform.h"
+#include "signing/CryptCat.h"
+
+namespace signing_test {
+
+namespace fs = std::filesystem;
+
+inline fs::path SigningDir() { return fs::path(QUILLON_FIXTURES_DIR) / "signing"; }
+inline WString Catalog(const std::string& name) { return text::FromPath(SigningDir() / "catalogs" / name); }
+inline WString File(const std::string& name) { return text::FromPath(SigningDir() / "files" / name); }
+
+// The manifest's hash text of a generated file ("sha1" or "sha256").
+WString ManifestHash(const std::string& file, const std::string& algorithm);
+
+// Forwards every call to the machine's port and counts the catalog opens and closes.
+class CountingTrust : public ports::ICatalogTrust {
+ public:
+  explicit CountingTrust(ports::ICatalogTrust& inner) : inner_(inner) {}
+  int opens = 0, closes = 0;
+
+  bool CryptAcquireContext(winapi::Handle* p, const char16_t* c, const char16_t* n, uint32_t t, uint32_t f) override {
+    return inner_.CryptAcquireContext(p, c, n, t, f);
+  }
+  winapi::Handle CryptCATOpen(const char16_t* f, uint32_t o, winapi::Handle p, uint32_t v, uint32_t e) override {
+    ++opens;
+    return inner_.CryptCATOpen(f, o, p, v, e);
+  }
+  bool CryptCATClose(winapi::Handle c) override {
+    ++closes;
+    return inner_.CryptCATClose(c);
+  }
+  const winapi::CatMember* CryptCATGetMemberInfo(winapi::Handle c, const char16_t* t) override {
+    return inner_.CryptCATGetMemberInfo(c, t);
+  }
+  const winapi::CatAttribute* CryptCATEnumerateCatAttr(winapi::Handle c, const winapi::CatAttribute* p) override {
+    return inner_.CryptCATEnumerateCatAttr(c, p);
+  }
+  int32_t WinVerifyTrustEx(winapi::Handle w, const winapi::Guid* a, winapi::TrustData* d) override {
+    return inner_.WinVerifyTrustEx(w, a, d);
+  }
+  bool CryptCATAdminAcquireContext(winapi::Handle* h, const winapi::Guid* s, uint32_t f) override {
+    return inner_.CryptCATAdminAcquireContext(h, s, f);
+  }
+  bool CryptCATAdminAcquireContext2(winapi::Handle* h, const winapi::Guid* s, const char16_t* a, const void* p,
+                                    uint32_t f) override {
+    return inner_.CryptCATAdminAcquireContext2(h, s, a, p, f);
+  }
+  bool CryptCATAdminCalcHashFromFileHandle(winapi::Handle f, uint32_t* s, uint8_t* h, uint32_t fl) override {
+    return inner_.CryptCATAdminCalcHashFromFileHandle(f, s, h, fl);
+  }
+  bool CryptCATAdminCalcHashFromFileHandle2(winapi::Handle a, winapi::Handle f, uint32_t* s, uint8_t* h,
+                                            uint32_t fl) override {
+    return inner_.CryptCATAdminCalcHashFromFileHandle2(a, f, s, h, fl);
+  }
+  winapi::Handle CryptCATAdminEnumCatalogFromHash(winapi::Handle a, const uint8_t* h, uint32_t s, uint32_t f,
+                                                  winapi::Handle* p) override {
+    return inner_.CryptCATAdminEnumCatalogFromHash(a, h, s, f, p);
+  }
+  bool CryptCATCatalogInfoFromContext(winapi::Handle c, winapi::CatalogInfo* i, uint32_t f) override {
+    return inner_.CryptCATCatalogInfoFromContext(c, i, f);
+  }
+  bool CryptCATAdminReleaseCatalogContext(winapi::Handle a, winapi::Handle c, uint32_t f) override {
+    return inner_.CryptCATAdminReleaseCatalogContext(a, c, f);
+  }
+  bool CryptCATAdminReleaseContext(winapi::Handle a, uint32_t f) override {
+    return inner_.CryptCATAdminReleaseContext(a, f);
+  }
+  winapi::Handle CreateFile(const char16_t* n, uint32_t a, uint32_t s, uint32_t c, uint32_t f) override {
+    return inner_.CreateFile(n, a, s, c, f);
+  }
+  bool CloseHandle(winapi::Handle f) override { return inner_.CloseHandle(f); }
+
+ private:
+  ports::ICatalogTrust& inner_;
+};
+
+// A simulated machine (by default the generated signing machine) installed for
+// one test, with a fresh catalog cache and the report lines recorded.
+class SigningTest : public ::testing::Test {
+ protected:
+  void SetUp() override { UseMachine(SigningDir() / "machine"); }
+  void TearDown() override { TheCatalogCache() = {}; }
+
+  // Loads `folder` (adding machine.ini lines first when given) and installs it.
+  void UseMachine(const fs::path& folder, const std::string& extraIni = {});
+
+  WString Line(const std::string& name, const WString& value) const;
+  bool Verify(const WString& catalog, const WString& file) { return VerifyFile(catalog, file, callback, message); }
+
+  std::vector<WString> lines;
+  WString message;
+  TShellCallback callback = [this](const WString& line) { lines.push_back(line); };
+  std::unique_ptr<sim::SimPlatform> platform;
+  std::unique_ptr<CountingTrust> counting;
+  Platform ports;
+
+ private:
+  std::optional<ScopedPlatform> installed_;
+  fs::path scratch_;
+};
+
+}  // namespace signing_test
