@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/Trust.h"
 #include "platform/sim/SimPlatform.h"
