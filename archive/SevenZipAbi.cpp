@@ -6,6 +6,7 @@
 #include <new>
 
 #ifdef _WIN32
+#include <windows.h>
 #include <oleauto.h>
 #endif
 
