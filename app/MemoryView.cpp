@@ -22,10 +22,11 @@ void MemoryTree::Clear() {
 }
 
 view::NodeId MemoryTree::AddChild(view::NodeId parent, const WString& text, TDevice* device) {
-  std::vector<view::NodeId>& siblings = parent == view::kNoNode ? topLevel_ : At(parent).children;
+  if (parent != view::kNoNode) At(parent);  // checked before anything changes
   const view::NodeId id = view::NodeId(nodes_.size());
   nodes_.push_back({text, device, parent, {}, false});
-  siblings.push_back(id);
+  // Only now: the push may have moved the parent's node.
+  (parent == view::kNoNode ? topLevel_ : At(parent).children).push_back(id);
   return id;
 }
 

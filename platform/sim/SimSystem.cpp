@@ -63,7 +63,8 @@ bool IsLowerCase(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= 0xDF && 
 class SimSystem final : public ports::ISystem {
  public:
   explicit SimSystem(Machine& m) : machine_(m) {
-    for (WStringView rest = text::W(Setting("HeldPrivileges", "")); !rest.empty();) {
+    const WString held = text::W(Setting("HeldPrivileges", ""));  // outlives the views into it
+    for (WStringView rest = held; !rest.empty();) {
       size_t comma = rest.find(u',');
       WString name = text::Trim(rest.substr(0, comma));
       if (!name.empty()) held_.push_back(name);
