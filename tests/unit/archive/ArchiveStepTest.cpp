@@ -1,0 +1,139 @@
+// The archive step of the export commands: which archive it writes, what it shows,
+// and what it leaves behind when writing fails.
+#include "app/ArchiveStep.h"
+#include "tests/unit/archive/ArchiveTestSupport.h"
+
+namespace archive_test {
+namespace {
+
+class RecordingHost final : public IArchiveHost {
+ public:
+  void AddShellLine(const WString& line) override { lines.push_back(text::ToUtf8(line)); }
+  void ShowProgress(const WString& t) override { title = text::ToUtf8(t); }
+  void SetProgressText(const WString& t) override { progressText = text::ToUtf8(t); }
+  void SetProgressFormatAsBytes(bool b) override { asBytes = b; }
+  void SetProgressTotal(int64_t t) override {
+    total = t;
+    value = 0;
+  }
+  void SetProgressValue(int64_t v) override { value = v; }
+  void DrawProgressBar() override { ++draws; }
+  void ShowMessage(ports::MessageKind kind, const WString& t) override {
+    EXPECT_EQ(kind, ports::MessageKind::Error);
+    messages.push_back(text::ToUtf8(t));
+  }
+  std::vector<std::string> lines, messages;
+  std::string title, progressText;
+  bool asBytes = false;
+  int64_t total = -1, value = -1;
+  int draws = 0;
+};
+
+class ArchiveStep : public ArchiveTest {
+ protected:
+  void MakeWorkFolder() {
+    MakeFile("work/oem42.inf", "[Version]\r\n");
+    MakeFile("work/amd64/driver.sys", std::string(5000, 's'));
+    MakeFile("work/amd64/driver.cat", "cat");
+  }
+  std::string Names(const fs::path& archive) {
+    std::string out;
+    EXPECT_EQ(Run("7z l -slt " + Quote(archive) + " | grep '^Path = ' | tail -n +2 | sort", &out), 0) << out;
+    return out;
+  }
+  RecordingHost host_;
+};
+
+TEST_F(ArchiveStep, WithoutTheLibraryWritesAZipOfTheTreeAndRemovesTheSource) {
+  MakeWorkFolder();
+  WString name = Host(Root() / "Audio CodecHD_6.0.1.1");
+  EXPECT_TRUE(ArchiveFiles(host_, WString(), name, Host(Root() / "work"), u"*.*", {}, true));
+  EXPECT_EQ(name, Host(Root() / "Audio CodecHD_6.0.1.1.Zip"));
+  EXPECT_EQ(host_.lines, std::vector<std::string>{"*** Archiving Files ***\r\n"});
+  EXPECT_EQ(host_.title, "Creating Archive");
+  EXPECT_EQ(host_.progressText, text::ToUtf8(name));
+  EXPECT_TRUE(host_.asBytes);
+  EXPECT_EQ(host_.total, 5000 + 3 + 11);
+  EXPECT_EQ(host_.value, host_.total);
+  EXPECT_GT(host_.draws, 0);
+  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_FALSE(fs::exists(Root() / "work"));
+  EXPECT_EQ(Run("unzip -t " + Quote(text::ToPath(name))), 0);
+  EXPECT_EQ(Names(text::ToPath(name)), "Path = amd64/driver.cat\nPath = amd64/driver.sys\nPath = oem42.inf\n");
+}
+
+TEST_F(ArchiveStep, WithTheLibraryWritesA7zAndShowsItsProgress) {
+  if (!fs::exists(kSevenZipLibrary)) GTEST_SKIP() << "the 7-Zip library is not installed";
+  MakeWorkFolder();
+  MakeFile("Driver_1.7z", "an older export, replaced");
+  WString name = Host(Root() / "Driver_1");
+  EXPECT_TRUE(ArchiveFiles(host_, text::W(kSevenZipLibrary), name, Host(Root() / "work"), u"*.*", {}, true));
+  EXPECT_EQ(name, Host(Root() / "Driver_1.7z"));
+  EXPECT_EQ(host_.progressText, "Driver_1.7z");
+  EXPECT_EQ(host_.total, 5000 + 3 + 11);
+  EXPECT_EQ(host_.value, host_.total);
+  EXPECT_TRUE(host_.messages.empty()) << host_.messages[0];
+  EXPECT_FALSE(fs::exists(Root() / "work"));
+  EXPECT_EQ(Run("7z t " + Quote(text::ToPath(name))), 0);
+  EXPECT_EQ(Names(text::ToPath(name)), "Path = amd64/driver.cat\nPath = amd64/driver.sys\nPath = oem42.inf\n");
+}
+
+TEST_F(ArchiveStep, AFailedSevenZipWriteIsReportedRemovesTheArchiveAndKeepsTheSource) {
+  MakeWorkFolder();
+  WString name = Host(Root() / "Driver_1");
+  EXPECT_FALSE(ArchiveFiles(host_, StandIn("standin_update_fails"), name, Host(Root() / "work"), u"*.*", {}, true));
+  EXPECT_EQ(host_.messages, std::vector<std::string>{"There is not enough space on the disk"});
+  EXPECT_FALSE(fs::exists(text::ToPath(name))) << "the partly written archive is removed";
+  EXPECT_TRUE(fs::exists(Root() / "work/amd64/driver.sys"));
+}
+
+TEST_F(ArchiveStep, ALibraryThatIsNo7zLibraryIsReportedAndNothingIsDeleted) {
+  MakeWorkFolder();
+  const fs::path notALibrary = MakeFile("7z.so", "not a shared object");
+  WString name = Host(Root() / "Driver_1");
+  EXPECT_FALSE(ArchiveFiles(host_, Host(notALibrary), name, Host(Root() / "work"), u"*.*", {}, true));
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0], "System Error.  Code: 193.\r\n%1 is not a valid Win32 application\r\nError loading library " +
+                                   notALibrary.string());
+  EXPECT_FALSE(fs::exists(text::ToPath(name)));
+  EXPECT_TRUE(fs::exists(Root() / "work/oem42.inf"));
+}
+
+TEST_F(ArchiveStep, AFileListStoresBareNamesAndSkipsEntriesNamingNoFile) {
+  const fs::path a = MakeFile("out/A_1.Zip", "first export");
+  const fs::path b = MakeFile("out/B_2.Zip", "second export");
+  WString name = Host(Root() / "out" / "NAVU-2025_03_07_14_05_09");
+  const WStringList files = {Host(a), WString(), Host(b), Host(Root() / "out" / "gone.Zip")};
+  EXPECT_TRUE(ArchiveFiles(host_, WString(), name, Host(Root() / "out"), WString(), files, false));
+  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_EQ(Names(text::ToPath(name)), "Path = A_1.Zip\nPath = B_2.Zip\n");
+  EXPECT_TRUE(fs::exists(a)) << "DeleteSource false keeps everything";
+}
+
+TEST_F(ArchiveStep, AFailedZipWriteRemovesTheArchiveAndKeepsTheSource) {
+  MakeWorkFolder();
+  const fs::path unreadable = MakeFile("work/locked.bin", "secret");
+  fs::permissions(unreadable, fs::perms::none);
+  if (std::ifstream(unreadable).good()) GTEST_SKIP() << "running as a user who reads every file";
+  WString name = Host(Root() / "Driver_1");
+  EXPECT_FALSE(ArchiveFiles(host_, WString(), name, Host(Root() / "work"), u"*.*", {}, true));
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_NE(host_.messages[0].find("locked.bin"), std::string::npos) << host_.messages[0];
+  EXPECT_FALSE(fs::exists(text::ToPath(name)));
+  EXPECT_TRUE(fs::exists(Root() / "work/oem42.inf"));
+  fs::permissions(unreadable, fs::perms::owner_all);
+}
+
+TEST(ArchiveProgress, SetsTheTotalOrTheValueAndRedraws) {
+  RecordingHost host;
+  EXPECT_EQ(ArchiveProgress(&host, true, 1000), 0);
+  EXPECT_EQ(host.total, 1000);
+  EXPECT_EQ(host.value, 0);
+  EXPECT_EQ(ArchiveProgress(&host, false, 250), 0);
+  EXPECT_EQ(host.value, 250);
+  EXPECT_EQ(host.total, 1000);
+  EXPECT_EQ(host.draws, 2);
+}
+
+}  // namespace
+}  // namespace archive_test
