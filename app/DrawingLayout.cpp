@@ -1,0 +1,105 @@
+#include "app/DrawingLayout.h"
+
+#include <algorithm>
+
+namespace layout {
+
+namespace {
+
+// Cuts a strip of `size` off the given side of `area` (never more than it holds).
+view::Rect TakeTop(view::Rect& area, int size) {
+  const int bottom = std::min(area.top + std::max(size, 0), area.bottom);
+  const view::Rect strip{area.left, area.top, area.right, bottom};
+  area.top = bottom;
+  return strip;
+}
+
+view::Rect TakeLeft(view::Rect& area, int size) {
+  const int right = std::min(area.left + std::max(size, 0), area.right);
+  const view::Rect strip{area.left, area.top, right, area.bottom};
+  area.left = right;
+  return strip;
+}
+
+view::Rect Inset(const view::Rect& r, int by) {
+  view::Rect inner{r.left + by, r.top + by, r.right - by, r.bottom - by};
+  inner.right = std::max(inner.right, inner.left);
+  inner.bottom = std::max(inner.bottom, inner.top);
+  return inner;
+}
+
+// A header strip above the panel's content, which fills the rest.
+void SplitHeader(const view::Rect& panel, view::Rect& header, view::Rect& content) {
+  content = panel;
+  header = TakeTop(content, kHeaderHeight);
+}
+
+int SnapAxis(int low, int high, int edgeLow, int edgeHigh, int distance) {
+  if (low != edgeLow && low > edgeLow - distance && low < edgeLow + distance) return edgeLow - low;
+  if (high != edgeHigh && high > edgeHigh - distance && high < edgeHigh + distance) return edgeHigh - high;
+  return 0;
+}
+
+}  // namespace
+
+MainLayout DecideMainLayout(int clientWidth, int clientHeight, const MainLayoutSizes& sizes) {
+  MainLayout l;
+  view::Rect rest{0, 0, std::max(clientWidth, 0), std::max(clientHeight, 0)};
+  l.pnlToolbar = TakeTop(rest, kToolbarHeight);
+
+  l.pnlDevices = TakeLeft(rest, sizes.devicesWidth);
+  view::Rect treeArea;
+  SplitHeader(l.pnlDevices, l.devicesHeader, treeArea);
+  l.tvDevices = Inset(treeArea, kTreeMargin);
+  l.Splitter2 = TakeLeft(rest, kSplitterThickness);
+  l.Panel5 = rest;
+
+  view::Rect column = l.Panel5;
+  l.pnlProperties = TakeTop(column, sizes.propertiesHeight);
+  l.Splitter3 = TakeTop(column, kSplitterThickness);
+  l.pnlExpand = TakeTop(column, kExpandPanelHeight);
+  l.pnlTabSheet = column;
+
+  // btnInfoPanel is anchored to the right edge of pnlExpand, one pixel below its top.
+  l.btnInfoPanel = {l.pnlExpand.right - kInfoButtonWidth, l.pnlExpand.top + 1, l.pnlExpand.right,
+                    l.pnlExpand.top + 1 + kInfoButtonHeight};
+
+  view::Rect row = l.pnlProperties;
+  l.pnlDeviceInfo = TakeLeft(row, sizes.deviceInfoWidth);
+  l.Splitter1 = TakeLeft(row, kSplitterThickness);
+  l.pnlFiles = row;
+  SplitHeader(l.pnlDeviceInfo, l.deviceInfoHeader, l.sgDeviceInfo);
+  SplitHeader(l.pnlFiles, l.filesHeader, l.sgFiles);
+  return l;
+}
+
+const std::array<ToolbarButton, kToolbarButtonCount>& ToolbarButtons() {
+  // Export Driver (266 + 120) reaches 20 pixels under Export All (366): flat
+  // white buttons without borders, so only the click area is shared.
+  static const std::array<ToolbarButton, kToolbarButtonCount> buttons{{
+      {u"Scan Hardware", u"Scan the system for devices", 6, 120},
+      {u"Verify Signatures", u"Verify file signatures for the selected device driver", 136, 120},
+      {u"Export Driver", u"Export the selected device driver", 266, 120},
+      {u"Export All", u"Export all listed drivers", 366, 120},
+      {u"Prepare NAVU Submission", u"", 500, 159},
+  }};
+  return buttons;
+}
+
+int DragSplitter(int startSize, int delta, int maxSize) {
+  return std::max(kSplitterMinSize, std::min(startSize + delta, std::max(maxSize, kSplitterMinSize)));
+}
+
+view::Rect SnapToEdges(const view::Rect& window, const view::Rect& workArea, int distance) {
+  const int dx = SnapAxis(window.left, window.right, workArea.left, workArea.right, distance);
+  const int dy = SnapAxis(window.top, window.bottom, workArea.top, workArea.bottom, distance);
+  return {window.left + dx, window.top + dy, window.right + dx, window.bottom + dy};
+}
+
+view::Rect CentreOver(int width, int height, const view::Rect& over) {
+  const int left = over.left + (over.Width() - width) / 2;
+  const int top = over.top + (over.Height() - height) / 2;
+  return {left, top, left + width, top + height};
+}
+
+}  // namespace layout
