@@ -2,30 +2,15 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/CommandSteps.h"
 #include "app/MainFormUnit.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
 #include "platform/System.h"
 
-namespace {
-
-// Closes the progress window however the scope is left.
-class ProgressGuard {
- public:
-  explicit ProgressGuard(TfrmMainForm& form) : form_(form) {}
-  ~ProgressGuard() { form_.CloseProgress(); }
-  ProgressGuard(const ProgressGuard&) = delete;
-  ProgressGuard& operator=(const ProgressGuard&) = delete;
-
- private:
-  TfrmMainForm& form_;
-};
-
-}  // namespace
-
 void TfrmMainForm::btnScanClick() {
   ShowProgress(u"Scanning Hardware");
-  ProgressGuard closeProgress(*this);
+  commands::ProgressCloser closeProgress(*this);
 
   ports::IImageList& images = view_.imgDevices();
   for (int i = images.Count() - 1; i >= drawing::kFirstDeviceIcon; --i) images.Delete(i);

@@ -19,16 +19,7 @@ std::wstring ToWide(WStringView s) {
     // UTF-16 to UTF-32; an unpaired surrogate becomes U+FFFD.
     std::wstring out;
     out.reserve(s.size());
-    for (size_t i = 0; i < s.size(); ++i) {
-      char32_t c = s[i];
-      if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-        ++i;
-      } else if (c >= 0xD800 && c <= 0xDFFF) {
-        c = 0xFFFD;
-      }
-      out.push_back(static_cast<wchar_t>(c));
-    }
+    for (size_t i = 0; i < s.size();) out.push_back(static_cast<wchar_t>(text::NextCodePoint(s, i)));
     return out;
   }
 }

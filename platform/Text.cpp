@@ -5,17 +5,19 @@
 
 namespace text {
 
+char32_t NextCodePoint(WStringView s, size_t& i) {
+  char32_t c = s[i++];
+  if (c >= 0xD800 && c <= 0xDBFF && i < s.size() && s[i] >= 0xDC00 && s[i] <= 0xDFFF)
+    return 0x10000 + ((c - 0xD800) << 10) + (s[i++] - 0xDC00);
+  if (c >= 0xD800 && c <= 0xDFFF) return 0xFFFD;
+  return c;
+}
+
 std::string ToUtf8(WStringView s) {
   std::string out;
   out.reserve(s.size());
-  for (size_t i = 0; i < s.size(); ++i) {
-    uint32_t c = s[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-      ++i;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = 0xFFFD;
-    }
+  for (size_t i = 0; i < s.size();) {
+    const uint32_t c = NextCodePoint(s, i);
     if (c < 0x80) {
       out += char(c);
     } else if (c < 0x800) {

@@ -14,6 +14,8 @@ using WStringList = std::vector<WString>;
 
 namespace text {
 
+// The code point starting at s[i]; i moves past it. An unpaired surrogate is U+FFFD.
+char32_t NextCodePoint(WStringView s, size_t& i);
 std::string ToUtf8(WStringView s);            // unpaired surrogates become U+FFFD
 WString FromUtf8(std::string_view s);         // invalid bytes become U+FFFD
 inline WString W(std::string_view ascii) { return FromUtf8(ascii); }

@@ -132,6 +132,19 @@ void ParseRegFile(std::string_view bytes, const std::string& fileNameForErrors, 
 uint32_t GetLastError();
 void SetLastError(uint32_t code);
 
+// An API's failure: sets the last error to `code` and gives `result` back.
+template <typename T>
+T Fail(uint32_t code, T result) {
+  SetLastError(code);
+  return result;
+}
+
+// An API's success: the last error becomes ERROR_SUCCESS.
+inline bool Succeed() {
+  SetLastError(0);
+  return true;
+}
+
 // The simulated system message table (FormatMessageW's texts, trailing "\r\n"
 // included). Holds the codes the program reports; other adapters add theirs.
 void RegisterMessageText(uint32_t code, WString text);

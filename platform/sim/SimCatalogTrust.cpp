@@ -31,12 +31,6 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-template <typename T>
-T Fail(uint32_t code, T result) {
-  SetLastError(code);
-  return result;
-}
-
 WString HexText(const uint8_t* bytes, uint32_t size) {
   static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
   WString out;

@@ -64,17 +64,6 @@ RegValue AsReturned(const RegValue& stored) {
   return RegValue{winapi::kRegSz, BytesOf(s.substr(semicolon + 1))};
 }
 
-template <typename T>
-T Fail(uint32_t code, T result) {
-  SetLastError(code);
-  return result;
-}
-
-bool Succeed() {
-  SetLastError(winapi::kErrorSuccess);
-  return true;
-}
-
 }  // namespace
 
 uint32_t SimSetupApi::Fault(std::string_view api, WStringView detail) const {

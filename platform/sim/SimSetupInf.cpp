@@ -14,17 +14,6 @@ constexpr char16_t kFileRepository[] = u"C:\\Windows\\System32\\DriverStore\\Fil
 constexpr uint32_t kInfStyleWin4 = 2;
 constexpr size_t kRecordHeaderBytes = 2 * sizeof(uint32_t);  // InfStyle, InfCount
 
-template <typename T>
-T Fail(uint32_t code, T result) {
-  SetLastError(code);
-  return result;
-}
-
-bool Succeed() {
-  SetLastError(winapi::kErrorSuccess);
-  return true;
-}
-
 WString FileNameOf(const WString& path) {
   const size_t slash = path.find_last_of(u"\\/");
   return slash == WString::npos ? path : path.substr(slash + 1);

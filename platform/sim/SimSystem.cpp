@@ -220,12 +220,6 @@ class SimSystem final : public ports::ISystem {
   }
 
  private:
-  template <typename T>
-  T Fail(uint32_t code, T result) {
-    sim::SetLastError(code);
-    return result;
-  }
-
   std::string Setting(std::string_view key, std::string fallback) const {
     return machine_.Config().GetOr("machine", key, std::move(fallback));
   }

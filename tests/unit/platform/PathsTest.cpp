@@ -30,6 +30,15 @@ TEST(Utf8, RoundTripsOutsideTheBasicPlane) {
   EXPECT_EQ(text::FromUtf8("\xff"), WString(1, char16_t(0xFFFD)));
 }
 
+TEST(Utf8, UnpairedSurrogatesBecomeTheReplacementCharacter) {
+  const WString lone = {char16_t(0xD83D), u'a', char16_t(0xDE00)};
+  EXPECT_EQ(text::ToUtf8(lone), "\xEF\xBF\xBD" "a" "\xEF\xBF\xBD");
+  const WString highAtEnd = {u'x', char16_t(0xD83D)};
+  size_t i = 1;
+  EXPECT_EQ(text::NextCodePoint(highAtEnd, i), U'\xFFFD');
+  EXPECT_EQ(i, 2u);
+}
+
 TEST(GuidText, FormatsAndParsesUpperCase) {
   winapi::Guid g;
   ASSERT_TRUE(text::StringToGuid(u"{4d36e972-e325-11ce-bfc1-08002be10318}", g));
