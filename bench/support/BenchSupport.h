@@ -1,0 +1,67 @@
+// What every benchmark needs: temporary folders, the data generators, child
+// processes with their peak memory, timing and result lines.
+#pragma once
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+namespace fs = std::filesystem;
+
+// A fresh folder below $QUILLON_BENCH_TMP (else the system's temporary folder),
+// removed with everything in it when the object goes.
+class TempFolder {
+ public:
+  explicit TempFolder(const std::string& prefix);
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const fs::path& Path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+struct ChildRun {
+  int exitCode = -1;  // -1 when killed by a signal
+  double seconds = 0;
+  long peakKiB = 0;  // ru_maxrss of the child and the children it waited for
+};
+
+struct ChildOptions {
+  fs::path workingDir;  // empty: this process's
+  fs::path output;      // stdout and stderr go here; empty: /dev/null
+  bool inheritOutput = false;  // keep this process's stdout and stderr instead
+};
+
+// Starts `argv` (searched on PATH) without copying this process's memory, so the
+// child's peak memory is its own, and waits for it.
+ChildRun RunChild(const std::vector<std::string>& argv, const ChildOptions& options = {});
+// RunChild that raises when the child does not exit with 0.
+ChildRun RunChecked(const std::vector<std::string>& argv, const ChildOptions& options = {});
+
+// Runs one of the data generators of the bench folder (bench/<script>).
+void Generate(const std::string& script, const std::vector<std::string>& args);
+fs::path BenchSourceDir();
+fs::path FixtureSourceDir();
+fs::path SelfExecutable();
+
+// A number from the environment (sizes and run counts can be scaled down for a
+// quick look); `fallback` when unset.
+double EnvNumber(const char* name, double fallback);
+
+double Seconds(const std::function<void()>& work);
+double Median(std::vector<double> values);
+uint64_t TreeBytes(const fs::path& folder);
+std::vector<fs::path> TreeFiles(const fs::path& folder);
+
+// One result line: "<bench>: <what> <value>".
+void Report(const std::string& bench, const std::string& what, const std::string& value);
+std::string Fixed(double value, int decimals);
+std::string MiBps(uint64_t bytes, double seconds);
+
+}  // namespace bench
