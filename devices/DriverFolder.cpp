@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "devices/Devices.h"
+#include "devices/FolderWalk.h"
 #include "devices/HostPath.h"
 #include "platform/Errors.h"
 #include "platform/Paths.h"
@@ -17,15 +18,6 @@ constexpr char16_t kPrecompiledInfMask[] = u"*.pnf";
 
 [[noreturn]] void RaiseFileError(const WString& what, const WString& path, const std::error_code& ec) {
   throw QuillonError(what + u" \"" + path + u"\": " + text::FromUtf8(ec.message()));
-}
-
-// The path of `entry` below `root` in the host's convention, without a leading delimiter.
-WString RelativeText(const fs::path& entry, const fs::path& root) {
-  WString relative = text::FromPath(entry.lexically_relative(root));
-#ifdef _WIN32
-  std::replace(relative.begin(), relative.end(), u'/', u'\\');
-#endif
-  return relative;
 }
 
 bool SameComponent(const fs::path& a, const fs::path& b) {
@@ -43,7 +35,13 @@ bool IsUnder(const fs::path& inner, const fs::path& outer) {
 
 fs::path Resolved(const WString& path) {
   std::error_code ec;
+#ifdef _WIN32
+  // MinGW's weakly_canonical fails on "\\?\" paths (and on long ones without the
+  // prefix): an absolute, normalised path is what the overlap check compares.
+  fs::path resolved = fs::absolute(text::ToPath(path), ec).lexically_normal();
+#else
   fs::path resolved = fs::weakly_canonical(devices::HostPath(path), ec);
+#endif
   if (ec) RaiseFileError(u"Cannot resolve", path, ec);
   return resolved;
 }
@@ -66,19 +64,10 @@ bool FolderExists(const WString& folder) {
 WStringList GetFilesList(const WString& Folder, bool Relative) {
   WStringList files;
   if (!FolderExists(Folder)) return files;
-  const fs::path root = devices::HostPath(Folder);
-  std::error_code ec;
-  fs::recursive_directory_iterator it(root, ec), end;
-  if (ec) RaiseFileError(u"Cannot list", Folder, ec);
-  for (; it != end; it.increment(ec)) {
-    if (ec) RaiseFileError(u"Cannot list", Folder, ec);
-    if (it->is_directory(ec)) continue;
-    const WString name = text::FromPath(it->path().filename());
-    if (paths::MatchesMask(name, kPrecompiledInfMask)) continue;
-    const WString relative = RelativeText(it->path(), root);
+  devices::WalkFiles(Folder, [&](const WString& relative, const WString& name) {
+    if (paths::MatchesMask(name, kPrecompiledInfMask)) return;
     files.push_back(Relative ? relative : paths::Join(Folder, relative));
-  }
-  if (ec) RaiseFileError(u"Cannot list", Folder, ec);
+  });
   return files;
 }
 

@@ -1,0 +1,123 @@
+// GetFilesList and CopyFolderTree on Windows paths: backslashes, drive letters,
+// case-insensitive masks, paths beyond MAX_PATH and the errors the helpers raise.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+
+#include "devices/Devices.h"
+#include "platform/Errors.h"
+#include "platform/Paths.h"
+#include "windows/support/Win32TestPlatform.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using win32_test::TempFolder;
+
+class Win32DriverFolder : public ::testing::Test {
+ protected:
+  Win32DriverFolder() : temp(L"folder-" + TestName()) {}
+  static std::wstring TestName() {
+    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    return std::wstring(name.begin(), name.end());
+  }
+
+  // `rel` uses backslashes, as Windows paths do.
+  void Write(const std::wstring& rel, const std::string& content = "x") {
+    const fs::path file = fs::path(temp.Path() + L"\\" + rel);
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << content;
+  }
+  WString Folder(const std::wstring& rel) { return temp.Text() + u"\\" + WString(rel.begin(), rel.end()) + u"\\"; }
+  WString Path(const std::wstring& rel) { return temp.Text() + u"\\" + WString(rel.begin(), rel.end()); }
+  static WStringList Sorted(WStringList l) {
+    std::sort(l.begin(), l.end());
+    return l;
+  }
+  TempFolder temp;
+};
+
+TEST_F(Win32DriverFolder, ListsSubFoldersWithBackslashesAndLeavesOutPrecompiledInfs) {
+  Write(L"pkg\\a.inf");
+  Write(L"pkg\\a.pnf");
+  Write(L"pkg\\B.PNF");
+  Write(L"pkg\\README");
+  Write(L"pkg\\amd64\\Deeper\\c.sys");
+  fs::create_directories(temp.Path() + L"\\pkg\\empty");
+  EXPECT_EQ(Sorted(GetFilesList(Folder(L"pkg"), true)),
+            (WStringList{u"README", u"a.inf", u"amd64\\Deeper\\c.sys"}));
+  const WStringList full = GetFilesList(Folder(L"pkg"), false);
+  ASSERT_EQ(full.size(), 3u);
+  for (const WString& f : full) {
+    EXPECT_EQ(f.rfind(Folder(L"pkg"), 0), 0u) << text::ToUtf8(f);
+    EXPECT_EQ(f.find(u'/'), WString::npos) << text::ToUtf8(f);
+    EXPECT_EQ(f.find(u"\\\\", 3), WString::npos) << text::ToUtf8(f);
+  }
+}
+
+TEST_F(Win32DriverFolder, ForwardSlashesAndOtherCaseNameTheSameFolder) {
+  Write(L"Pkg\\sub\\x.sys");
+  WString slashed = Folder(L"PKG");
+  std::replace(slashed.begin(), slashed.end(), u'\\', u'/');
+  EXPECT_EQ(GetFilesList(slashed, true), WStringList{u"sub\\x.sys"});
+}
+
+TEST_F(Win32DriverFolder, MissingFolderGivesNothing) {
+  EXPECT_TRUE(GetFilesList(Folder(L"missing"), true).empty());
+  EXPECT_TRUE(GetFilesList(u"Q:\\no\\such\\drive\\", true).empty());
+}
+
+TEST_F(Win32DriverFolder, CopyReplacesTheDestinationKeepingSubFolders) {
+  Write(L"src\\a.inf", "inf text");
+  Write(L"src\\a.PnF");
+  Write(L"src\\x64\\b.sys", "driver");
+  Write(L"dst\\stale.txt");
+  CopyFolderTree(Folder(L"src"), Path(L"dst"));
+  EXPECT_EQ(Sorted(GetFilesList(Folder(L"dst"), true)), (WStringList{u"a.inf", u"x64\\b.sys"}));
+  std::ifstream copied(fs::path(temp.Path() + L"\\dst\\x64\\b.sys"), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(copied), {}), "driver");
+  EXPECT_TRUE(fs::exists(temp.Path() + L"\\src\\a.PnF"));  // the source keeps everything
+}
+
+TEST_F(Win32DriverFolder, CopiesNonAsciiNames) {
+  Write(L"src\\\u00c4rger\\Tr\u00e9iber \u00fc\u00df.sys", "umlaut");
+  CopyFolderTree(Folder(L"src"), Path(L"dst"));
+  EXPECT_EQ(GetFilesList(Folder(L"dst"), true), WStringList{u"\u00c4rger\\Tr\u00e9iber \u00fc\u00df.sys"});
+}
+
+TEST_F(Win32DriverFolder, CopiesPathsLongerThanMaxPath) {
+  const std::wstring deep = L"src\\" + std::wstring(120, L'd') + L"\\" + std::wstring(120, L'e');
+  Write(deep + L"\\Tr\u00e9iber \u00fc\u00df.sys", "long");
+  const WString dest = Path(L"dst");
+  ASSERT_GT(dest.size() + deep.size() + 16, size_t(MAX_PATH));
+  CopyFolderTree(Folder(L"src"), dest);
+  const WStringList copied = GetFilesList(dest + u"\\", true);
+  ASSERT_EQ(copied.size(), 1u);
+  EXPECT_EQ(copied[0].substr(copied[0].rfind(u'\\') + 1), u"Tr\u00e9iber \u00fc\u00df.sys");
+}
+
+TEST_F(Win32DriverFolder, CopyFromAMissingSourceLeavesTheDestinationAlone) {
+  Write(L"dst\\keep.txt");
+  CopyFolderTree(Folder(L"missing"), Path(L"dst"));
+  EXPECT_TRUE(fs::exists(temp.Path() + L"\\dst\\keep.txt"));
+}
+
+TEST_F(Win32DriverFolder, CopyErrorsAreRaisedWithThePath) {
+  Write(L"src\\a.sys");
+  Write(L"blocker");  // a file where the destination's folder should be
+  try {
+    CopyFolderTree(Folder(L"src"), Path(L"blocker\\dst"));
+    FAIL() << "no error raised";
+  } catch (const QuillonError& e) {
+    EXPECT_NE(e.Message().find(u"blocker"), WString::npos) << e.what();
+  }
+  EXPECT_THROW(CopyFolderTree(Folder(L"src"), Path(L"bad|name")), QuillonError);
+  EXPECT_FALSE(fs::exists(temp.Path() + L"\\bad|name"));
+  EXPECT_THROW(CopyFolderTree(Folder(L"src"), Path(L"SRC")), QuillonError);  // the source itself, other case
+  EXPECT_TRUE(fs::exists(temp.Path() + L"\\src\\a.sys"));
+}
+
+}  // namespace

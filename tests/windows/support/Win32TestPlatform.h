@@ -1,0 +1,81 @@
+// The real Win32 adapters for tests under Wine, with the message dialogs and the
+// image list replaced by recorders (a real message box would block a headless run).
+#pragma once
+#include <windows.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "platform/ImageList.h"
+#include "platform/Platform.h"
+#include "platform/Shell.h"
+#include "platform/win32/Adapters.h"
+
+namespace win32_test {
+
+class RecordedDialogs final : public ports::IMessageDialogs {
+ public:
+  void ShowMessage(ports::MessageKind kind, const WString& text) override { shown.push_back({kind, text}); }
+  struct Shown {
+    ports::MessageKind kind;
+    WString text;
+  };
+  std::vector<Shown> shown;
+};
+
+class RecordedImageList final : public ports::IImageList {
+ public:
+  int AddIcon(winapi::Handle icon) override {
+    icons.push_back(icon);
+    return int(icons.size()) + 3;  // after the tree's four fixed glyphs
+  }
+  int Count() const override { return int(icons.size()); }
+  void Delete(int) override {}
+  std::vector<winapi::Handle> icons;
+};
+
+// Installed for the lifetime of the object.
+class Win32TestPlatform {
+ public:
+  std::unique_ptr<ports::ISetupApi> setup = win32::MakeSetupApi();
+  std::unique_ptr<ports::IRegistry> registry = win32::MakeRegistry();
+  std::unique_ptr<ports::ICatalogTrust> trust = win32::MakeCatalogTrust();
+  std::unique_ptr<ports::ISystem> system = win32::MakeSystem();
+  std::unique_ptr<ports::ILibraryLoader> libraries = win32::MakeLibraryLoader();
+  RecordedDialogs dialogs;
+
+ private:
+  Platform ports_{setup.get(), registry.get(), trust.get(), nullptr, &dialogs, system.get(), libraries.get()};
+  ScopedPlatform installed_{ports_};
+};
+
+// A folder of its own below %TEMP% per test (tests of one exe run in parallel
+// processes under ctest), removed with everything in it at the end.
+class TempFolder {
+ public:
+  explicit TempFolder(const std::wstring& tag) {
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    path_ = std::wstring(temp) + L"quillon-" + tag + L"-" + std::to_wstring(::GetCurrentProcessId());
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+    std::filesystem::create_directories(path_);
+  }
+  ~TempFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  // The folder as a Windows path, without a trailing delimiter.
+  const std::wstring& Path() const { return path_; }
+  WString Text() const { return WString(path_.begin(), path_.end()); }
+
+ private:
+  std::wstring path_;
+};
+
+}  // namespace win32_test
