@@ -67,7 +67,8 @@ void T7zOutArchive::SaveToFile(const WString& fileName) {
   }
   abi::HRESULT hr;
   {
-    auto stream = TComPtr<T7zStream>::Share(new T7zStream(file));
+    auto stream =
+        TComPtr<T7zStream>::Share(new T7zStream(file, [this](const WString& message) { NoteFailure(message); }));
     hr = OutArchive().UpdateItems(static_cast<abi::IOutStream*>(stream.Get()),
                                   static_cast<uint32_t>(FBatchList.size()), this);
   }

@@ -20,7 +20,7 @@ abi::HRESULT T7zStream::QueryInterface(const abi::GUID& iid, void** out) {
 }
 
 abi::HRESULT T7zStream::Read(void* data, uint32_t size, uint32_t* processed) {
-  return Guarded([&] {
+  return Noted([&] {
     if (processed) *processed = 0;
     const size_t n = FStream->Read(data, size);
     if (processed) *processed = static_cast<uint32_t>(n);
@@ -29,7 +29,7 @@ abi::HRESULT T7zStream::Read(void* data, uint32_t size, uint32_t* processed) {
 }
 
 abi::HRESULT T7zStream::Write(const void* data, uint32_t size, uint32_t* processed) {
-  return Guarded([&] {
+  return Noted([&] {
     if (processed) *processed = 0;
     FStream->Write(data, size);
     if (processed) *processed = size;
@@ -38,7 +38,7 @@ abi::HRESULT T7zStream::Write(const void* data, uint32_t size, uint32_t* process
 }
 
 abi::HRESULT T7zStream::Seek(int64_t offset, uint32_t origin, uint64_t* newPosition) {
-  return Guarded([&] {
+  return Noted([&] {
     const uint64_t pos = FStream->Seek(offset, static_cast<int>(origin));
     if (newPosition) *newPosition = pos;
     return abi::S_OK_;
@@ -46,14 +46,14 @@ abi::HRESULT T7zStream::Seek(int64_t offset, uint32_t origin, uint64_t* newPosit
 }
 
 abi::HRESULT T7zStream::SetSize(uint64_t newSize) {
-  return Guarded([&] {
+  return Noted([&] {
     FStream->SetSize(newSize);
     return abi::S_OK_;
   });
 }
 
 abi::HRESULT T7zStream::GetSize(uint64_t* size) {
-  return Guarded([&] {
+  return Noted([&] {
     const uint64_t n = FStream->Size();
     if (size) *size = n;
     return abi::S_OK_;

@@ -1,6 +1,7 @@
 // T7zStream: a file stream seen by the 7-Zip library as its input and output
 // stream interfaces.
 #pragma once
+#include <functional>
 #include <memory>
 
 #include "archive/FileStream.h"
@@ -18,7 +19,11 @@ class T7zStream final : public TRefCount,
  public:
   // The adapter shares the stream: the caller may keep using (and closing) it; a
   // call after the caller closed it fails instead of touching a dead file.
-  explicit T7zStream(std::shared_ptr<archive::TFileStream> stream) : FStream(std::move(stream)) {}
+  // `noteFailure` hears the message of a failed operation: the library itself
+  // only learns E_FAIL, which says nothing of a full disk.
+  explicit T7zStream(std::shared_ptr<archive::TFileStream> stream,
+                     std::function<void(const WString&)> noteFailure = {})
+      : FStream(std::move(stream)), FNoteFailure(std::move(noteFailure)) {}
 
   abi::HRESULT QueryInterface(const abi::GUID& iid, void** out) override;
   abi::ULONG AddRef() override { return AddRefImpl(); }
@@ -32,7 +37,22 @@ class T7zStream final : public TRefCount,
   abi::HRESULT OutStreamFinish() override { return abi::S_OK_; }
 
  private:
+  template <class Body>
+  abi::HRESULT Noted(Body&& body) noexcept {
+    return Guarded([&] {
+      try {
+        return body();
+      } catch (const AbortError&) {
+        throw;
+      } catch (const QuillonError& e) {
+        if (FNoteFailure) FNoteFailure(e.Message());
+        throw;
+      }
+    });
+  }
+
   std::shared_ptr<archive::TFileStream> FStream;
+  std::function<void(const WString&)> FNoteFailure;
 };
 
 }  // namespace sevenzip

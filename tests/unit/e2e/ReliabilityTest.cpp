@@ -1,0 +1,224 @@
+// Exports that meet a hostile file system: a read-only or full output folder, a
+// driver-store file that cannot be read, names the file system dislikes, a long
+// output path. Each must end in a clear message, leave the window usable and
+// touch nothing in the chosen folder but the archive it writes.
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/statvfs.h>
+#include <sys/un.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "tests/unit/e2e/Headless.h"
+
+namespace e2e {
+namespace {
+
+const std::string kAudio = "ROOT\\AUDIOCODEC\\0000";
+const std::string kAudioPackage = "audiocodec.inf_amd64_6060606060606060";
+const std::string kTwoCats = "ROOT\\TWOCATS\\0000";
+const std::string kExported = "[information] Driver exported successfully.";
+const std::string kVerifyPassed = "[information] Verify completed with no reported errors. See Shell output for details.";
+const std::string kVerifyFailed = "[error] Verify completed with errors. See Shell output for details.";
+
+// A tmpfs mounted for one test (the tests run as root); unmounted at the end.
+class ScopedTmpfs {
+ public:
+  ScopedTmpfs(const fs::path& at, const std::string& options) : at_(at) {
+    fs::create_directories(at);
+    if (::mount("tmpfs", at.c_str(), "tmpfs", 0, options.c_str()) == 0)
+      mounted_ = true;
+    else
+      error_ = std::strerror(errno);
+  }
+  ~ScopedTmpfs() {
+    if (mounted_) ::umount2(at_.c_str(), MNT_DETACH);
+  }
+  ScopedTmpfs(const ScopedTmpfs&) = delete;
+  ScopedTmpfs& operator=(const ScopedTmpfs&) = delete;
+
+  bool Mounted() const { return mounted_; }
+  const std::string& Error() const { return error_; }
+  bool MakeReadOnly() { return ::mount(nullptr, at_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0; }
+  // Fills the file system with `filler` until `freeBytes` are left.
+  void FillLeaving(const fs::path& filler, uint64_t freeBytes) {
+    struct statvfs s {};
+    ASSERT_EQ(::statvfs(at_.c_str(), &s), 0);
+    const uint64_t available = uint64_t(s.f_bavail) * s.f_frsize;
+    const uint64_t size = available > freeBytes ? available - freeBytes : 0;
+    std::ofstream out(filler, std::ios::binary);
+    const std::string block(4096, 'f');
+    for (uint64_t written = 0; written < size; written += block.size())
+      out.write(block.data(), std::streamsize(std::min<uint64_t>(block.size(), size - written)));
+  }
+
+ private:
+  fs::path at_;
+  bool mounted_ = false;
+  std::string error_;
+};
+
+class Reliability : public HeadlessTest {
+ protected:
+  void SetUp() override { UseMachine(); }
+
+  // The user's own files in the chosen folder, which no command may touch.
+  void KeepUserFiles(const fs::path& out) {
+    WriteFile(out / "keep.txt", "mine");
+    WriteFile(out / "audiocodec" / "mine.txt", "the name the work folder would take");
+  }
+
+  // After a failed export: one clear error, no success, no Explorer, and the
+  // chosen folder exactly as it was.
+  void ExpectRefusedCleanly(const RunResult& r, const fs::path& out,
+                            const std::map<std::string, std::string>& before) {
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_FALSE(r.Has(kExported));
+    EXPECT_TRUE(r.Starting("[start] explorer.exe /select,").empty());
+    const std::vector<std::string> errors = r.Starting("[error]");
+    ASSERT_FALSE(errors.empty()) << r.out;
+    EXPECT_GT(errors[0].size(), std::string("[error] ").size() + 10);
+    EXPECT_EQ(Snapshot(out), before);
+  }
+};
+
+TEST_F(Reliability, ReadOnlyOutputFolder) {
+  const fs::path out = Root() / "out";
+  ScopedTmpfs tmpfs(out, "size=1m");
+  if (!tmpfs.Mounted()) GTEST_SKIP() << "mounting a tmpfs is not permitted here (" << tmpfs.Error() << ")";
+  KeepUserFiles(out);
+  ASSERT_TRUE(tmpfs.MakeReadOnly());
+  const auto before = Snapshot(out);
+  const auto store = Snapshot(PackageDir(kAudioPackage));
+
+  const RunResult r = Headless({"--pick", out.string(), "select", kAudio, "export", "select", kTwoCats, "verify"});
+  ExpectRefusedCleanly(r, out, before);
+  EXPECT_NE(r.out.find("Read-only file system"), std::string::npos) << r.out;
+  EXPECT_TRUE(r.Has(kVerifyPassed));  // the next command works
+  EXPECT_EQ(Snapshot(PackageDir(kAudioPackage)), store);
+}
+
+TEST_F(Reliability, FullDiskAtEveryStageOfTheExport) {
+  const fs::path out = Root() / "out";
+  ScopedTmpfs tmpfs(out, "size=256k");
+  if (!tmpfs.Mounted()) GTEST_SKIP() << "mounting a tmpfs is not permitted here (" << tmpfs.Error() << ")";
+  KeepUserFiles(out);
+  const std::set<std::string> package = PackageContent(PackageDir(kAudioPackage));
+  int refused = 0, exported = 0;
+  for (const bool sevenZip : {true, false}) {
+    for (const uint64_t freePages : {0, 1, 2, 3, 4, 5, 6, 8, 12}) {
+      SCOPED_TRACE(std::string(sevenZip ? "7z" : "Zip") + ", free pages " + std::to_string(freePages));
+      tmpfs.FillLeaving(out / "filler", freePages * 4096);
+      const auto before = Snapshot(out);
+      std::vector<std::string> args = {"--pick", out.string(), "select", kAudio, "export", "verify"};
+      if (!sevenZip) args.insert(args.begin(), "--no-7zip");
+      const RunResult r = Headless(args);
+      const std::string archive = std::string("Audio CodecHD_6.0.1.1") + (sevenZip ? ".7z" : ".Zip");
+      if (r.Has(kExported)) {
+        ++exported;
+        auto after = Snapshot(out);
+        ASSERT_EQ(after.count(archive), 1u);
+        EXPECT_EQ(ArchiveEntries(out / archive, Scratch()), package);
+        after.erase(archive);
+        EXPECT_EQ(after, before);
+        fs::remove(out / archive);
+      } else {
+        ++refused;
+        ExpectRefusedCleanly(r, out, before);
+        EXPECT_NE(r.out.find("No space left on device"), std::string::npos) << r.out;  // the cause, not just a code
+      }
+      EXPECT_TRUE(r.Has(kVerifyPassed));
+      fs::remove(out / "filler");
+    }
+  }
+  EXPECT_GT(refused, 0);
+  EXPECT_GT(exported, 0);
+}
+
+TEST_F(Reliability, DriverStoreFileThatCannotBeRead) {
+  // A socket: listed like a file, but opening it fails, also for root.
+  const fs::path sock = PackageDir(kAudioPackage) / "unreadable.sys";
+  const fs::path bound = fs::temp_directory_path() / ("quillon-" + std::to_string(::getpid()) + ".sock");
+  fs::remove(bound);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(fd, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(bound.string().size(), sizeof address.sun_path);
+  std::strcpy(address.sun_path, bound.c_str());
+  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0) << std::strerror(errno);
+  ::close(fd);
+  fs::rename(bound, sock);  // a socket's own path must be short
+
+  const fs::path out = Root() / "out";
+  KeepUserFiles(out);
+  const auto before = Snapshot(out);
+  const RunResult r =
+      Headless({"--pick", out.string(), "select", kAudio, "export", "log", "select", kTwoCats, "export"});
+  EXPECT_EQ(r.Starting("[error]"), (std::vector<std::string>{kVerifyFailed}));
+  // It cannot be hashed, so its empty hashes are listed nowhere: the check fails and says so.
+  EXPECT_NE(r.out.find("File       : unreadable.sys\nSHA-1      : \nSHA-256    : \nTrust      : Failed\n"
+                       "Error      : File not found in the catalog\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_TRUE(r.Has(kExported));  // the next export works
+  auto after = Snapshot(out);
+  EXPECT_EQ(after.erase("Two Catalogs Device_2.0.0.0.7z"), 1u);
+  EXPECT_EQ(after, before);
+}
+
+TEST_F(Reliability, DescriptionFullOfForbiddenCharacters) {
+  const fs::path out = Root() / "out";
+  KeepUserFiles(out);
+  const auto before = Snapshot(out);
+  const RunResult r = Headless({"--pick", out.string(), "select", "ROOT\\FORBIDDEN\\0000", "export"});
+  const std::string archive = "Bad Name x64      end_1.0.0.0.7z";
+  EXPECT_TRUE(r.Has("[start] explorer.exe /select," + (out / archive).string())) << r.out;
+  auto after = Snapshot(out);
+  ASSERT_EQ(after.count(archive), 1u);
+  EXPECT_EQ(ArchiveEntries(out / archive, Scratch()), PackageContent(PackageDir("forbidden.inf_amd64_6161616161616161")));
+  after.erase(archive);
+  EXPECT_EQ(after, before);
+}
+
+TEST_F(Reliability, OutputPathOfThreeHundredCharacters) {
+  std::string path = Root().string();
+  while (path.size() + 12 < 298) path += "/long-folder";
+  path += "/" + std::string(300 - path.size() - 1, 'x');
+  const fs::path out = path;
+  ASSERT_EQ(out.string().size(), 300u);
+  KeepUserFiles(out);
+  const auto before = Snapshot(out);
+  const RunResult r = Headless({"--pick", out.string(), "select", kAudio, "export", "verify"});
+  const std::string archive = "Audio CodecHD_6.0.1.1.7z";
+  if (r.Has(kExported)) {
+    auto after = Snapshot(out);
+    ASSERT_EQ(after.count(archive), 1u);
+    EXPECT_EQ(ArchiveEntries(out / archive, Scratch()), PackageContent(PackageDir(kAudioPackage)));
+    after.erase(archive);
+    EXPECT_EQ(after, before);
+  } else {
+    ExpectRefusedCleanly(r, out, before);
+  }
+  EXPECT_TRUE(r.Has(kVerifyPassed));
+}
+
+TEST_F(Reliability, InfNameThatLeavesNoWorkFolderName) {
+  UseMachine("nameless-machine");
+  const fs::path out = Root() / "out";
+  KeepUserFiles(out);
+  const auto before = Snapshot(out);
+  const RunResult r = Headless(
+      {"--pick", out.string(), "select", "ROOT\\NONAME\\0000", "export", "select", "ROOT\\CONTOSOFILTER\\0000", "export"});
+  const std::vector<std::string> errors = r.Starting("[error]");
+  ASSERT_EQ(errors.size(), 1u) << r.out;
+  EXPECT_EQ(errors[0].rfind("[error] No work folder can be named after the driver \".inf\"", 0), 0u);
+  EXPECT_TRUE(r.Has(kExported));  // the next export works
+  auto after = Snapshot(out);
+  EXPECT_EQ(after.erase("Contoso Filter Device_5.1.0.0.7z"), 1u);
+  EXPECT_EQ(after, before);
+}
+
+}  // namespace
+}  // namespace e2e
