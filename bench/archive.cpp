@@ -47,7 +47,7 @@ int WriteOnly(const std::string& format, const std::string& source, const std::s
 }
 
 struct Side {
-  std::vector<double> seconds;
+  std::vector<double> seconds, cpuSeconds;
   long peakKiB = 0;
   uintmax_t archiveBytes = 0;
 };
@@ -57,6 +57,7 @@ void Measure(Side& side, const std::vector<std::string>& argv, const bench::fs::
              const bench::fs::path& archive) {
   const bench::ChildRun run = bench::RunChecked(argv, {.workingDir = cwd});
   side.seconds.push_back(run.seconds);
+  side.cpuSeconds.push_back(run.cpuSeconds);
   side.peakKiB = std::max(side.peakKiB, run.peakKiB);
   side.archiveBytes = bench::fs::file_size(archive);
   bench::fs::remove(archive);
@@ -64,13 +65,23 @@ void Measure(Side& side, const std::vector<std::string>& argv, const bench::fs::
 
 std::string MiB(double bytes) { return bench::Fixed(bytes / (1 << 20), 1) + " MiB"; }
 
+std::string Times(const std::vector<double>& seconds) {
+  std::string out;
+  for (double s : seconds) out += (out.empty() ? "" : "/") + bench::Fixed(s, 1);
+  return out + " s";
+}
+
 void Compare(const char* format, const Side& ours, const Side& peer, const char* peerName, uint64_t bytes) {
   const double o = bench::Median(ours.seconds), p = bench::Median(peer.seconds);
+  const double oc = bench::Median(ours.cpuSeconds), pc = bench::Median(peer.cpuSeconds);
   bench::Report(kBench, std::string(format) + ":",
-                "ours " + bench::MiBps(bytes, o) + " (" + bench::Fixed(o, 1) + " s), " + peerName + " " +
-                    bench::MiBps(bytes, p) + " (" + bench::Fixed(p, 1) + " s), throughput ratio " +
-                    bench::Fixed(p / o, 3) + " (target >= 0.95, median of " + std::to_string(ours.seconds.size()) +
-                    ")");
+                "ours " + bench::MiBps(bytes, o) + " (" + Times(ours.seconds) + "), " + peerName + " " +
+                    bench::MiBps(bytes, p) + " (" + Times(peer.seconds) + "), throughput ratio " +
+                    bench::Fixed(p / o, 3) + " (target >= 0.95: " + bench::Verdict(p / o >= 0.95) + ", median of " +
+                    std::to_string(ours.seconds.size()) + ")");
+  bench::Report(kBench, std::string(format) + " CPU time (user + system):",
+                "ours " + Times(ours.cpuSeconds) + ", " + peerName + " " + Times(peer.cpuSeconds) +
+                    ", ratio peer/ours " + bench::Fixed(pc / oc, 3));
   bench::Report(kBench, std::string(format) + " archive size:",
                 "ours " + MiB(double(ours.archiveBytes)) + ", " + peerName + " " + MiB(double(peer.archiveBytes)));
 }
@@ -84,7 +95,7 @@ uintmax_t LargestFile(const bench::fs::path& tree) {
 int Run() {
   const double megabytes = bench::EnvNumber("QUILLON_BENCH_ARCHIVE_MB", 200);
   const int zipRounds = int(bench::EnvNumber("QUILLON_BENCH_ZIP_ROUNDS", 3));
-  const int sevenZipRounds = int(bench::EnvNumber("QUILLON_BENCH_7Z_ROUNDS", 1));
+  const int sevenZipRounds = int(bench::EnvNumber("QUILLON_BENCH_7Z_ROUNDS", 2));
   bench::TempFolder temp("quillon-bench-archive");
   const bench::fs::path big = temp.Path() / "tree", small = temp.Path() / "small";
   // The large tree holds one file of a quarter of its size; the small one a fifth of the bytes.
@@ -108,14 +119,22 @@ int Run() {
   };
 
   Side zipOurs, zipPeer, sevenOurs, sevenPeer;
-  for (int r = 0; r < zipRounds; ++r) {  // interleaved, so that load changes hit both alike
-    ours("zip", big, zipOurs);
+  auto zipPeerRun = [&] {
     Measure(zipPeer, {"zip", "-q", "-6", "-r", (out / "peer.zip").string(), "."}, big, out / "peer.zip");
+  };
+  for (int r = 0; r < zipRounds; ++r) {  // alternating, so that load changes hit both alike
+    if (r % 2) zipPeerRun();
+    ours("zip", big, zipOurs);
+    if (r % 2 == 0) zipPeerRun();
   }
   Compare("Zip", zipOurs, zipPeer, "zip -6 -r", bytes);
-  for (int r = 0; r < sevenZipRounds; ++r) {
-    ours("7z", big, sevenOurs);
+  auto sevenZipPeer = [&] {
     Measure(sevenPeer, {"7z", "a", "-mx5", "-bd", (out / "peer.7z").string(), "."}, big, out / "peer.7z");
+  };
+  for (int r = 0; r < sevenZipRounds; ++r) {  // ours first, then the peer first, and so on
+    if (r % 2) sevenZipPeer();
+    ours("7z", big, sevenOurs);
+    if (r % 2 == 0) sevenZipPeer();
   }
   Compare("7z", sevenOurs, sevenPeer, "7z a -mx5", bytes);
 

@@ -73,6 +73,8 @@ ChildRun RunChild(const std::vector<std::string>& argv, const ChildOptions& opti
   if (wait4(pid, &status, 0, &usage) != pid) throw std::system_error(errno, std::generic_category(), "wait4");
   ChildRun run;
   run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  auto toSeconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+  run.cpuSeconds = toSeconds(usage.ru_utime) + toSeconds(usage.ru_stime);
   run.peakKiB = usage.ru_maxrss;
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;
@@ -149,5 +151,7 @@ std::string Fixed(double value, int decimals) {
 std::string MiBps(uint64_t bytes, double seconds) {
   return Fixed(seconds > 0 ? double(bytes) / (1 << 20) / seconds : 0, 1) + " MiB/s";
 }
+
+std::string Verdict(bool met) { return met ? "met" : "MISSED"; }
 
 }  // namespace bench

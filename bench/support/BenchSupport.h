@@ -29,6 +29,7 @@ class TempFolder {
 struct ChildRun {
   int exitCode = -1;  // -1 when killed by a signal
   double seconds = 0;
+  double cpuSeconds = 0;  // user + system time, less disturbed by other load than `seconds`
   long peakKiB = 0;  // ru_maxrss of the child and the children it waited for
 };
 
@@ -63,5 +64,7 @@ std::vector<fs::path> TreeFiles(const fs::path& folder);
 void Report(const std::string& bench, const std::string& what, const std::string& value);
 std::string Fixed(double value, int decimals);
 std::string MiBps(uint64_t bytes, double seconds);
+// "met" or "MISSED", for a result line naming its target.
+std::string Verdict(bool met);
 
 }  // namespace bench
