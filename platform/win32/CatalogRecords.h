@@ -3,6 +3,8 @@
 // attribute has the port's layout already and is passed as it is.
 #pragma once
 #include <windows.h>
+#include <wincrypt.h>
+#include <wintrust.h>
 #include <mscat.h>
 
 #include <cstddef>
