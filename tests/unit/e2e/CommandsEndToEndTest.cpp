@@ -167,6 +167,7 @@ TEST_F(EndToEnd, SubmissionHoldsThePerDeviceArchivesAndNoMicrosoftDriver) {
     std::set<std::string> wanted;
     for (const auto& [name, package] : kCommandMachineArchives) wanted.insert(name + extension);
     EXPECT_EQ(ArchiveEntries(submission, Scratch()), wanted);  // top level, by file name; no Microsoft driver
+    EXPECT_EQ(ArchiveEntryList(submission, Scratch()).size(), wanted.size());  // two devices, one archive: once
 
     const fs::path unpacked = Root() / ("unpacked" + extension);
     Extract(submission, unpacked, Scratch());

@@ -105,9 +105,9 @@ inline std::set<std::string> PackageContent(const fs::path& folder) {
   return files;
 }
 
-// The file entries of a .7z (7z l -slt) or .Zip (unzip -Z1) archive.
-inline std::set<std::string> ArchiveEntries(const fs::path& archive, const fs::path& scratch) {
-  std::set<std::string> entries;
+// The file entries of a .7z (7z l -slt) or .Zip (unzip -Z1) archive, in archive order.
+inline std::vector<std::string> ArchiveEntryList(const fs::path& archive, const fs::path& scratch) {
+  std::vector<std::string> entries;
   const bool zip = archive.extension() == ".Zip";
   const RunResult r = zip ? RunProgram("/usr/bin/unzip", {"-Z1", archive.string()}, scratch)
                           : RunProgram("/usr/bin/7z", {"l", "-slt", "-ba", archive.string()}, scratch);
@@ -115,12 +115,17 @@ inline std::set<std::string> ArchiveEntries(const fs::path& archive, const fs::p
   std::istringstream s(r.out);
   for (std::string line; std::getline(s, line);) {
     if (zip) {
-      if (!line.empty() && line.back() != '/') entries.insert(line);
+      if (!line.empty() && line.back() != '/') entries.push_back(line);
     } else if (line.rfind("Path = ", 0) == 0) {
-      entries.insert(line.substr(7));
+      entries.push_back(line.substr(7));
     }
   }
   return entries;
+}
+
+inline std::set<std::string> ArchiveEntries(const fs::path& archive, const fs::path& scratch) {
+  const std::vector<std::string> list = ArchiveEntryList(archive, scratch);
+  return std::set<std::string>(list.begin(), list.end());
 }
 
 // Unpacks `archive` into `into` with 7z (it reads both formats).
