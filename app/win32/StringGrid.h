@@ -1,0 +1,87 @@
+// sgDeviceInfo and sgFiles: a small grid of text cells of our own. Every cell is
+// painted as the form's DrawCell decision says, the client area the cells leave
+// free gets the empty-area gradient; the header row stays put while the rows
+// below it scroll; header column edges can be dragged to resize a column.
+#pragma once
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "app/Drawing.h"
+#include "app/View.h"
+#include "app/win32/Gdi.h"
+#include "app/win32/Window.h"
+
+namespace gui {
+
+class StringGrid final : public Window, public view::IStringGrid {
+ public:
+  using DrawCellHandler = std::function<drawing::GridCellPaint(int col, int row, const view::Rect& cell)>;
+
+  // `horizontalScrollBar`: false gives a grid with the vertical bar only.
+  StringGrid(HWND parent, int id, bool horizontalScrollBar, const wchar_t* fontFace);
+
+  void OnDrawCell(DrawCellHandler handler) { onDrawCell_ = std::move(handler); }
+
+  void SetDefaultRowHeight(int pixels) override;
+  void SetDefaultColWidth(int pixels) override;
+  void SetColor(view::Rgb background) override;
+  void SetFixedRows(int rows) override;
+  int RowCount() const override { return int(cells_.size()); }
+  void SetRowCount(int rows) override;
+  int ColCount() const override { return int(colWidths_.size()); }
+  void SetColCount(int cols) override;
+  // Cells outside the grid throw std::out_of_range: the logic sizes the grid first.
+  WString Cell(int col, int row) const override;
+  void SetCell(int col, int row, const WString& text) override;
+  int ColWidth(int col) const override;
+  void SetColWidth(int col, int pixels) override;
+  int Width() const override;
+
+  int DefaultRowHeight() const { return rowHeight_; }
+  int FixedRows() const { return fixedRows_; }
+  view::Rgb Color() const { return color_; }
+  int TopRow() const { return fixedRows_ + scrollRows_; }  // first scrolled row shown
+  int SelectedRow() const { return selectedRow_; }
+
+ private:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void Paint();
+  void PaintTo(HDC dc, const RECT& client);
+  void PaintCell(HDC dc, int col, int row, const view::Rect& cell);
+  HFONT FontOfPoints(int points);
+  void Changed();  // scroll ranges and painting follow every change
+  void UpdateScrollBars();
+  int VisibleScrolledRows() const;  // rows below the header that fit completely
+  int ScrollableWidth() const;
+  void ScrollRowsTo(int first);
+  void ScrollXTo(int x);
+  void OnVScroll(int request);
+  void OnHScroll(int request);
+  void OnMouseDown(int x, int y);
+  void OnMouseMove(int x, int y);
+  bool OnSetCursor();
+  void OnKey(WPARAM key);
+  void SelectRow(int row);
+  int RowAt(int y) const;  // -1 when no row is there
+  void CheckCell(int col, int row) const;
+
+  bool horizontalBar_;
+  const wchar_t* fontFace_;
+  DrawCellHandler onDrawCell_;
+  std::vector<std::vector<WString>> cells_;  // [row][col]
+  std::vector<int> colWidths_;
+  int defaultColWidth_ = 64;
+  int rowHeight_ = 24;
+  int fixedRows_ = 1;
+  view::Rgb color_{255, 255, 255};
+  int scrollRows_ = 0;  // scrolled rows hidden above the first one shown
+  int scrollX_ = 0;
+  int selectedRow_ = 1;
+  int resizingCol_ = -1;
+  int resizeStartX_ = 0;
+  int resizeStartWidth_ = 0;
+  std::map<int, UniqueGdiObject> fonts_;  // by point size
+};
+
+}  // namespace gui

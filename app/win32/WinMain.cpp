@@ -1,0 +1,49 @@
+// Quillon.exe: the process entry. Start-up steps, the Win32 platform, the main
+// window and its message loop; then the process ends at once with exit code 0.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <exception>
+
+#include "app/ProcessEntry.h"
+#include "app/win32/MainWindow.h"
+#include "platform/Errors.h"
+#include "platform/Platform.h"
+#include "platform/Shell.h"
+#include "platform/win32/Handles.h"
+#include "platform/win32/Win32Platform.h"
+
+namespace {
+
+[[noreturn]] void RunProgram() {
+  // The start-up steps reach the system through the ports, so these go in first.
+  InstallPlatform(&win32::Win32Platform());
+  RunStartupSteps();
+
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_TREEVIEW_CLASSES};
+  ::InitCommonControlsEx(&controls);
+
+  gui::MainWindow window;
+  const int exitCode =
+      RunMainWindow(window.Form(), [&] { window.Show(); }, [] { gui::MainWindow::RunMessageLoop(); });
+  // At once: the window and the process-wide state are not released.
+  ::ExitProcess(UINT(exitCode));
+}
+
+void ShowFatal(const WString& message) {
+  ::MessageBoxW(nullptr, win32::Wide(message.c_str()), L"Error", MB_OK | MB_ICONERROR);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // Only a window that cannot be made ends up here.
+  try {
+    RunProgram();
+  } catch (const QuillonError& e) {
+    ShowFatal(e.Message());
+  } catch (const std::exception& e) {
+    ShowFatal(text::FromUtf8(e.what()));
+  }
+  ::ExitProcess(1);
+}

@@ -1,0 +1,81 @@
+#include "app/win32/Window.h"
+
+#include <string>
+
+#include "app/MainFormUnit.h"
+#include "platform/Errors.h"
+
+namespace gui {
+
+namespace {
+
+// The object being created: WM_NCCREATE and a few earlier messages arrive
+// before CreateWindowExW returns, so the pointer travels in lpCreateParams.
+struct CreateParams {
+  Window* window;
+};
+
+}  // namespace
+
+HINSTANCE ModuleInstance() { return ::GetModuleHandleW(nullptr); }
+
+void ThrowLastError(const char* what) {
+  const DWORD code = ::GetLastError();
+  wchar_t buffer[512] = {};
+  DWORD n = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buffer,
+                             512, nullptr);
+  while (n > 0 && (buffer[n - 1] == L'\r' || buffer[n - 1] == L'\n' || buffer[n - 1] == L' ')) --n;
+  WString message = text::FromUtf8(std::string(what) + ": ");
+  message += n > 0 ? WString(reinterpret_cast<const char16_t*>(buffer), n)
+                   : text::FromUtf8("system error " + std::to_string(code));
+  throw OSError(code, message);
+}
+
+Window::~Window() {
+  if (hwnd_) {
+    // The object goes first: messages of the dying window reach nothing.
+    ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    ::DestroyWindow(hwnd_);
+  }
+}
+
+void Window::Create(const wchar_t* className, DWORD style, DWORD exStyle, const wchar_t* text, const RECT& rect,
+                    HWND parent, HMENU menuOrId, HCURSOR cursor) {
+  WNDCLASSEXW wc{};
+  if (!::GetClassInfoExW(ModuleInstance(), className, &wc)) {
+    wc = WNDCLASSEXW{};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = &Window::Procedure;
+    wc.hInstance = ModuleInstance();
+    wc.hCursor = cursor ? cursor : ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = className;
+    if (!::RegisterClassExW(&wc)) ThrowLastError("RegisterClassEx");
+  }
+  CreateParams params{this};
+  HWND created = ::CreateWindowExW(exStyle, className, text, style, rect.left, rect.top, rect.right - rect.left,
+                                   rect.bottom - rect.top, parent, menuOrId, ModuleInstance(), &params);
+  if (!created) ThrowLastError("CreateWindowEx");
+  hwnd_ = created;
+}
+
+LRESULT Window::Default(UINT message, WPARAM wParam, LPARAM lParam) {
+  return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* params = static_cast<CreateParams*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    params->window->hwnd_ = hwnd;
+    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(params->window));
+  }
+  auto* window = reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!window) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+  // No C++ error may cross the system's frames: it is shown as the form's
+  // handlers show theirs, and the message counts as handled.
+  LRESULT result = 0;
+  RunHandler([&] { result = window->HandleMessage(message, wParam, lParam); });
+  return result;
+}
+
+}  // namespace gui

@@ -1,0 +1,172 @@
+// The real main window in-process under Wine: the Win32 adapters, except that
+// message boxes and started programs are recorded and the folder picker answers
+// what the test says (nothing here may block a headless run).
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/win32/MainWindow.h"
+#include "devices/Devices.h"
+#include "platform/Errors.h"
+#include "platform/Platform.h"
+#include "platform/Shell.h"
+#include "platform/win32/Adapters.h"
+
+namespace gui_test {
+
+struct RecordedMessage {
+  ports::MessageKind kind;
+  WString text;
+};
+
+class RecordingDialogs final : public ports::IMessageDialogs {
+ public:
+  void ShowMessage(ports::MessageKind kind, const WString& text) override { shown.push_back({kind, text}); }
+  std::vector<RecordedMessage> shown;
+};
+
+class RecordingShell final : public ports::IShell {
+ public:
+  intptr_t ShellExecute(const WString& operation, const WString& file, const WString& parameters, const WString&,
+                        int) override {
+    if (refuse) throw QuillonError(u"the shell refused to start " + file);
+    started.push_back(operation + u" " + file + u" " + parameters);
+    return 42;
+  }
+  std::vector<WString> started;
+  bool refuse = false;
+};
+
+// The folder picker: answers `answer` (nullopt: cancelled) and counts its runs.
+struct PickerScript {
+  std::optional<WString> answer;
+  int runs = 0;
+};
+
+class ScriptedFolderPicker final : public view::IFolderPicker {
+ public:
+  explicit ScriptedFolderPicker(PickerScript& script) : script_(script) {}
+  WString Title() const override { return title_; }
+  void SetTitle(const WString& title) override { title_ = title; }
+  bool Execute() override {
+    ++script_.runs;
+    if (!script_.answer) return false;
+    fileName_ = *script_.answer;
+    return true;
+  }
+  WString FileName() const override { return fileName_; }
+  WString DefaultFolder() const override { return defaultFolder_; }
+  void SetDefaultFolder(const WString& folder) override { defaultFolder_ = folder; }
+
+ private:
+  PickerScript& script_;
+  WString title_, fileName_, defaultFolder_;
+};
+
+class GuiPlatform {
+ public:
+  std::unique_ptr<ports::ISetupApi> setup = win32::MakeSetupApi();
+  std::unique_ptr<ports::IRegistry> registry = win32::MakeRegistry();
+  std::unique_ptr<ports::ICatalogTrust> trust = win32::MakeCatalogTrust();
+  std::unique_ptr<ports::ISystem> system = win32::MakeSystem();
+  std::unique_ptr<ports::ILibraryLoader> libraries = win32::MakeLibraryLoader();
+  RecordingDialogs dialogs;
+  RecordingShell shell;
+
+ private:
+  Platform ports_{setup.get(), registry.get(), trust.get(), &shell, &dialogs, system.get(), libraries.get()};
+  ScopedPlatform installed_{ports_};
+};
+
+// Dispatches every pending message of this thread.
+inline void PumpMessages() {
+  MSG message;
+  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+}
+
+// A control's rectangle in its parent's client coordinates.
+inline view::Rect PlacedIn(HWND parent, HWND control) {
+  RECT r;
+  ::GetWindowRect(control, &r);
+  ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+inline std::wstring TextOf(HWND window) {
+  wchar_t buffer[512] = {};
+  ::GetWindowTextW(window, buffer, 512);
+  return buffer;
+}
+
+inline LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
+
+// A click as the mouse gives it: pressed and released at the same point.
+inline void Click(HWND control, int x = 2, int y = 2) {
+  ::SendMessageW(control, WM_MOUSEMOVE, 0, At(x, y));
+  ::SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, At(x, y));
+  ::SendMessageW(control, WM_LBUTTONUP, 0, At(x, y));
+}
+
+class MainWindowFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_TREEVIEW_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    BindDriverStoreLocation();
+    gui::MainWindowOptions options;
+    options.folderPicker = [this](HWND) { return std::make_unique<ScriptedFolderPicker>(picker); };
+    options.findSevenZip = [] { return WString(); };
+    window = std::make_unique<gui::MainWindow>(std::move(options));
+  }
+  void TearDown() override { window.reset(); }
+
+  // As the process entry does: FormCreate, show (FormShow posts the rest), then the
+  // posted start-up (first scan) runs.
+  void Start() {
+    window->Form().FormCreate();
+    window->Show();
+    PumpMessages();
+  }
+  // As at creation, without the deferred start-up.
+  void Create() { window->Form().FormCreate(); }
+
+  HWND Main() const { return window->Handle(); }
+  view::Rect Placed(HWND control) const { return PlacedIn(Main(), control); }
+  void Command(UINT id) { ::SendMessageW(Main(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+  // A tree node chosen by the user (the change event follows).
+  void UserSelects(view::NodeId node) {
+    window->Tree().SelectAsUser(node);
+    PumpMessages();
+  }
+  // The first class node and its first device node; ASSERTs that both exist.
+  view::NodeId FirstClassNode() {
+    const auto top = window->Tree().Children(view::kNoNode);
+    if (top.empty()) return view::kNoNode;
+    const auto classes = window->Tree().Children(top.front());
+    return classes.empty() ? view::kNoNode : classes.front();
+  }
+  view::NodeId FirstDeviceNode() {
+    const view::NodeId classNode = FirstClassNode();
+    if (classNode == view::kNoNode) return view::kNoNode;
+    const auto devices = window->Tree().Children(classNode);
+    return devices.empty() ? view::kNoNode : devices.front();
+  }
+
+  GuiPlatform os;
+  PickerScript picker;
+  std::unique_ptr<gui::MainWindow> window;
+};
+
+}  // namespace gui_test
