@@ -93,7 +93,8 @@ void FlatButton::Released(int x, int y) {
   if (::GetCapture() == Handle()) ::ReleaseCapture();
   pressed_ = false;
   ::InvalidateRect(Handle(), nullptr, FALSE);
-  if (wasPressed && inside && onClick_) onClick_();
+  // A disabled button gets no mouse input from the system; one sent anyway does nothing.
+  if (wasPressed && inside && Enabled() && onClick_) onClick_();
 }
 
 void FlatButton::SetHot(bool hot) {
