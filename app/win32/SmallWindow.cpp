@@ -1,0 +1,116 @@
+#include "app/win32/SmallWindow.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "app/DrawingLogo.h"
+#include "archive/SystemErrors.h"
+
+namespace gui {
+
+void RegisterSmallWindowClass(const wchar_t* className, WNDPROC procedure) {
+  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  WNDCLASSEXW existing{sizeof existing};
+  if (::GetClassInfoExW(instance, className, &existing)) return;
+  WNDCLASSEXW wc{sizeof wc};
+  wc.lpfnWndProc = procedure;
+  wc.hInstance = instance;
+  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpszClassName = className;
+  // No background brush: WM_PAINT paints everything off screen in one go.
+  ::RegisterClassExW(&wc);
+}
+
+UniqueWindow CreateSmallWindow(const wchar_t* className, DWORD extraStyle, HWND owner, void* self) {
+  UniqueWindow window(::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, className, L"",
+                                        WS_POPUP | WS_CLIPCHILDREN | extraStyle, 0, 0,
+                                        windows_layout::kClientWidth, windows_layout::kClientHeight, owner, nullptr,
+                                        ::GetModuleHandleW(nullptr), self));
+  if (!window) archive::RaiseOSError(::GetLastError(), u"");
+  CentreOver(window.Get(), owner);
+  return window;
+}
+
+void CentreOver(HWND window, HWND owner) {
+  RECT own{}, area{};
+  MONITORINFO monitor{sizeof monitor};
+  if (owner && ::GetWindowRect(owner, &own) &&
+      ::GetMonitorInfoW(::MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    area = monitor.rcWork;
+  } else {
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    own = area;
+  }
+  RECT mine{};
+  ::GetWindowRect(window, &mine);
+  const int width = mine.right - mine.left, height = mine.bottom - mine.top;
+  int x = own.left + ((own.right - own.left) - width) / 2;
+  int y = own.top + ((own.bottom - own.top) - height) / 2;
+  // An owner half off the screen must not take its progress window with it.
+  x = std::max<int>(area.left, std::min<int>(x, area.right - width));
+  y = std::max<int>(area.top, std::min<int>(y, area.bottom - height));
+  ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+UniqueGdiObject MakeLabelFont(const windows_layout::LabelBox& label) {
+  if (label.fontPixels > 0) return MakeFontOfPixelHeight(L"Segoe UI", label.fontPixels, label.bold);
+  return MakeFont(L"Segoe UI", label.fontPoints, label.bold);
+}
+
+HWND CreateLabel(HWND parent, int id, const windows_layout::LabelBox& label, HFONT font) {
+  const view::Rect& b = label.box;
+  HWND control = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOPREFIX, b.left, b.top,
+                                   b.Width(), b.Height(), parent, reinterpret_cast<HMENU>(INT_PTR(id)),
+                                   ::GetModuleHandleW(nullptr), nullptr);
+  if (control) ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return control;
+}
+
+LogoBitmap::LogoBitmap() {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = logo::kWidth;
+  info.bmiHeader.biHeight = -logo::kHeight;  // top-down, as the pixels come
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  bitmap_.Attach(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap_ || !bits) return;
+  // AlphaBlend wants premultiplied colours.
+  const std::vector<uint32_t> pixels = logo::LogoPixels();
+  auto* out = static_cast<uint32_t*>(bits);
+  for (size_t i = 0; i < pixels.size(); ++i) {
+    const uint32_t p = pixels[i], a = p >> 24;
+    auto scaled = [&](int shift) { return (((p >> shift) & 0xFF) * a + 127) / 255 << shift; };
+    out[i] = a << 24 | scaled(16) | scaled(8) | scaled(0);
+  }
+}
+
+void LogoBitmap::Draw(HDC dc, const view::Rect& box) const {
+  if (!bitmap_) return;
+  const view::Rect target = windows_layout::FitProportionally(logo::kWidth, logo::kHeight, box);
+  HDC source = ::CreateCompatibleDC(dc);
+  {
+    SelectScope select(source, bitmap_.Get());
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    ::GdiAlphaBlend(dc, target.left, target.top, target.Width(), target.Height(), source, 0, 0, logo::kWidth,
+                    logo::kHeight, blend);
+  }
+  ::DeleteDC(source);
+}
+
+void PaintSmallWindowBackground(HDC dc, const RECT& client, const LogoBitmap& logo, const view::Rect& logoBox) {
+  ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
+  RECT edge = client;
+  ::DrawEdge(dc, &edge, BDR_RAISEDINNER, BF_RECT | BF_SOFT);
+  logo.Draw(dc, logoBox);
+}
+
+LRESULT LabelColours(HDC labelDc) {
+  ::SetBkColor(labelDc, ::GetSysColor(COLOR_BTNFACE));
+  ::SetTextColor(labelDc, ::GetSysColor(COLOR_WINDOWTEXT));
+  return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+}
+
+}  // namespace gui
