@@ -13,15 +13,11 @@
 namespace sevenzip::abi {
 
 std::wstring ToWide(WStringView s) {
-  if constexpr (sizeof(WChar) == 2) {
-    return std::wstring(s.begin(), s.end());
-  } else {
-    // UTF-16 to UTF-32; an unpaired surrogate becomes U+FFFD.
-    std::wstring out;
-    out.reserve(s.size());
-    for (size_t i = 0; i < s.size();) out.push_back(static_cast<wchar_t>(text::NextCodePoint(s, i)));
-    return out;
-  }
+  // UTF-16 code units, one per wchar_t, also where wchar_t is 4 bytes: the
+  // library stores each wchar_t of a name as one UTF-16 unit, so a code point
+  // beyond U+FFFF must arrive as its surrogate pair (a decoded one loses its
+  // upper bits).
+  return std::wstring(s.begin(), s.end());
 }
 
 #ifdef _WIN32

@@ -61,6 +61,7 @@ inline RunResult RunProgram(const std::string& program, const std::vector<std::s
   const pid_t pid = ::fork();
   if (pid == 0) {
     if (!std::freopen(outFile.c_str(), "w", stdout) || !std::freopen(errFile.c_str(), "w", stderr)) ::_exit(126);
+    ::setenv("LC_ALL", "C.UTF-8", 1);  // names beyond ASCII print as UTF-8
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -187,6 +188,7 @@ inline const std::map<std::string, std::string> kCommandMachineArchives = {
     {"Northwind USB Serial Port_3.8.27.0", "nwserial.inf_amd64_1122334455667788"},
     {"Own Signature Device_3.0.0.0", "ownsig.inf_amd64_6363636363636363"},
     {"Two Catalogs Device_2.0.0.0", "twocats.inf_amd64_6262626262626262"},
+    {"Ger\u00e4t \u03a9 \U0001F3B5_1.2.0.0", "unicode.inf_amd64_6666666666666666"},
 };
 
 }  // namespace e2e
