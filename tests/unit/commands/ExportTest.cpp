@@ -86,6 +86,23 @@ TEST_F(Export, AnArchiveThatWasNotWrittenIsNeitherReportedAsExportedNorShown) {
   EXPECT_EQ(view.progress, nullptr);
 }
 
+TEST_F(Export, AnArchiveNameTooLongForTheFileSystemEndsInItsErrorAndLeavesNothing) {
+  TDevice& listed = Select(kAudioCodec);
+  listed.DriverDescription = WString(300, u'a');  // the record the selected node carries
+  const fs::path out = Pick();
+  WriteFile(out / "keep.txt", "mine");
+  RunHandler([&] { form->btnExportClick(); });
+  const std::vector<std::string> messages = Messages();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].find("File name too long"), std::string::npos) << messages[0];
+  EXPECT_TRUE(started.empty());
+  EXPECT_EQ(Tree(out), (std::set<std::string>{"keep.txt"}));
+
+  listed.DriverDescription = u"Audio: Codec/HD";  // the window stays usable
+  RunHandler([&] { form->btnExportClick(); });
+  EXPECT_EQ(Messages().back(), "[information] Driver exported successfully.");
+}
+
 TEST_F(Export, WorkFolderNeverReplacesWhatTheUserKeepsInTheChosenFolder) {
   TDevice device = Select(kAudioCodec);
   const fs::path out = Pick();
