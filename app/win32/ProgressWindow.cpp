@@ -7,7 +7,13 @@
 namespace gui {
 namespace {
 
-class Win32ProgressWindow final : public view::IProgressWindowView {
+char16_t UserDecimalSeparator() {
+  wchar_t separator[8] = {};
+  if (::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) > 1) return char16_t(separator[0]);
+  return u'.';
+}
+
+class Win32ProgressWindow final : public SmallWindow, public view::IProgressWindowView {
  public:
   explicit Win32ProgressWindow(HWND owner);
 
@@ -21,66 +27,52 @@ class Win32ProgressWindow final : public view::IProgressWindowView {
   void DrawCentredText(const view::Rect& r, const WString& text, int points) override;
   char16_t DecimalSeparator() const override { return decimalSeparator_; }
 
-  LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-
  private:
-  void Paint(HWND hwnd);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   HFONT CaptionFont(int points);
 
   const windows_layout::SmallWindowLayout layout_ = windows_layout::ProgressLayout();
-  const char16_t decimalSeparator_;
-  LogoBitmap logo_;
-  UniqueGdiObject titleFont_, textFont_, captionFont_;
+  const char16_t decimalSeparator_ = UserDecimalSeparator();
+  UniqueGdiObject titleFont_ = MakeLabelFont(layout_.lblTitle), textFont_ = MakeLabelFont(layout_.lblText);
+  UniqueGdiObject captionFont_;
   int captionPoints_ = 0;
-  // Last member: the window goes before the fonts its labels use.
-  UniqueWindow window_;
   HWND lblTitle_ = nullptr, lblText_ = nullptr;
 };
 
-char16_t UserDecimalSeparator() {
-  wchar_t separator[8] = {};
-  if (::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) > 1) return char16_t(separator[0]);
-  return u'.';
-}
-
-Win32ProgressWindow::Win32ProgressWindow(HWND owner)
-    : decimalSeparator_(UserDecimalSeparator()),
-      titleFont_(MakeLabelFont(layout_.lblTitle)),
-      textFont_(MakeLabelFont(layout_.lblText)) {
-  RegisterSmallWindowClass(kProgressWindowClass, ForwardingWindowProc<Win32ProgressWindow>);
-  window_ = CreateSmallWindow(kProgressWindowClass, 0, owner, this);
-  lblTitle_ = CreateLabel(window_.Get(), kProgressTitleId, layout_.lblTitle, AsFont(titleFont_));
-  lblText_ = CreateLabel(window_.Get(), kProgressTextId, layout_.lblText, AsFont(textFont_));
+Win32ProgressWindow::Win32ProgressWindow(HWND owner) {
+  CreateSmall(kProgressWindowClass, 0, owner);
+  lblTitle_ = CreateLabel(kProgressTitleId, layout_.lblTitle, AsFont(titleFont_));
+  lblText_ = CreateLabel(kProgressTextId, layout_.lblText, AsFont(textFont_));
   // Not activated: the main window keeps the keyboard while its command runs.
-  ::ShowWindow(window_.Get(), SW_SHOWNOACTIVATE);
-  ::UpdateWindow(window_.Get());
+  ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+  ::UpdateWindow(Handle());
 }
 
 void Win32ProgressWindow::Repaint() {
   // RDW_UPDATENOW sends WM_PAINT straight to the window procedures: no other
   // message is taken from the queue while the command runs.
-  ::RedrawWindow(window_.Get(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 int Win32ProgressWindow::Width() const {
   RECT r{};
-  ::GetWindowRect(window_.Get(), &r);
+  ::GetWindowRect(Handle(), &r);
   return r.right - r.left;
 }
 
 int Win32ProgressWindow::Height() const {
   RECT r{};
-  ::GetWindowRect(window_.Get(), &r);
+  ::GetWindowRect(Handle(), &r);
   return r.bottom - r.top;
 }
 
 void Win32ProgressWindow::FillRect(const view::Rect& r, view::Rgb colour) {
-  WindowDc dc(window_.Get());
+  WindowDc dc(Handle());
   FillSolid(dc.Get(), r, colour);
 }
 
 void Win32ProgressWindow::FillRectButtonFace(const view::Rect& r) {
-  WindowDc dc(window_.Get());
+  WindowDc dc(Handle());
   FillSolid(dc.Get(), r, FromColorRef(::GetSysColor(COLOR_BTNFACE)));
 }
 
@@ -93,7 +85,7 @@ HFONT Win32ProgressWindow::CaptionFont(int points) {
 }
 
 void Win32ProgressWindow::DrawCentredText(const view::Rect& r, const WString& text, int points) {
-  WindowDc dc(window_.Get());
+  WindowDc dc(Handle());
   SelectScope font(dc.Get(), CaptionFont(points));
   ::SetBkMode(dc.Get(), TRANSPARENT);
   ::SetTextColor(dc.Get(), ::GetSysColor(COLOR_WINDOWTEXT));
@@ -102,25 +94,12 @@ void Win32ProgressWindow::DrawCentredText(const view::Rect& r, const WString& te
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
-void Win32ProgressWindow::Paint(HWND hwnd) {
-  BufferedPaint paint(hwnd);
-  PaintSmallWindowBackground(paint.Dc(), paint.Client(), logo_, layout_.logo);
-}
-
-LRESULT Win32ProgressWindow::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_PAINT:
-      Paint(hwnd);
-      return 0;
-    case WM_ERASEBKGND:
-      return 1;  // WM_PAINT covers every pixel
-    case WM_CTLCOLORSTATIC:
-      return LabelColours(reinterpret_cast<HDC>(wParam));
-    case WM_MOUSEACTIVATE:
-      return MA_NOACTIVATE;
-    default:
-      return ::DefWindowProcW(hwnd, message, wParam, lParam);
-  }
+LRESULT Win32ProgressWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  if (HandleCommon(message, wParam, result)) return result;
+  // A click must not take the focus from the main window either.
+  if (message == WM_MOUSEACTIVATE) return MA_NOACTIVATE;
+  return Default(message, wParam, lParam);
 }
 
 }  // namespace

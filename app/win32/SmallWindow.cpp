@@ -4,32 +4,8 @@
 #include <vector>
 
 #include "app/DrawingLogo.h"
-#include "archive/SystemErrors.h"
 
 namespace gui {
-
-void RegisterSmallWindowClass(const wchar_t* className, WNDPROC procedure) {
-  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  WNDCLASSEXW existing{sizeof existing};
-  if (::GetClassInfoExW(instance, className, &existing)) return;
-  WNDCLASSEXW wc{sizeof wc};
-  wc.lpfnWndProc = procedure;
-  wc.hInstance = instance;
-  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = className;
-  // No background brush: WM_PAINT paints everything off screen in one go.
-  ::RegisterClassExW(&wc);
-}
-
-UniqueWindow CreateSmallWindow(const wchar_t* className, DWORD extraStyle, HWND owner, void* self) {
-  UniqueWindow window(::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, className, L"",
-                                        WS_POPUP | WS_CLIPCHILDREN | extraStyle, 0, 0,
-                                        windows_layout::kClientWidth, windows_layout::kClientHeight, owner, nullptr,
-                                        ::GetModuleHandleW(nullptr), self));
-  if (!window) archive::RaiseOSError(::GetLastError(), u"");
-  CentreOver(window.Get(), owner);
-  return window;
-}
 
 void CentreOver(HWND window, HWND owner) {
   RECT own{}, area{};
@@ -57,15 +33,6 @@ UniqueGdiObject MakeLabelFont(const windows_layout::LabelBox& label) {
   return MakeFont(L"Segoe UI", label.fontPoints, label.bold);
 }
 
-HWND CreateLabel(HWND parent, int id, const windows_layout::LabelBox& label, HFONT font) {
-  const view::Rect& b = label.box;
-  HWND control = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOPREFIX, b.left, b.top,
-                                   b.Width(), b.Height(), parent, reinterpret_cast<HMENU>(INT_PTR(id)),
-                                   ::GetModuleHandleW(nullptr), nullptr);
-  if (control) ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  return control;
-}
-
 LogoBitmap::LogoBitmap() {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -76,7 +43,7 @@ LogoBitmap::LogoBitmap() {
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   bitmap_.Attach(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!bitmap_ || !bits) return;
+  if (!bitmap_ || !bits) ThrowLastError("CreateDIBSection");
   // AlphaBlend wants premultiplied colours.
   const std::vector<uint32_t> pixels = logo::LogoPixels();
   auto* out = static_cast<uint32_t*>(bits);
@@ -88,7 +55,6 @@ LogoBitmap::LogoBitmap() {
 }
 
 void LogoBitmap::Draw(HDC dc, const view::Rect& box) const {
-  if (!bitmap_) return;
   const view::Rect target = windows_layout::FitProportionally(logo::kWidth, logo::kHeight, box);
   HDC source = ::CreateCompatibleDC(dc);
   {
@@ -100,17 +66,51 @@ void LogoBitmap::Draw(HDC dc, const view::Rect& box) const {
   ::DeleteDC(source);
 }
 
-void PaintSmallWindowBackground(HDC dc, const RECT& client, const LogoBitmap& logo, const view::Rect& logoBox) {
-  ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
-  RECT edge = client;
-  ::DrawEdge(dc, &edge, BDR_RAISEDINNER, BF_RECT | BF_SOFT);
-  logo.Draw(dc, logoBox);
+void SmallWindow::CreateSmall(const wchar_t* className, DWORD extraStyle, HWND owner) {
+  Create(className, WS_POPUP | WS_CLIPCHILDREN | extraStyle, WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT,
+         L"", RECT{0, 0, windows_layout::kClientWidth, windows_layout::kClientHeight}, owner, nullptr);
+  CentreOver(Handle(), owner);
 }
 
-LRESULT LabelColours(HDC labelDc) {
-  ::SetBkColor(labelDc, ::GetSysColor(COLOR_BTNFACE));
-  ::SetTextColor(labelDc, ::GetSysColor(COLOR_WINDOWTEXT));
-  return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+HWND SmallWindow::CreateLabel(int id, const windows_layout::LabelBox& label, HFONT font) {
+  const view::Rect& b = label.box;
+  HWND control = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOPREFIX, b.left, b.top,
+                                   b.Width(), b.Height(), Handle(), reinterpret_cast<HMENU>(INT_PTR(id)),
+                                   ModuleInstance(), nullptr);
+  if (!control) ThrowLastError("CreateWindowEx");
+  ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return control;
+}
+
+// Button face, Panel1's soft raised edge around the client area, the logo.
+void SmallWindow::Paint() {
+  BufferedPaint paint(Handle());
+  ::FillRect(paint.Dc(), &paint.Client(), ::GetSysColorBrush(COLOR_BTNFACE));
+  RECT edge = paint.Client();
+  ::DrawEdge(paint.Dc(), &edge, BDR_RAISEDINNER, BF_RECT | BF_SOFT);
+  logo_.Draw(paint.Dc(), logoBox_);
+}
+
+bool SmallWindow::HandleCommon(UINT message, WPARAM wParam, LRESULT& result) {
+  switch (message) {
+    case WM_PAINT:
+      Paint();
+      result = 0;
+      return true;
+    case WM_ERASEBKGND:
+      result = 1;  // WM_PAINT covers every pixel
+      return true;
+    case WM_CTLCOLORSTATIC: {
+      // The labels sit on the panel: its colour behind their text.
+      HDC label = reinterpret_cast<HDC>(wParam);
+      ::SetBkColor(label, ::GetSysColor(COLOR_BTNFACE));
+      ::SetTextColor(label, ::GetSysColor(COLOR_WINDOWTEXT));
+      result = reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+      return true;
+    }
+    default:
+      return false;
+  }
 }
 
 }  // namespace gui

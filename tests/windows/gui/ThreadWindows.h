@@ -51,6 +51,12 @@ inline RECT PlacedRect(HWND hwnd) {
   return r;
 }
 
+// A left click inside the control, as the mouse would make it.
+inline void Click(HWND control) {
+  ::SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  ::SendMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+}
+
 // Calls `poll` every `intervalMs` from this thread's message loop (the one a
 // modal window runs) until it returns true. Thread timers fire only there.
 class RepeatUntilDone {
