@@ -41,6 +41,12 @@ LRESULT FlatButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
       Paint();
       return 0;
+    case WM_PRINTCLIENT: {
+      RECT client;
+      ::GetClientRect(Handle(), &client);
+      PaintTo(reinterpret_cast<HDC>(wParam), client);
+      return 0;
+    }
     case WM_ERASEBKGND:
       return 1;  // the painting covers everything
     case WM_MOUSEMOVE:
@@ -105,20 +111,22 @@ void FlatButton::SetHot(bool hot) {
 
 void FlatButton::Paint() {
   BufferedPaint paint(Handle());
+  PaintTo(paint.Dc(), paint.Client());
+}
+
+void FlatButton::PaintTo(HDC dc, const RECT& client) {
   const controls::FlatButtonPaint look = controls::DecideFlatButton({Enabled(), hot_, Pressed()}, background_);
-  const view::Rect client = FromRect(paint.Client());
-  FillSolid(paint.Dc(), client, look.face);
+  FillSolid(dc, FromRect(client), look.face);
   if (look.frame) {
     UniqueGdiObject brush(::CreateSolidBrush(ToColorRef(look.frameColour)));
-    const RECT r = paint.Client();
-    ::FrameRect(paint.Dc(), &r, AsBrush(brush));
+    ::FrameRect(dc, &client, AsBrush(brush));
   }
-  SelectScope font(paint.Dc(), font_);
-  ::SetBkMode(paint.Dc(), TRANSPARENT);
-  ::SetTextColor(paint.Dc(), ToColorRef(look.textColour));
-  RECT r = paint.Client();
+  SelectScope font(dc, font_);
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, ToColorRef(look.textColour));
+  RECT r = client;
   const WString caption = Caption();
-  ::DrawTextW(paint.Dc(), win32::Wide(caption.c_str()), int(caption.size()), &r,
+  ::DrawTextW(dc, win32::Wide(caption.c_str()), int(caption.size()), &r,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 

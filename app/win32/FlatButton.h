@@ -27,6 +27,7 @@ class FlatButton final : public Window, public view::ICommand {
  private:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Paint();
+  void PaintTo(HDC dc, const RECT& client);
   void MouseMoved(int x, int y);
   void Released(int x, int y);
   void SetHot(bool hot);
