@@ -3,8 +3,6 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <stdexcept>
-#include <string>
 
 #include "app/DrawingControls.h"
 #include "platform/win32/Handles.h"
@@ -28,8 +26,7 @@ void StringGrid::SetDefaultRowHeight(int pixels) {
 }
 
 void StringGrid::SetDefaultColWidth(int pixels) {
-  defaultColWidth_ = pixels;
-  std::fill(colWidths_.begin(), colWidths_.end(), pixels);
+  model_.SetDefaultColWidth(pixels);
   Changed();
 }
 
@@ -44,43 +41,30 @@ void StringGrid::SetFixedRows(int rows) {
 }
 
 void StringGrid::SetRowCount(int rows) {
-  if (rows < 0) throw std::out_of_range("negative row count");
-  cells_.resize(size_t(rows), std::vector<WString>(colWidths_.size()));
+  model_.SetRowCount(rows);
   Changed();
 }
 
 void StringGrid::SetColCount(int cols) {
-  if (cols < 0) throw std::out_of_range("negative column count");
-  colWidths_.resize(size_t(cols), defaultColWidth_);
-  for (auto& row : cells_) row.resize(size_t(cols));
+  model_.SetColCount(cols);
   Changed();
-}
-
-void StringGrid::CheckCell(int col, int row) const {
-  if (col < 0 || col >= ColCount() || row < 0 || row >= RowCount())
-    throw std::out_of_range("no grid cell " + std::to_string(col) + "," + std::to_string(row));
-}
-
-WString StringGrid::Cell(int col, int row) const {
-  CheckCell(col, row);
-  return cells_[size_t(row)][size_t(col)];
 }
 
 void StringGrid::SetCell(int col, int row, const WString& text) {
-  CheckCell(col, row);
-  cells_[size_t(row)][size_t(col)] = text;
+  model_.SetCell(col, row, text);
   ::InvalidateRect(Handle(), nullptr, FALSE);
 }
 
-int StringGrid::ColWidth(int col) const {
-  if (col < 0 || col >= ColCount()) throw std::out_of_range("no grid column " + std::to_string(col));
-  return colWidths_[size_t(col)];
+void StringGrid::SetColWidth(int col, int pixels) {
+  model_.SetColWidth(col, pixels);
+  Changed();
 }
 
-void StringGrid::SetColWidth(int col, int pixels) {
-  if (col < 0 || col >= ColCount()) throw std::out_of_range("no grid column " + std::to_string(col));
-  colWidths_[size_t(col)] = pixels;
-  Changed();
+std::vector<int> StringGrid::ColWidths() const {
+  std::vector<int> widths;
+  if (RowCount() == 0) return widths;  // the model knows widths only of cells that exist
+  for (int col = 0; col < ColCount(); ++col) widths.push_back(model_.ColWidth(col));
+  return widths;
 }
 
 int StringGrid::Width() const {
@@ -105,7 +89,7 @@ int StringGrid::VisibleScrolledRows() const {
 
 int StringGrid::ScrollableWidth() const {
   int total = 0;
-  for (int w : colWidths_) total += w;
+  for (int w : ColWidths()) total += w;
   return total;
 }
 
@@ -183,11 +167,11 @@ int StringGrid::RowAt(int y) const {
 
 void StringGrid::OnMouseDown(int x, int y) {
   ::SetFocus(Handle());
-  const int col = y < fixedRows_ * rowHeight_ ? controls::ColumnEdgeAt(colWidths_, x, scrollX_) : -1;
+  const int col = y < fixedRows_ * rowHeight_ ? controls::ColumnEdgeAt(ColWidths(), x, scrollX_) : -1;
   if (col >= 0) {
     resizingCol_ = col;
     resizeStartX_ = x;
-    resizeStartWidth_ = colWidths_[size_t(col)];
+    resizeStartWidth_ = model_.ColWidth(col);
     ::SetCapture(Handle());
     return;
   }
@@ -197,8 +181,7 @@ void StringGrid::OnMouseDown(int x, int y) {
 
 void StringGrid::OnMouseMove(int x, int) {
   if (resizingCol_ < 0) return;
-  colWidths_[size_t(resizingCol_)] = controls::DraggedColumnWidth(resizeStartWidth_, x - resizeStartX_);
-  Changed();
+  SetColWidth(resizingCol_, controls::DraggedColumnWidth(resizeStartWidth_, x - resizeStartX_));
 }
 
 bool StringGrid::OnSetCursor() {
@@ -206,7 +189,7 @@ bool StringGrid::OnSetCursor() {
   ::GetCursorPos(&p);
   ::ScreenToClient(Handle(), &p);
   const bool onEdge = resizingCol_ >= 0 ||
-                      (p.y >= 0 && p.y < fixedRows_ * rowHeight_ && controls::ColumnEdgeAt(colWidths_, p.x, scrollX_) >= 0);
+                      (p.y >= 0 && p.y < fixedRows_ * rowHeight_ && controls::ColumnEdgeAt(ColWidths(), p.x, scrollX_) >= 0);
   if (!onEdge) return false;
   ::SetCursor(::LoadCursorW(nullptr, IDC_SIZEWE));
   return true;
@@ -253,7 +236,7 @@ void StringGrid::PaintCell(HDC dc, int col, int row, const view::Rect& cell) {
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, ToColorRef(look.textColour));
   const RECT clip = ToRect(cell);
-  const WString& text = cells_[size_t(row)][size_t(col)];
+  const WString text = model_.Cell(col, row);
   ::ExtTextOutW(dc, look.textX, look.textY, ETO_CLIPPED, &clip, win32::Wide(text.c_str()), UINT(text.size()), nullptr);
 }
 
@@ -264,12 +247,13 @@ void StringGrid::Paint() {
 
 void StringGrid::PaintTo(HDC dc, const RECT& client) {
   FillSolid(dc, FromRect(client), color_);
+  const std::vector<int> widths = ColWidths();
   int y = 0, cellsRight = -scrollX_;
-  for (int w : colWidths_) cellsRight += w;
+  for (int w : widths) cellsRight += w;
   auto paintRow = [&](int row) {
     int x = -scrollX_;
     for (int col = 0; col < ColCount(); ++col) {
-      const view::Rect cell{x, y, x + colWidths_[size_t(col)], y + rowHeight_};
+      const view::Rect cell{x, y, x + widths[size_t(col)], y + rowHeight_};
       if (cell.right > 0 && cell.left < client.right) PaintCell(dc, col, row, cell);
       x = cell.right;
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/Drawing.h"
+#include "app/MemoryView.h"
 #include "app/View.h"
 #include "app/win32/Gdi.h"
 #include "app/win32/Window.h"
@@ -27,14 +28,14 @@ class StringGrid final : public Window, public view::IStringGrid {
   void SetDefaultColWidth(int pixels) override;
   void SetColor(view::Rgb background) override;
   void SetFixedRows(int rows) override;
-  int RowCount() const override { return int(cells_.size()); }
+  int RowCount() const override { return model_.RowCount(); }
   void SetRowCount(int rows) override;
-  int ColCount() const override { return int(colWidths_.size()); }
+  int ColCount() const override { return model_.ColCount(); }
   void SetColCount(int cols) override;
   // Cells outside the grid throw std::out_of_range: the logic sizes the grid first.
-  WString Cell(int col, int row) const override;
+  WString Cell(int col, int row) const override { return model_.Cell(col, row); }
   void SetCell(int col, int row, const WString& text) override;
-  int ColWidth(int col) const override;
+  int ColWidth(int col) const override { return model_.ColWidth(col); }
   void SetColWidth(int col, int pixels) override;
   int Width() const override;
 
@@ -64,14 +65,14 @@ class StringGrid final : public Window, public view::IStringGrid {
   void OnKey(WPARAM key);
   void SelectRow(int row);
   int RowAt(int y) const;  // -1 when no row is there
-  void CheckCell(int col, int row) const;
+  std::vector<int> ColWidths() const;
 
   bool horizontalBar_;
   const wchar_t* fontFace_;
   DrawCellHandler onDrawCell_;
-  std::vector<std::vector<WString>> cells_;  // [row][col]
-  std::vector<int> colWidths_;
-  int defaultColWidth_ = 64;
+  // Cells, row and column counts and widths, kept as the in-memory grid keeps
+  // them (the same contract); this control adds the window around them.
+  memview::MemoryGrid model_{0};
   int rowHeight_ = 24;
   int fixedRows_ = 1;
   view::Rgb color_{255, 255, 255};
