@@ -1,17 +1,9 @@
 #include "app/win32/MainWindow.h"
 
-#include "platform/Errors.h"
-#include "platform/win32/Handles.h"
-
-// TEMPORARY, until the progress, About and folder-picker windows are in the
-// tree: without them those windows cannot be made. Remove with the guards below.
-#if __has_include("app/win32/ProgressWindow.h") && __has_include("app/win32/AboutWindow.h") && \
-    __has_include("app/win32/FolderPicker.h")
 #include "app/win32/AboutWindow.h"
 #include "app/win32/FolderPicker.h"
 #include "app/win32/ProgressWindow.h"
-#define QUILLON_HAS_SMALL_WINDOWS 1
-#endif
+#include "platform/win32/Handles.h"
 
 namespace gui {
 
@@ -195,7 +187,6 @@ int MainWindow::MonitorDpi() const {
 
 // ---------------------------------------------------------------- other windows
 
-#ifdef QUILLON_HAS_SMALL_WINDOWS
 std::unique_ptr<view::IFolderPicker> MainWindow::CreateFolderPicker() {
   if (options_.folderPicker) return options_.folderPicker(Handle());
   return CreateWin32FolderPicker(Handle());
@@ -206,20 +197,6 @@ std::unique_ptr<view::IProgressWindowView> MainWindow::CreateProgressWindow() {
 }
 
 std::unique_ptr<view::IAboutWindowView> MainWindow::CreateAboutWindow() { return CreateWin32AboutWindow(Handle()); }
-#else  // TEMPORARY (see the includes)
-std::unique_ptr<view::IFolderPicker> MainWindow::CreateFolderPicker() {
-  if (options_.folderPicker) return options_.folderPicker(Handle());
-  throw QuillonError("The folder picker is not available in this build.");
-}
-
-std::unique_ptr<view::IProgressWindowView> MainWindow::CreateProgressWindow() {
-  throw QuillonError("The progress window is not available in this build.");
-}
-
-std::unique_ptr<view::IAboutWindowView> MainWindow::CreateAboutWindow() {
-  throw QuillonError("The About window is not available in this build.");
-}
-#endif
 
 // ---------------------------------------------------------------- layout
 
