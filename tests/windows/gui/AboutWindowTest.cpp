@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <thread>
 
 #include "app/AboutUnit.h"
@@ -20,7 +19,6 @@ using gui_test::FindThreadWindow;
 using gui_test::OwnerWindow;
 using gui_test::PlacedRect;
 using gui_test::RepeatUntilDone;
-using gui_test::Watchdog;
 using gui_test::WindowText;
 
 class AboutWindow : public ::testing::Test {
@@ -29,23 +27,20 @@ class AboutWindow : public ::testing::Test {
 
   static HWND Window() { return FindThreadWindow(gui::kAboutWindowClass); }
   static HWND Control(int id) { return ::GetDlgItem(Window(), id); }
-  // Runs `whileShown` from inside the modal loop, then presses "X".
-  void ShowModalThen(view::IAboutWindowView& about, std::function<void()> whileShown) {
-    RepeatUntilDone act(20, [&] {
+  // Runs `action` from inside the modal loop once the window shows.
+  static RepeatUntilDone WhenShown(std::function<void()> action) {
+    return RepeatUntilDone(20, [action] {
       if (!Window() || !::IsWindowVisible(Window())) return false;
-      whileShown();
-      gui_test::Click(Control(gui::kAboutCloseId));
+      action();
       return true;
     });
-    about.ShowModal();
-    EXPECT_TRUE(act.Done());
   }
 
   std::unique_ptr<ports::ISystem> system = win32::MakeSystem();
   Platform platform;
   ScopedPlatform installed{platform};
   OwnerWindow owner;
-  Watchdog watchdog{std::chrono::seconds(20)};
+  gui_test::Watchdog watchdog{std::chrono::seconds(20)};
 };
 
 TEST_F(AboutWindow, IsABorderlessTopmostPopupWithTheLayoutsControls) {
@@ -63,6 +58,7 @@ TEST_F(AboutWindow, IsABorderlessTopmostPopupWithTheLayoutsControls) {
 
   EXPECT_EQ(WindowText(Control(gui::kAboutTitleId)), L"Quillon Driver Backup");
   EXPECT_EQ(WindowText(Control(gui::kAboutCreditId)), L"Made by the Quillon team");
+  EXPECT_EQ(WindowText(Control(gui::kAboutCloseId)), L"X");
   struct Expected {
     int id, left, top, width, height;
   };
@@ -74,22 +70,19 @@ TEST_F(AboutWindow, IsABorderlessTopmostPopupWithTheLayoutsControls) {
     EXPECT_EQ(r.right - r.left, e.width) << "control " << e.id;
     EXPECT_EQ(r.bottom - r.top, e.height) << "control " << e.id;
   }
-  EXPECT_EQ(WindowText(Control(gui::kAboutCloseId)), L"X");
 }
 
 TEST_F(AboutWindow, ShowsTheVersionLineWhileModalAndGivesTheOwnerBackWhenXIsPressed) {
   TfrmAbout about(CreateWin32AboutWindow(owner.Get()));
   bool ownerDisabled = false;
   std::wstring versionLine;
-  RepeatUntilDone act(20, [&] {
-    if (!Window() || !::IsWindowVisible(Window())) return false;
+  auto look = WhenShown([&] {
     ownerDisabled = !::IsWindowEnabled(owner.Get());
     versionLine = WindowText(Control(gui::kAboutVersionId));
     gui_test::Click(Control(gui::kAboutCloseId));
-    return true;
   });
   about.ShowModal();
-  ASSERT_TRUE(act.Done());
+  ASSERT_TRUE(look.Done());
   EXPECT_TRUE(ownerDisabled);
   // The test exe carries no version resource: the line ends after the colon.
   EXPECT_EQ(versionLine, L"Quillon Version: ");
@@ -97,21 +90,12 @@ TEST_F(AboutWindow, ShowsTheVersionLineWhileModalAndGivesTheOwnerBackWhenXIsPres
   EXPECT_FALSE(::IsWindowVisible(Window()));
 }
 
-TEST_F(AboutWindow, CloseRequestsEndTheModalRun) {
+TEST_F(AboutWindow, AltF4AndEscapeEndTheModalRunToo) {
   auto about = CreateWin32AboutWindow(owner.Get());
-  ShowModalThen(*about, [] {});  // the "X" button
-  RepeatUntilDone altF4(20, [] {
-    if (!Window() || !::IsWindowVisible(Window())) return false;
-    ::SendMessageW(Window(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    return true;
-  });
+  auto altF4 = WhenShown([] { ::SendMessageW(Window(), WM_SYSCOMMAND, SC_CLOSE, 0); });
   about->ShowModal();
   EXPECT_TRUE(altF4.Done());
-  RepeatUntilDone escape(20, [] {
-    if (!Window() || !::IsWindowVisible(Window())) return false;
-    ::PostMessageW(Control(gui::kAboutCloseId), WM_KEYDOWN, VK_ESCAPE, 0);
-    return true;
-  });
+  auto escape = WhenShown([] { ::PostMessageW(Control(gui::kAboutCloseId), WM_KEYDOWN, VK_ESCAPE, 0); });
   about->ShowModal();
   EXPECT_TRUE(escape.Done());
   EXPECT_TRUE(::IsWindowEnabled(owner.Get()));
@@ -131,37 +115,13 @@ TEST_F(AboutWindow, ACloseSentFromAnotherThreadWakesTheModalLoop) {
 
 TEST_F(AboutWindow, QuitDuringTheModalRunEndsItAndStaysQueuedForTheMainLoop) {
   auto about = CreateWin32AboutWindow(owner.Get());
-  RepeatUntilDone quit(20, [] {
-    if (!Window() || !::IsWindowVisible(Window())) return false;
-    ::PostQuitMessage(7);
-    return true;
-  });
+  auto quit = WhenShown([] { ::PostQuitMessage(7); });
   about->ShowModal();
   EXPECT_TRUE(quit.Done());
   EXPECT_TRUE(::IsWindowEnabled(owner.Get()));
   MSG msg{};
   ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(msg.wParam, 7u);
-}
-
-TEST_F(AboutWindow, AnOwnerDisabledBeforehandStaysDisabled) {
-  ::EnableWindow(owner.Get(), FALSE);
-  auto about = CreateWin32AboutWindow(owner.Get());
-  ShowModalThen(*about, [] {});
-  EXPECT_FALSE(::IsWindowEnabled(owner.Get()));
-}
-
-TEST(FileVersionText, ReadsTheFourPartsOfASystemLibrarysVersion) {
-  std::unique_ptr<ports::ISystem> system = win32::MakeSystem();
-  Platform platform;
-  platform.system = system.get();
-  ScopedPlatform installed(platform);
-  wchar_t path[MAX_PATH];
-  ::GetSystemDirectoryW(path, MAX_PATH);
-  const WString kernel = reinterpret_cast<const char16_t*>(path) + WString(u"\\kernel32.dll");
-  const WString version = GetFileVersionText(kernel);
-  EXPECT_EQ(std::count(version.begin(), version.end(), u'.'), 3) << text::ToUtf8(version);
-  EXPECT_EQ(GetFileVersionText(u"C:\\no\\such\\file.dll"), u"");
 }
 
 }  // namespace

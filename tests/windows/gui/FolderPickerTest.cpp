@@ -51,6 +51,7 @@ class FolderPicker : public ::testing::Test {
 TEST_F(FolderPicker, CancelReturnsFalseAndKeepsTheLastChoice) {
   auto dlg = CreateWin32FolderPicker(owner.Get());
   dlg->SetTitle(u"Select Output Folder");
+  dlg->SetDefaultFolder(u"C:\\no such folder\\gone");  // not an error: the dialog opens elsewhere
   EXPECT_EQ(dlg->Title(), u"Select Output Folder");
   auto cancel = Press(IDCANCEL);
   EXPECT_FALSE(dlg->Execute());
@@ -72,14 +73,6 @@ TEST_F(FolderPicker, ChoosingOpensInTheDefaultFolderAndReturnsItsPath) {
   EXPECT_EQ(::lstrcmpiW(reinterpret_cast<const wchar_t*>(dlg->FileName().c_str()), windows), 0)
       << text::ToUtf8(dlg->FileName());
   EXPECT_EQ(dlg->DefaultFolder(), reinterpret_cast<const char16_t*>(windows));  // the picker leaves it alone
-}
-
-TEST_F(FolderPicker, AMissingDefaultFolderStillOpensTheDialog) {
-  auto dlg = CreateWin32FolderPicker(owner.Get());
-  dlg->SetDefaultFolder(u"C:\\no such folder\\gone");
-  auto cancel = Press(IDCANCEL);
-  EXPECT_FALSE(dlg->Execute());
-  EXPECT_TRUE(pressed);
 }
 
 TEST_F(FolderPicker, LeavesTheThreadsOwnComInitialisationInPlace) {

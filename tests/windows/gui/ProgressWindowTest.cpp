@@ -48,6 +48,8 @@ TEST_F(ProgressWindow, IsABorderlessTopmostPopupOfTheLayoutSizeCentredOverItsOwn
   EXPECT_EQ(view->Height(), 119);
   EXPECT_NEAR(Centre(window).x, Centre(ownerRect).x, 1);
   EXPECT_NEAR(Centre(window).y, Centre(ownerRect).y, 1);
+  view.reset();
+  EXPECT_FALSE(::IsWindow(hwnd));  // CloseProgress frees the window with its view
 }
 
 TEST_F(ProgressWindow, StaysOnTheScreenWhenItsOwnerHangsOverTheEdge) {
@@ -58,23 +60,6 @@ TEST_F(ProgressWindow, StaysOnTheScreenWhenItsOwnerHangsOverTheEdge) {
   ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   EXPECT_GE(window.left, work.left);
   EXPECT_GE(window.top, work.top);
-}
-
-TEST_F(ProgressWindow, WithoutOwnerIsCentredOnTheWorkArea) {
-  auto view = CreateWin32ProgressWindow(nullptr);
-  RECT window{}, work{};
-  ::GetWindowRect(Window(), &window);
-  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  EXPECT_NEAR(Centre(window).x, Centre(work).x, 1);
-  EXPECT_NEAR(Centre(window).y, Centre(work).y, 1);
-}
-
-TEST_F(ProgressWindow, DisappearsWithItsView) {
-  auto view = CreateWin32ProgressWindow(owner.Get());
-  HWND hwnd = Window();
-  ASSERT_NE(hwnd, nullptr);
-  view.reset();
-  EXPECT_FALSE(::IsWindow(hwnd));
 }
 
 TEST_F(ProgressWindow, LabelsSitWhereTheLayoutPutsThemAndShowWhatTheLogicSets) {
@@ -98,17 +83,6 @@ TEST_F(ProgressWindow, LabelsSitWhereTheLayoutPutsThemAndShowWhatTheLogicSets) {
   EXPECT_EQ(WindowText(line), L"");  // a new title clears the text line
   form.SetText(u"Realtek Audio");
   EXPECT_EQ(WindowText(line), L"Realtek Audio");
-}
-
-TEST_F(ProgressWindow, TitleFontIsBoldAndSeventeenPixelsHigh) {
-  auto view = CreateWin32ProgressWindow(owner.Get());
-  auto font = reinterpret_cast<HFONT>(::SendMessageW(Label(gui::kProgressTitleId), WM_GETFONT, 0, 0));
-  ASSERT_NE(font, nullptr);
-  LOGFONTW lf{};
-  ASSERT_TRUE(::GetObjectW(font, sizeof lf, &lf));
-  EXPECT_EQ(lf.lfHeight, -17);
-  EXPECT_EQ(lf.lfWeight, FW_BOLD);
-  EXPECT_STREQ(lf.lfFaceName, L"Segoe UI");
 }
 
 // The bar is painted onto the window's own DC: read it back from there.
