@@ -1,0 +1,224 @@
+// The Zip writer and the archive step on Windows paths (backslashes in, '/' in
+// the archive, non-ASCII names as UTF-8), and the 7-Zip writer's failure paths
+// against the stand-in DLLs, with Windows' own loader and message texts.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+
+#include "app/ArchiveStep.h"
+#include "archive/SevenZip.h"
+#include "archive/ZipWriter.h"
+#include "platform/Errors.h"
+#include "windows/archive/ZipReader.h"
+#include "windows/support/Win32TestPlatform.h"
+
+namespace archive_test {
+namespace {
+
+namespace fs = std::filesystem;
+using win32_test::TempFolder;
+using win32_test::Win32TestPlatform;
+
+class RecordingHost final : public IArchiveHost {
+ public:
+  void AddShellLine(const WString& line) override { lines.push_back(line); }
+  void ShowProgress(const WString&) override {}
+  void SetProgressText(const WString&) override {}
+  void SetProgressFormatAsBytes(bool) override {}
+  void SetProgressTotal(int64_t t) override { total = t; }
+  void SetProgressValue(int64_t v) override { value = v; }
+  void DrawProgressBar() override {}
+  void ShowMessage(ports::MessageKind kind, const WString& t) override {
+    EXPECT_EQ(kind, ports::MessageKind::Error);
+    messages.push_back(t);
+  }
+  std::vector<WString> lines, messages;
+  int64_t total = -1, value = -1;
+};
+
+// The stand-in DLLs of the Windows build, as a Windows path (Wine's Z: drive).
+WString StandIn(const char* name) {
+  std::string path = std::string(QUILLON_STANDIN_DIR) + "/" + name + ".dll";
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return u"Z:" + text::FromUtf8(path);
+}
+
+
+class ArchiveOnWindows : public ::testing::Test {
+ protected:
+  ArchiveOnWindows() : temp(L"archive-" + TestName()) {}
+  static std::wstring TestName() {
+    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    return std::wstring(name.begin(), name.end());
+  }
+  std::wstring Path(const std::wstring& rel) const { return temp.Path() + L"\\" + rel; }
+  WString Text(const std::wstring& rel) const {
+    const std::wstring p = Path(rel);
+    return WString(p.begin(), p.end());
+  }
+  void Write(const std::wstring& rel, const std::string& content) {
+    fs::create_directories(fs::path(Path(rel)).parent_path());
+    std::ofstream(fs::path(Path(rel)), std::ios::binary) << content;
+  }
+  static std::vector<std::string> Names(const std::vector<ZipEntry>& entries) {
+    std::vector<std::string> names;
+    for (const auto& e : entries) names.push_back(e.name);
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  // The driver package a work folder holds, with a sub-folder and a non-ASCII name.
+  void MakeWorkFolder() {
+    Write(L"work\\oem42.inf", "[Version]\r\n");
+    Write(L"work\\amd64\\driver.sys", std::string(70000, 's') + "end");
+    Write(L"work\\amd64\\Tr\u00e9iber \u00fc.dll", "umlaut");
+  }
+  Win32TestPlatform os;
+  TempFolder temp;
+  RecordingHost host;
+};
+
+TEST_F(ArchiveOnWindows, ZipWriterStoresBackslashPathsWithSlashesAndUtf8Names) {
+  Write(L"in\\a.inf", "inf text");
+  Write(L"in\\\u00c4rger.sys", std::string(100000, 'x'));
+  {
+    archive::TZipWriter zip(Text(L"out.zip"));
+    zip.AddFile(Text(L"in\\a.inf"), u"pkg\\a.inf");
+    zip.AddFile(Text(L"in\\\u00c4rger.sys"), u"pkg\\amd64\\\u00c4rger.sys");
+    zip.Close();
+  }
+  const auto entries = ZipReader(Path(L"out.zip")).Entries();
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].name, "pkg/a.inf");
+  EXPECT_EQ(entries[0].data, "inf text");
+  EXPECT_EQ(entries[1].name, "pkg/amd64/\xC3\x84rger.sys");
+  EXPECT_EQ(entries[1].data, std::string(100000, 'x'));
+  EXPECT_EQ(entries[1].method, 8);  // deflated
+  for (const auto& e : entries) EXPECT_TRUE(e.flags & 0x800) << e.name;  // UTF-8 names
+}
+
+TEST_F(ArchiveOnWindows, ZipWriterRaisesForAFileItCannotRead) {
+  archive::TZipWriter zip(Text(L"out.zip"));
+  EXPECT_THROW(zip.AddFile(Text(L"missing.sys"), u"missing.sys"), QuillonError);
+}
+
+TEST_F(ArchiveOnWindows, ArchiveStepZipsTheTreeUnderRelativePathsAndRemovesTheSource) {
+  MakeWorkFolder();
+  WString name = Text(L"Audio Codec_6.0");
+  ASSERT_TRUE(ArchiveFiles(host, WString(), name, Text(L"work"), u"*.*", {}, true));
+  EXPECT_EQ(name, Text(L"Audio Codec_6.0.Zip"));
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_EQ(host.lines, std::vector<WString>{u"*** Archiving Files ***\r\n"});
+  const auto entries = ZipReader(Path(L"Audio Codec_6.0.Zip")).Entries();
+  EXPECT_EQ(Names(entries), (std::vector<std::string>{"amd64/Tr\xC3\xA9iber \xC3\xBC.dll", "amd64/driver.sys",
+                                                      "oem42.inf"}));
+  EXPECT_EQ(host.total, 11 + 70003 + 6);
+  EXPECT_EQ(host.value, host.total);
+  EXPECT_FALSE(fs::exists(Path(L"work")));
+}
+
+TEST_F(ArchiveOnWindows, ArchiveStepStoresAFileListUnderBareNames) {
+  Write(L"out\\A_1.Zip", "first");
+  Write(L"out\\B_2.Zip", "second");
+  WString name = Text(L"out\\NAVU-2025_03_07_14_05_09");
+  const WStringList files = {Text(L"out\\A_1.Zip"), Text(L"out\\B_2.Zip"), Text(L"out\\gone.Zip")};
+  ASSERT_TRUE(ArchiveFiles(host, WString(), name, Text(L"out"), WString(), files, false));
+  const auto entries = ZipReader(Path(L"out\\NAVU-2025_03_07_14_05_09.Zip")).Entries();
+  EXPECT_EQ(Names(entries), (std::vector<std::string>{"A_1.Zip", "B_2.Zip"}));
+  EXPECT_TRUE(fs::exists(Path(L"out\\A_1.Zip")));
+}
+
+TEST_F(ArchiveOnWindows, ALockedFileFailsTheZipRemovesItAndKeepsTheSource) {
+  MakeWorkFolder();
+  // Opened without sharing: Windows refuses every other open of it.
+  HANDLE lock = ::CreateFileW(Path(L"work\\amd64\\driver.sys").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  WString name = Text(L"Driver_1");
+  EXPECT_FALSE(ArchiveFiles(host, WString(), name, Text(L"work"), u"*.*", {}, true));
+  ::CloseHandle(lock);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_NE(host.messages[0].find(u"driver.sys"), WString::npos) << text::ToUtf8(host.messages[0]);
+  EXPECT_FALSE(fs::exists(Path(L"Driver_1.Zip")));
+  EXPECT_TRUE(fs::exists(Path(L"work\\amd64\\driver.sys")));
+}
+
+TEST_F(ArchiveOnWindows, MissingLibraryFailsWithTheSystemTextAndThePath) {
+  const WString path = Text(L"7z.dll");
+  try {
+    sevenzip::CreateOutArchive(kSevenZipFormatClassId, path);
+    FAIL() << "a missing library was accepted";
+  } catch (const OSError& e) {
+    EXPECT_EQ(e.Code(), 126u);
+    EXPECT_EQ(e.Message().rfind(u"System Error.  Code: 126.\r\n", 0), 0u) << e.what();
+    EXPECT_EQ(e.Message().substr(e.Message().size() - path.size()), path) << e.what();
+  }
+}
+
+struct RefusedLibrary {
+  const char* standIn;
+  const char* messageAfterPath;
+};
+
+class SevenZipStandIns : public ArchiveOnWindows, public ::testing::WithParamInterface<RefusedLibrary> {};
+
+TEST_P(SevenZipStandIns, AreRefusedWithTheirTextAndNothingIsDeleted) {
+  MakeWorkFolder();
+  const WString library = StandIn(GetParam().standIn);
+  ASSERT_TRUE(fs::exists(text::ToPath(library))) << text::ToUtf8(library);
+  WString name = Text(L"Driver_1");
+  EXPECT_FALSE(ArchiveFiles(host, library, name, Text(L"work"), u"*.*", {}, true));
+  EXPECT_EQ(host.messages, std::vector<WString>{library + text::W(GetParam().messageAfterPath)});
+  EXPECT_FALSE(fs::exists(Path(L"Driver_1.7z")));
+  EXPECT_TRUE(fs::exists(Path(L"work\\oem42.inf")));
+  // The refused library was unloaded again.
+  EXPECT_EQ(::GetModuleHandleW(reinterpret_cast<const wchar_t*>(library.c_str())), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refused, SevenZipStandIns,
+    ::testing::Values(RefusedLibrary{"standin_no_create_object", " is not a 7z library"},
+                      RefusedLibrary{"standin_no_handler_property", " is not a Format library"},
+                      RefusedLibrary{"standin_old_layout",
+                                     " uses interfaces with virtual destructors, which cannot be used"}),
+    [](const auto& info) { return std::string(info.param.standIn); });
+
+TEST_F(ArchiveOnWindows, ALibraryWithoutModulePropertiesIsUsedOnWindows) {
+  // 7z.dll never had destructors in its vtables: before version 23 it simply lacks
+  // GetModuleProp. The stand-in writes its few bytes and reports success.
+  MakeWorkFolder();
+  WString name = Text(L"Driver_1");
+  EXPECT_TRUE(ArchiveFiles(host, StandIn("standin_no_module_prop"), name, Text(L"work"), u"*.*", {}, true));
+  EXPECT_EQ(name, Text(L"Driver_1.7z"));
+  EXPECT_TRUE(host.messages.empty());
+  std::ifstream written(fs::path(Path(L"Driver_1.7z")), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), std::string("7z partial", 11));
+  EXPECT_FALSE(fs::exists(Path(L"work")));
+}
+
+// The system's text for a code as the archive step shows it: without the message
+// table's line break and final full stop.
+WString SystemText(DWORD code) {
+  wchar_t buffer[512] = {};
+  DWORD n = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buffer,
+                             512, nullptr);
+  WString text(reinterpret_cast<const char16_t*>(buffer), n);
+  while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u'.')) text.pop_back();
+  return text;
+}
+
+TEST_F(ArchiveOnWindows, AFailedSevenZipUpdateShowsTheSystemTextAndRemovesThePartialArchive) {
+  MakeWorkFolder();
+  WString name = Text(L"Driver_1");
+  EXPECT_FALSE(ArchiveFiles(host, StandIn("standin_update_fails"), name, Text(L"work"), u"*.*", {}, true));
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0], SystemText(0x80070070));  // ERROR_DISK_FULL as an HRESULT
+  EXPECT_FALSE(host.messages[0].empty());
+  EXPECT_FALSE(fs::exists(Path(L"Driver_1.7z")));
+  EXPECT_TRUE(fs::exists(Path(L"work\\amd64\\driver.sys")));
+}
+
+}  // namespace
+}  // namespace archive_test
