@@ -284,3 +284,37 @@ TEST_F(MainWindowFixture, QuitHidesTheWindowAndEndsTheMessageLoop) {
 
 }  // namespace
 }  // namespace gui_test
+
+namespace gui_test {
+namespace {
+
+// Ends the popup menu's modal loop as soon as it runs its first timer.
+void CALLBACK EndMenuSoon(HWND, UINT, UINT_PTR id, DWORD) {
+  ::KillTimer(nullptr, id);
+  ::EndMenu();
+}
+
+TEST_F(MainWindowFixture, ARightClickSelectsTheNodeUnderTheMouseBeforeThePopupMenuOpens) {
+  Start();
+  const view::NodeId device = FirstDeviceNode();
+  ASSERT_NE(device, view::kNoNode);
+  window->Tree().Expand(FirstClassNode());
+  const view::Rect text = window->Tree().TextRect(device);
+  POINT screen{text.left + 30, (text.top + text.bottom) / 2};
+  ::ClientToScreen(window->Tree().Handle(), &screen);
+  ASSERT_TRUE(::SetCursorPos(screen.x, screen.y));
+  POINT actual;
+  ::GetCursorPos(&actual);
+  if (actual.x != screen.x || actual.y != screen.y) GTEST_SKIP() << "this Wine does not move its cursor";
+
+  ASSERT_NE(::SetTimer(nullptr, 0, 50, &EndMenuSoon), 0u);
+  NMHDR click{window->Tree().Handle(), UINT_PTR(::GetDlgCtrlID(window->Tree().Handle())), UINT(NM_RCLICK)};
+  ::SendMessageW(Main(), WM_NOTIFY, click.idFrom, reinterpret_cast<LPARAM>(&click));
+
+  EXPECT_EQ(window->Tree().Selected(), device);
+  EXPECT_EQ(window->DeviceInfoGrid().RowCount(), 25);  // tvDevicesChange ran before the menu
+  EXPECT_TRUE(window->mnuExport().Enabled());
+}
+
+}  // namespace
+}  // namespace gui_test
