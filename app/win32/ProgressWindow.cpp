@@ -97,9 +97,14 @@ void Win32ProgressWindow::DrawCentredText(const view::Rect& r, const WString& te
 LRESULT Win32ProgressWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
   if (HandleCommon(message, wParam, result)) return result;
-  // A click must not take the focus from the main window either.
-  if (message == WM_MOUSEACTIVATE) return MA_NOACTIVATE;
-  return Default(message, wParam, lParam);
+  switch (message) {
+    case WM_MOUSEACTIVATE:
+      return MA_NOACTIVATE;  // a click must not take the focus from the main window either
+    case WM_CLOSE:
+      return 0;  // it cannot be cancelled: only CloseProgress ends it
+    default:
+      return Default(message, wParam, lParam);
+  }
 }
 
 }  // namespace

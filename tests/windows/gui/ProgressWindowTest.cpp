@@ -48,6 +48,8 @@ TEST_F(ProgressWindow, IsABorderlessTopmostPopupOfTheLayoutSizeCentredOverItsOwn
   EXPECT_EQ(view->Height(), 119);
   EXPECT_NEAR(Centre(window).x, Centre(ownerRect).x, 1);
   EXPECT_NEAR(Centre(window).y, Centre(ownerRect).y, 1);
+  ::SendMessageW(hwnd, WM_CLOSE, 0, 0);  // Alt+F4 cannot cancel a command
+  EXPECT_TRUE(::IsWindowVisible(hwnd));
   view.reset();
   EXPECT_FALSE(::IsWindow(hwnd));  // CloseProgress frees the window with its view
 }
