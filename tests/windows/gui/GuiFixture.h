@@ -18,7 +18,7 @@
 #include "platform/Errors.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
-#include "platform/win32/Adapters.h"
+#include "platform/win32/Win32Platform.h"
 
 namespace gui_test {
 
@@ -71,18 +71,19 @@ class ScriptedFolderPicker final : public view::IFolderPicker {
   WString title_, fileName_, defaultFolder_;
 };
 
+// The process's Win32 platform with the two recorders in place of the real ones.
 class GuiPlatform {
  public:
-  std::unique_ptr<ports::ISetupApi> setup = win32::MakeSetupApi();
-  std::unique_ptr<ports::IRegistry> registry = win32::MakeRegistry();
-  std::unique_ptr<ports::ICatalogTrust> trust = win32::MakeCatalogTrust();
-  std::unique_ptr<ports::ISystem> system = win32::MakeSystem();
-  std::unique_ptr<ports::ILibraryLoader> libraries = win32::MakeLibraryLoader();
   RecordingDialogs dialogs;
   RecordingShell shell;
 
  private:
-  Platform ports_{setup.get(), registry.get(), trust.get(), &shell, &dialogs, system.get(), libraries.get()};
+  static Platform WithRecorders(Platform ports, ports::IMessageDialogs& dialogs, ports::IShell& shell) {
+    ports.dialogs = &dialogs;
+    ports.shell = &shell;
+    return ports;
+  }
+  Platform ports_ = WithRecorders(win32::Win32Platform(), dialogs, shell);
   ScopedPlatform installed_{ports_};
 };
 
