@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/win32/AboutWindow.h"
 #include "windows/gui/GuiFixture.h"
 
 namespace gui_test {
@@ -314,6 +315,46 @@ TEST_F(MainWindowFixture, ARightClickSelectsTheNodeUnderTheMouseBeforeThePopupMe
   EXPECT_EQ(window->Tree().Selected(), device);
   EXPECT_EQ(window->DeviceInfoGrid().RowCount(), 25);  // tvDevicesChange ran before the menu
   EXPECT_TRUE(window->mnuExport().Enabled());
+}
+
+}  // namespace
+}  // namespace gui_test
+
+namespace gui_test {
+namespace {
+
+// What the About window showed while it ran modally; filled by CloseAboutSoon.
+struct AboutSeen {
+  HWND main = nullptr;
+  bool found = false;
+  bool mainDisabled = false;
+  std::wstring versionLine;
+};
+AboutSeen aboutSeen;
+
+void CALLBACK CloseAboutSoon(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND about = ::FindWindowW(gui::kAboutWindowClass, nullptr);
+  if (!about || !::IsWindowVisible(about)) return;  // not up yet: the next tick
+  ::KillTimer(nullptr, id);
+  aboutSeen.found = true;
+  aboutSeen.mainDisabled = !::IsWindowEnabled(aboutSeen.main);
+  aboutSeen.versionLine = TextOf(::GetDlgItem(about, gui::kAboutVersionId));
+  ::PostMessageW(about, WM_CLOSE, 0, 0);
+}
+
+TEST_F(MainWindowFixture, AboutRunsModallyOverTheMainWindowAndGivesItBack) {
+  Start();
+  aboutSeen = AboutSeen{Main()};
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &CloseAboutSoon);
+  ASSERT_NE(timer, 0u);
+  Command(gui::kMenuAbout);  // returns when the About window is closed
+  ::KillTimer(nullptr, timer);
+  ASSERT_TRUE(aboutSeen.found);
+  EXPECT_TRUE(aboutSeen.mainDisabled);
+  // The test exe carries no version resource of its own.
+  EXPECT_EQ(aboutSeen.versionLine, L"Quillon Version: ");
+  EXPECT_TRUE(::IsWindowEnabled(Main()));
+  EXPECT_FALSE(window->Closed());
 }
 
 }  // namespace
