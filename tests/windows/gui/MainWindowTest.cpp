@@ -283,11 +283,6 @@ TEST_F(MainWindowFixture, QuitHidesTheWindowAndEndsTheMessageLoop) {
   EXPECT_EQ(message.wParam, 0u);
 }
 
-}  // namespace
-}  // namespace gui_test
-
-namespace gui_test {
-namespace {
 
 // Ends the popup menu's modal loop as soon as it runs its first timer.
 void CALLBACK EndMenuSoon(HWND, UINT, UINT_PTR id, DWORD) {
@@ -317,11 +312,6 @@ TEST_F(MainWindowFixture, ARightClickSelectsTheNodeUnderTheMouseBeforeThePopupMe
   EXPECT_TRUE(window->mnuExport().Enabled());
 }
 
-}  // namespace
-}  // namespace gui_test
-
-namespace gui_test {
-namespace {
 
 // What the About window showed while it ran modally; filled by CloseAboutSoon.
 struct AboutSeen {
