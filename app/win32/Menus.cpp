@@ -6,8 +6,6 @@
 
 namespace gui {
 
-const char16_t* const kIncludeMicrosoftHint = u"Include device drivers provided by Microsoft";
-
 namespace {
 
 void Append(HMENU menu, UINT flags, UINT_PTR id, const wchar_t* text) {

@@ -17,9 +17,6 @@ enum MenuId : UINT {
   kMenuProperties,
 };
 
-// The hint of "Include Microsoft Provided Drivers".
-extern const char16_t* const kIncludeMicrosoftHint;
-
 // A menu handle destroyed with its owner unless a window took it over.
 class OwnedMenu {
  public:
