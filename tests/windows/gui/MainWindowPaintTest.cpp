@@ -72,6 +72,25 @@ TEST_F(MainWindowPaint, ClassNodesShowTheirGlyphAndTheRootIsLeftToTheControl) {
   }
 }
 
+TEST_F(MainWindowPaint, ADeviceNodeShowsItsIconAtItsTextRectangleAndItsTextAfterTheGap) {
+  Start();
+  const view::NodeId device = FirstDeviceNode();
+  ASSERT_NE(device, view::kNoNode);
+  window->Tree().Expand(FirstClassNode());
+  window->Tree().Select(device);
+  const view::Rect text = window->Tree().TextRect(device);
+  const int icon = window->Tree().Device(device)->ClassIconIndex;
+  Capture shot(window->Tree().Handle());
+  if (icon == 0) {
+    // Wine loads no device icons: index 0 is the collapsed glyph, drawn at the corner.
+    EXPECT_EQ(shot.At(text.left + 2, text.top + 4), (view::Rgb{160, 160, 160}));
+  }
+  // The selected node's text sits opaque on the selection colour, 16 + 6 pixels
+  // right of the text rectangle; the gap before it keeps the tree's background.
+  EXPECT_NE(shot.At(text.left + 19, text.top + 1), (view::Rgb{218, 234, 250}));
+  EXPECT_EQ(shot.At(text.left + 22, text.top + 1), (view::Rgb{218, 234, 250}));
+}
+
 TEST_F(MainWindowPaint, FlatButtonsAreWhiteUntilTheMouseIsOverThem) {
   Create();
   gui::FlatButton& scan = window->ToolbarButton(layout::kScan);
