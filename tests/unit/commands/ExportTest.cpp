@@ -123,6 +123,20 @@ TEST_F(Export, WorkFolderNeverReplacesWhatTheUserKeepsInTheChosenFolder) {
   form->CloseProgress();
 }
 
+TEST_F(Export, TheWorkFolderIsNamedAfterTheOriginalInfWhileArchivingAndGoneAfterwards) {
+  TDevice& listed = Select(kAudioCodec);
+  listed.OriginalInfName = u"oem42.inf";
+  const fs::path out = Pick();
+  std::set<std::string> whileArchiving;
+  view.progressEvents.titled = [&](const WString& title) {
+    if (title == u"Creating Archive") whileArchiving = Tree(out);
+  };
+  RunHandler([&] { form->btnExportClick(); });
+  EXPECT_EQ(whileArchiving, (std::set<std::string>{"oem42/", "oem42/audiocodec.cat", "oem42/audiocodec.inf",
+                                                   "oem42/audiocodec.sys", "oem42/sub/", "oem42/sub/codec.dat"}));
+  EXPECT_EQ(Tree(out), (std::set<std::string>{kAudioArchive}));
+}
+
 TEST_F(Export, ExportDriverWithoutAChosenFolderRaises) {
   TDevice device = Select(kAudioCodec);
   EXPECT_THROW(form->ExportDriver(device), QuillonError);
