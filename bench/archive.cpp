@@ -156,11 +156,8 @@ int Run() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  try {
+  return bench::Main(kBench, [&] {
     if (argc == 5 && std::strcmp(argv[1], "--write") == 0) return WriteOnly(argv[2], argv[3], argv[4]);
     return Run();
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s: %s\n", kBench, e.what());
-    return 1;
-  }
+  });
 }

@@ -117,11 +117,4 @@ int Run() {
 
 }  // namespace
 
-int main() {
-  try {
-    return Run();
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s: %s\n", kBench, e.what());
-    return 1;
-  }
-}
+int main() { return bench::Main(kBench, Run); }

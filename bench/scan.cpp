@@ -83,11 +83,4 @@ int Run() {
 
 }  // namespace
 
-int main() {
-  try {
-    return Run();
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s: %s\n", kBench, e.what());
-    return 1;
-  }
-}
+int main() { return bench::Main(kBench, Run); }

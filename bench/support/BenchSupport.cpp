@@ -2,13 +2,13 @@
 
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <random>
 #include <stdexcept>
 #include <system_error>
@@ -18,6 +18,8 @@ extern char** environ;
 namespace bench {
 
 namespace {
+
+constexpr const char* kGnuTime = "/usr/bin/time";
 
 std::string Joined(const std::vector<std::string>& argv) {
   std::string out;
@@ -52,7 +54,20 @@ TempFolder::~TempFolder() {
   if (ec) std::fprintf(stderr, "bench: could not remove %s: %s\n", path_.c_str(), ec.message().c_str());
 }
 
+// The child runs under GNU time, which reports the rusage of the process it
+// forked itself. Our own wait4 would not do: the kernel carries the spawning
+// process's peak memory into its child's ru_maxrss at exec, so a benchmark that
+// holds much memory would see it in every child.
 ChildRun RunChild(const std::vector<std::string>& argv, const ChildOptions& options) {
+  char usageFile[] = "/tmp/quillon-bench-usage-XXXXXX";
+  const int usageFd = mkstemp(usageFile);
+  if (usageFd < 0) throw std::system_error(errno, std::generic_category(), "mkstemp");
+  close(usageFd);
+  struct Remover {
+    const char* name;
+    ~Remover() { unlink(name); }
+  } remover{usageFile};
+
   FileActions actions;
   const std::string output = options.output.empty() ? std::string("/dev/null") : options.output.string();
   if (!options.inheritOutput) {
@@ -60,23 +75,31 @@ ChildRun RunChild(const std::vector<std::string>& argv, const ChildOptions& opti
     posix_spawn_file_actions_adddup2(actions.Get(), 1, 2);
   }
   if (!options.workingDir.empty()) posix_spawn_file_actions_addchdir_np(actions.Get(), options.workingDir.c_str());
+  std::vector<std::string> timed = {kGnuTime, "-q", "-f", "%M %U %S", "-o", usageFile};
+  timed.insert(timed.end(), argv.begin(), argv.end());
   std::vector<char*> args;
-  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  for (const std::string& a : timed) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
 
   const auto start = std::chrono::steady_clock::now();
   pid_t pid = 0;
-  if (int e = posix_spawnp(&pid, args[0], actions.Get(), nullptr, args.data(), environ))
-    throw std::system_error(e, std::generic_category(), "cannot start " + argv[0]);
+  if (int e = posix_spawn(&pid, kGnuTime, actions.Get(), nullptr, args.data(), environ))
+    throw std::system_error(e, std::generic_category(), std::string("cannot start ") + kGnuTime);
   int status = 0;
-  rusage usage{};
-  if (wait4(pid, &status, 0, &usage) != pid) throw std::system_error(errno, std::generic_category(), "wait4");
+  if (waitpid(pid, &status, 0) != pid) throw std::system_error(errno, std::generic_category(), "waitpid");
   ChildRun run;
   run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  auto toSeconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
-  run.cpuSeconds = toSeconds(usage.ru_utime) + toSeconds(usage.ru_stime);
-  run.peakKiB = usage.ru_maxrss;
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+
+  // The last line is ours; a line before it tells of a signal.
+  std::ifstream in(usageFile);
+  std::string line, last;
+  while (std::getline(in, line))
+    if (!line.empty()) last = line;
+  double user = 0, system = 0;
+  if (std::sscanf(last.c_str(), "%ld %lf %lf", &run.peakKiB, &user, &system) != 3)
+    throw std::runtime_error("no resource usage for \"" + Joined(argv) + "\" (" + last + ")");
+  run.cpuSeconds = user + system;
   return run;
 }
 
@@ -150,6 +173,16 @@ std::string Fixed(double value, int decimals) {
 
 std::string MiBps(uint64_t bytes, double seconds) {
   return Fixed(seconds > 0 ? double(bytes) / (1 << 20) / seconds : 0, 1) + " MiB/s";
+}
+
+int Main(const char* bench, const std::function<int()>& body) {
+  try {
+    return body();
+  } catch (const std::exception& e) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s: %s\n", bench, e.what());
+    return 1;
+  }
 }
 
 std::string Verdict(bool met) { return met ? "met" : "MISSED"; }

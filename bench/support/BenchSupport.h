@@ -30,7 +30,7 @@ struct ChildRun {
   int exitCode = -1;  // -1 when killed by a signal
   double seconds = 0;
   double cpuSeconds = 0;  // user + system time, less disturbed by other load than `seconds`
-  long peakKiB = 0;  // ru_maxrss of the child and the children it waited for
+  long peakKiB = 0;  // the child's ru_maxrss (with the children it waited for)
 };
 
 struct ChildOptions {
@@ -39,8 +39,8 @@ struct ChildOptions {
   bool inheritOutput = false;  // keep this process's stdout and stderr instead
 };
 
-// Starts `argv` (searched on PATH) without copying this process's memory, so the
-// child's peak memory is its own, and waits for it.
+// Starts `argv` (searched on PATH) under GNU time (/usr/bin/time) and waits for
+// it; the peak memory and CPU time are the child's own.
 ChildRun RunChild(const std::vector<std::string>& argv, const ChildOptions& options = {});
 // RunChild that raises when the child does not exit with 0.
 ChildRun RunChecked(const std::vector<std::string>& argv, const ChildOptions& options = {});
@@ -59,6 +59,10 @@ double Seconds(const std::function<void()>& work);
 double Median(std::vector<double> values);
 uint64_t TreeBytes(const fs::path& folder);
 std::vector<fs::path> TreeFiles(const fs::path& folder);
+
+// The body of a benchmark's main: runs `body`, turning an escaping error into a
+// message on stderr and exit code 1.
+int Main(const char* bench, const std::function<int()>& body);
 
 // One result line: "<bench>: <what> <value>".
 void Report(const std::string& bench, const std::string& what, const std::string& value);
