@@ -176,11 +176,9 @@ class CommandTest : public ::testing::Test {
 
 // Instance ids of the generated machines.
 inline const std::u16string kAudioCodec = u"ROOT\\AUDIOCODEC\\0000";
-inline const std::u16string kForbidden = u"ROOT\\FORBIDDEN\\0000";
 inline const std::u16string kTwoCatalogs = u"ROOT\\TWOCATS\\0000";
 inline const std::u16string kOwnSignature = u"ROOT\\OWNSIG\\0000";
 inline const std::u16string kMicrosoftAudio = u"ROOT\\MSAUDIO\\0000";
-inline const std::u16string kNameless = u"ROOT\\NONAME\\0000";
 inline const std::u16string kTailspin = u"ROOT\\TAILSPINSENSOR\\0000";
 inline const std::u16string kLitaudio = u"ROOT\\LITAUDIO\\0000";
 inline const std::u16string kNoDriver = u"PCI\\VEN_1B21&DEV_1242&SUBSYS_86751043&REV_00\\4&3ad2b7b&0&00E5";
