@@ -126,7 +126,7 @@ int PrintRect(const std::wstring& which) {
 int ShowProgress(double seconds) {
   TfrmProgress progress(CreateWin32ProgressWindow(nullptr));
   progress.SetTitle(u"Exporting Driver");
-  progress.SetText(u"Realtek High Definition Audio");
+  progress.SetText(u"Litware Virtual Audio");
   progress.SetFormatAsBytes(true);
   progress.SetProgressBar(int64_t(3) << 20, int64_t(8) << 20);
   const DWORD end = ::GetTickCount() + DWORD(seconds * 1000);

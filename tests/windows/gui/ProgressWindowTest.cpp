@@ -83,8 +83,8 @@ TEST_F(ProgressWindow, LabelsSitWhereTheLayoutPutsThemAndShowWhatTheLogicSets) {
   form.SetTitle(u"Exporting Driver");
   EXPECT_EQ(WindowText(title), L"Exporting Driver");
   EXPECT_EQ(WindowText(line), L"");  // a new title clears the text line
-  form.SetText(u"Realtek Audio");
-  EXPECT_EQ(WindowText(line), L"Realtek Audio");
+  form.SetText(u"Litware Audio");
+  EXPECT_EQ(WindowText(line), L"Litware Audio");
 }
 
 // The bar is painted onto the window's own DC: read it back from there.
