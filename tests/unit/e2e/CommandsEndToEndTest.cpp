@@ -194,6 +194,24 @@ TEST_F(EndToEnd, SubmissionHoldsThePerDeviceArchivesAndNoMicrosoftDriver) {
   }
 }
 
+TEST_F(EndToEnd, WhenNoDevicePassesTheSubmissionIsWrittenEmpty) {
+  // Without the trusted root no catalog is trusted, so every device fails.
+  const fs::path ini = Root() / "machine" / "machine.ini";
+  const std::string config = ReadFile(ini);
+  WriteFile(ini, config.substr(0, config.find("[trust]")));
+  for (const bool sevenZip : {true, false}) {
+    SCOPED_TRACE(sevenZip ? "7z" : "Zip");
+    const std::string extension = sevenZip ? ".7z" : ".Zip";
+    const fs::path out = Root() / (sevenZip ? "out7z" : "outzip");
+    std::vector<std::string> args = {"--pick", out.string(), "--now", kNow, "submit"};
+    if (!sevenZip) args.insert(args.begin(), "--no-7zip");
+    const RunResult r = Headless(args);
+    EXPECT_TRUE(r.Starting("[error]").empty()) << r.out;  // left out without a message
+    EXPECT_EQ(Names(Snapshot(out)), (std::set<std::string>{kSubmission + extension}));
+    EXPECT_TRUE(ArchiveEntryList(out / (kSubmission + extension), Scratch()).empty());
+  }
+}
+
 TEST_F(EndToEnd, TwoSubmissionsInOneSecondLeaveOne) {
   const fs::path out = Root() / "out";
   const RunResult r = Headless({"--pick", out.string(), "--now", kNow, "submit", "submit"});
