@@ -8,6 +8,7 @@
 #include "archive/SevenZip.h"
 #include "archive/ZipWriter.h"
 #include "platform/Errors.h"
+#include "platform/FolderListing.h"
 #include "platform/Paths.h"
 
 namespace fs = std::filesystem;
@@ -111,7 +112,7 @@ bool ArchiveFiles(IArchiveHost& host, const WString& sevenZipLibraryPath, WStrin
     written = true;
     if (DeleteSource && paths::DirectoryExists(SourceDir) && paths::FileExists(ArchiveName)) {
       std::error_code ec;
-      fs::remove_all(text::ToPath(SourceDir), ec);
+      paths::RemoveFolderTree(SourceDir, ec);
       if (ec)
         throw QuillonError(text::W("Cannot delete the folder \"") + SourceDir + text::W("\". ") +
                            text::FromUtf8(ec.message()));

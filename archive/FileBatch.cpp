@@ -1,13 +1,9 @@
 #include "archive/FileBatch.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
-#include "platform/Errors.h"
+#include "platform/FolderListing.h"
 #include "platform/Paths.h"
-
-namespace fs = std::filesystem;
 
 namespace archive {
 
@@ -43,20 +39,10 @@ struct Listing {
 
 Listing ListFolder(const WString& folder) {
   Listing listing;
-  std::error_code ec;
-  fs::directory_iterator it(text::ToPath(folder), ec);
-  if (ec)
-    throw QuillonError(text::W("Cannot list the folder \"") + folder + text::W("\". ") + text::FromUtf8(ec.message()));
-  for (; it != fs::directory_iterator(); it.increment(ec)) {
-    const fs::directory_entry& entry = *it;
-    const WString name = text::FromPath(entry.path().filename());
-    if (entry.is_directory(ec) && !entry.is_symlink(ec))
-      listing.folders.push_back(name);
-    else if (entry.is_regular_file(ec))
-      listing.files.push_back(name);
+  for (paths::FolderEntry& entry : paths::ListFolder(folder)) {
+    if (entry.kind == paths::FolderEntry::Kind::Folder) listing.folders.push_back(std::move(entry.name));
+    if (entry.kind == paths::FolderEntry::Kind::File) listing.files.push_back(std::move(entry.name));
   }
-  if (ec)
-    throw QuillonError(text::W("Cannot list the folder \"") + folder + text::W("\". ") + text::FromUtf8(ec.message()));
   auto byName = [](const WString& a, const WString& b) { return text::CompareOrdinal(a, b) < 0; };
   std::sort(listing.folders.begin(), listing.folders.end(), byName);
   std::sort(listing.files.begin(), listing.files.end(), byName);

@@ -3,12 +3,13 @@
 #include <windows.h>
 
 #include "archive/FileInfo.h"
+#include "platform/HostPath.h"
 
 namespace archive {
 
 bool ReadFileInfo(const WString& path, TFileInfo& info) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExW(text::ToPath(path).c_str(), GetFileExInfoStandard, &data)) return false;
+  if (!GetFileAttributesExW(paths::HostPath(path).c_str(), GetFileExInfoStandard, &data)) return false;
   if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
   auto toFileTime = [](const FILETIME& t) { return winapi::FileTime{t.dwLowDateTime, t.dwHighDateTime}; };
   info.Attributes = data.dwFileAttributes;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/Errors.h"
+#include "platform/HostPath.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -23,8 +24,9 @@ constexpr size_t kBufferSize = 1 << 16;
 std::FILE* OpenFile(const WString& path, TFileStream::Mode mode) {
   const bool create = mode == TFileStream::Mode::Create;
 #ifdef _WIN32
-  // _wfopen shares the file with every other reader and writer.
-  return _wfopen(text::ToPath(path).c_str(), create ? L"w+b" : L"rb");
+  // _wfopen shares the file with every other reader and writer; the "\\?\" form
+  // opens files below folders deeper than MAX_PATH.
+  return _wfopen(paths::HostPath(path).c_str(), create ? L"w+b" : L"rb");
 #else
   return std::fopen(text::ToPath(path).c_str(), create ? "w+b" : "rb");
 #endif

@@ -6,8 +6,9 @@
 
 #include "devices/Devices.h"
 #include "devices/FolderWalk.h"
-#include "devices/HostPath.h"
 #include "platform/Errors.h"
+#include "platform/FolderListing.h"
+#include "platform/HostPath.h"
 #include "platform/Paths.h"
 
 namespace fs = std::filesystem;
@@ -40,7 +41,7 @@ fs::path Resolved(const WString& path) {
   // prefix): an absolute, normalised path is what the overlap check compares.
   fs::path resolved = fs::absolute(text::ToPath(path), ec).lexically_normal();
 #else
-  fs::path resolved = fs::weakly_canonical(devices::HostPath(path), ec);
+  fs::path resolved = fs::weakly_canonical(paths::HostPath(path), ec);
 #endif
   if (ec) RaiseFileError(u"Cannot resolve", path, ec);
   return resolved;
@@ -56,7 +57,7 @@ void CheckDistinctFolders(const WString& Source, const WString& Dest) {
 
 bool FolderExists(const WString& folder) {
   std::error_code ec;
-  return fs::is_directory(devices::HostPath(folder), ec);
+  return fs::is_directory(paths::HostPath(folder), ec);
 }
 
 }  // namespace
@@ -75,19 +76,17 @@ void CopyFolderTree(const WString& Source, const WString& Dest) {
   if (!FolderExists(Source)) return;
   CheckDistinctFolders(Source, Dest);
   std::error_code ec;
-  if (fs::exists(devices::HostPath(Dest), ec)) {
-    fs::remove_all(devices::HostPath(Dest), ec);
-    if (ec) RaiseFileError(u"Cannot delete", Dest, ec);
-  }
+  paths::RemoveFolderTree(Dest, ec);
+  if (ec) RaiseFileError(u"Cannot delete", Dest, ec);
   for (const WString& entry : GetFilesList(Source, true)) {
     const WString from = paths::Join(Source, entry);
     const WString to = paths::Join(Dest, entry);
-    devices::CheckPathCharacters(from);
-    devices::CheckPathCharacters(to);
-    const fs::path target = devices::HostPath(to);
+    paths::CheckPathCharacters(from);
+    paths::CheckPathCharacters(to);
+    const fs::path target = paths::HostPath(to);
     fs::create_directories(target.parent_path(), ec);
     if (ec) RaiseFileError(u"Cannot create the folder of", to, ec);
-    fs::copy_file(devices::HostPath(from), target, fs::copy_options::overwrite_existing, ec);
+    fs::copy_file(paths::HostPath(from), target, fs::copy_options::overwrite_existing, ec);
     if (ec) RaiseFileError(u"Cannot copy \"" + from + u"\" to", to, ec);
   }
 }

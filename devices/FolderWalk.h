@@ -1,6 +1,4 @@
-// The walk of a driver-store folder that GetFilesList lists: each platform's own
-// directory listing (MinGW's std::filesystem cannot list folders whose paths
-// exceed MAX_PATH, even with the "\\?\" prefix).
+// The depth-first walk of a driver-store folder that GetFilesList lists.
 #pragma once
 #include <functional>
 
@@ -11,7 +9,8 @@ namespace devices {
 // Calls onFile(relative, name) for every file below `folder`, depth first in the
 // order the file system lists entries, a subfolder entered where it is listed;
 // `relative` uses the host's delimiter and has none in front. Folders themselves
-// are not reported. Raises QuillonError when a folder cannot be listed.
+// are not reported, links to folders not followed. Raises QuillonError when a
+// folder cannot be listed.
 using FileVisitor = std::function<void(const WString& relative, const WString& name)>;
 void WalkFiles(const WString& folder, const FileVisitor& onFile);
 

@@ -198,6 +198,20 @@ TEST_F(ArchiveOnWindows, ALibraryWithoutModulePropertiesIsUsedOnWindows) {
   EXPECT_FALSE(fs::exists(Path(L"work")));
 }
 
+TEST_F(ArchiveOnWindows, ArchiveStepZipsFoldersDeeperThanMaxPath) {
+  const std::wstring deep = L"work\\" + std::wstring(120, L'd') + L"\\" + std::wstring(120, L'e');
+  Write(deep + L"\\deep.sys", "deep");
+  Write(L"work\\top.inf", "top");
+  WString name = Text(L"Deep_1");
+  ASSERT_TRUE(ArchiveFiles(host, WString(), name, Text(L"work"), u"*.*", {}, true))
+      << (host.messages.empty() ? "" : text::ToUtf8(host.messages[0]));
+  const auto entries = ZipReader(Path(L"Deep_1.Zip")).Entries();
+  EXPECT_EQ(Names(entries), (std::vector<std::string>{std::string(120, 'd') + "/" + std::string(120, 'e') +
+                                                          "/deep.sys",
+                                                      "top.inf"}));
+  EXPECT_FALSE(fs::exists(Path(L"work"))) << "the source, deep folders included, is removed";
+}
+
 // The system's text for a code as the archive step shows it: without the message
 // table's line break and final full stop.
 WString SystemText(DWORD code) {

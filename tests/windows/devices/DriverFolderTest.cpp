@@ -94,9 +94,21 @@ TEST_F(Win32DriverFolder, CopiesPathsLongerThanMaxPath) {
   const WString dest = Path(L"dst");
   ASSERT_GT(dest.size() + deep.size() + 16, size_t(MAX_PATH));
   CopyFolderTree(Folder(L"src"), dest);
+  CopyFolderTree(Folder(L"src"), dest);  // replaces the deep copy, so it must delete it first
   const WStringList copied = GetFilesList(dest + u"\\", true);
   ASSERT_EQ(copied.size(), 1u);
   EXPECT_EQ(copied[0].substr(copied[0].rfind(u'\\') + 1), u"Tr\u00e9iber \u00fc\u00df.sys");
+}
+
+TEST_F(Win32DriverFolder, CopyReplacesADestinationHoldingReadOnlyFilesOrAFile) {
+  Write(L"src\\a.sys", "new");
+  Write(L"dst\\sub\\locked.sys", "old");
+  ASSERT_TRUE(::SetFileAttributesW((temp.Path() + L"\\dst\\sub\\locked.sys").c_str(), FILE_ATTRIBUTE_READONLY));
+  CopyFolderTree(Folder(L"src"), Path(L"dst"));
+  EXPECT_EQ(GetFilesList(Folder(L"dst"), true), WStringList{u"a.sys"});
+  Write(L"plain", "a file where the copy goes");
+  CopyFolderTree(Folder(L"src"), Path(L"plain"));
+  EXPECT_EQ(GetFilesList(Folder(L"plain"), true), WStringList{u"a.sys"});
 }
 
 TEST_F(Win32DriverFolder, CopyFromAMissingSourceLeavesTheDestinationAlone) {

@@ -1,16 +1,16 @@
-#include "devices/HostPath.h"
+#include "platform/HostPath.h"
 
 #include <algorithm>
 
 #include "platform/Errors.h"
 #include "platform/Paths.h"
 
-namespace devices {
+namespace paths {
 
 #ifdef _WIN32
 namespace {
 bool IsAbsoluteDrivePath(const WString& p) {
-  return p.size() >= 3 && p[1] == u':' && paths::IsPathDelimiter(p[2]);
+  return p.size() >= 3 && p[1] == u':' && IsPathDelimiter(p[2]);
 }
 bool IsUncPath(const WString& p) { return p.size() >= 2 && p[0] == u'\\' && p[1] == u'\\'; }
 }  // namespace
@@ -38,4 +38,4 @@ void CheckPathCharacters(const WString& path) {
 }
 #endif
 
-}  // namespace devices
+}  // namespace paths

@@ -1,10 +1,10 @@
-// Host paths for the driver-folder helpers.
+// Host paths for the file helpers of the driver folders and the archives.
 #pragma once
 #include <filesystem>
 
 #include "platform/Text.h"
 
-namespace devices {
+namespace paths {
 
 // The host path of a path text. On Windows an absolute path gets the "\\?\"
 // prefix, so that the file APIs accept paths of 260 characters and more (also
@@ -14,4 +14,4 @@ std::filesystem::path HostPath(const WString& path);
 // Raises QuillonError when the text holds a character no path may hold.
 void CheckPathCharacters(const WString& path);
 
-}  // namespace devices
+}  // namespace paths
