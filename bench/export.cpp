@@ -56,7 +56,7 @@ int Run() {
   const bool withZip = bench::EnvNumber("QUILLON_BENCH_EXPORT_ZIP", 1) != 0;
   // A second baseline whose 7z does not split executables into a filtered block
   // of their own, as the library does when it cannot look into the files.
-  const bool withUnfiltered = bench::EnvNumber("QUILLON_BENCH_EXPORT_UNFILTERED", 1) != 0;
+  const bool withUnfiltered = bench::EnvNumber("QUILLON_BENCH_EXPORT_UNFILTERED", 0) != 0;
   bench::TempFolder temp("quillon-bench-export");
   const bench::fs::path machine = temp.Path() / "machine";
   const std::string count = std::to_string(packages);
