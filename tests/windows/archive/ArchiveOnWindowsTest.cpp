@@ -49,11 +49,7 @@ WString StandIn(const char* name) {
 
 class ArchiveOnWindows : public ::testing::Test {
  protected:
-  ArchiveOnWindows() : temp(L"archive-" + TestName()) {}
-  static std::wstring TestName() {
-    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    return std::wstring(name.begin(), name.end());
-  }
+  ArchiveOnWindows() : temp(L"archive-" + win32_test::CurrentTestName()) {}
   std::wstring Path(const std::wstring& rel) const { return temp.Path() + L"\\" + rel; }
   WString Text(const std::wstring& rel) const {
     const std::wstring p = Path(rel);

@@ -19,11 +19,7 @@ using win32_test::TempFolder;
 
 class Win32DriverFolder : public ::testing::Test {
  protected:
-  Win32DriverFolder() : temp(L"folder-" + TestName()) {}
-  static std::wstring TestName() {
-    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    return std::wstring(name.begin(), name.end());
-  }
+  Win32DriverFolder() : temp(L"folder-" + win32_test::CurrentTestName()) {}
 
   // `rel` uses backslashes, as Windows paths do.
   void Write(const std::wstring& rel, const std::string& content = "x") {

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -51,6 +53,12 @@ class Win32TestPlatform {
   Platform ports_{setup.get(), registry.get(), trust.get(), nullptr, &dialogs, system.get(), libraries.get()};
   ScopedPlatform installed_{ports_};
 };
+
+// The running test's name, for folders of its own.
+inline std::wstring CurrentTestName() {
+  const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  return std::wstring(name.begin(), name.end());
+}
 
 // A folder of its own below %TEMP% per test (tests of one exe run in parallel
 // processes under ctest), removed with everything in it at the end.
