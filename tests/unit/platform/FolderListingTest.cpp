@@ -1,0 +1,71 @@
+// ListFolder and RemoveFolderTree on real folders: what counts as a file, a folder
+// or a link to one, and that deleting a tree never follows a link out of it.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/Errors.h"
+#include "platform/FolderListing.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Kind = paths::FolderEntry::Kind;
+
+class FolderListing : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root = fs::temp_directory_path() / ("quillon-listing-" + std::to_string(::getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(root);
+    fs::create_directories(root / "tree/sub");
+    fs::create_directories(root / "outside");
+    std::ofstream(root / "tree/a.inf") << "a";
+    std::ofstream(root / "tree/sub/b.sys") << "b";
+    std::ofstream(root / "outside/keep.txt") << "keep";
+    fs::create_directory_symlink(root / "outside", root / "tree/linked");
+    fs::create_symlink(root / "outside/keep.txt", root / "tree/file-link");
+    fs::create_symlink(root / "nowhere", root / "tree/dangling");
+  }
+  void TearDown() override { fs::remove_all(root); }
+  WString Text(const fs::path& p) { return text::FromPath(p); }
+  fs::path root;
+};
+
+TEST_F(FolderListing, TellsFilesFoldersAndFolderLinksApart) {
+  std::vector<paths::FolderEntry> entries = paths::ListFolder(Text(root / "tree"));
+  std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+  ASSERT_EQ(entries.size(), 4u);  // the dangling link is no file
+  EXPECT_EQ(entries[0].name, u"a.inf");
+  EXPECT_EQ(entries[0].kind, Kind::File);
+  EXPECT_EQ(entries[1].name, u"file-link");
+  EXPECT_EQ(entries[1].kind, Kind::File);
+  EXPECT_EQ(entries[2].name, u"linked");
+  EXPECT_EQ(entries[2].kind, Kind::FolderLink);
+  EXPECT_EQ(entries[3].name, u"sub");
+  EXPECT_EQ(entries[3].kind, Kind::Folder);
+}
+
+TEST_F(FolderListing, AFolderThatCannotBeListedRaisesWithItsName) {
+  try {
+    paths::ListFolder(Text(root / "missing"));
+    FAIL() << "no error raised";
+  } catch (const QuillonError& e) {
+    EXPECT_NE(e.Message().find(u"missing"), WString::npos) << e.what();
+  }
+}
+
+TEST_F(FolderListing, RemovingATreeRemovesLinksButNotWhatTheyPointTo) {
+  std::error_code ec;
+  paths::RemoveFolderTree(Text(root / "tree"), ec);
+  EXPECT_FALSE(ec) << ec.message();
+  EXPECT_FALSE(fs::exists(root / "tree"));
+  EXPECT_TRUE(fs::exists(root / "outside/keep.txt"));
+  paths::RemoveFolderTree(Text(root / "tree"), ec);  // already gone
+  EXPECT_FALSE(ec) << ec.message();
+}
+
+}  // namespace
