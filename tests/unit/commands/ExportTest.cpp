@@ -174,6 +174,11 @@ TEST_F(Export, ExportAllExportsEveryPassingDeviceAndOpensTheFolder) {
   EXPECT_EQ(events[events.size() - 2], "[progress] closed");
   EXPECT_TRUE(LogEndsWithComplete());
   EXPECT_NE(Log().find(u"Error      : File not found in the catalog"), WString::npos);  // the skipped one's report
+  size_t reports = 0;  // the log is cleared once, not per device
+  for (size_t at = Log().find(u"*** Verifying Driver ***"); at != WString::npos;
+       at = Log().find(u"*** Verifying Driver ***", at + 1))
+    ++reports;
+  EXPECT_EQ(reports, form->DeviceList.size());
   EXPECT_EQ(form->dlg->Title(),
             u"Exporting " + text::FromInt(int64_t(form->DeviceList.size())) + u" devices to selected folder");
 }
