@@ -11,6 +11,7 @@
 
 #include "devices/Devices.h"
 #include "platform/ImageList.h"
+#include "support/RecordedImageList.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
 #include "platform/sim/SimPlatform.h"
@@ -31,16 +32,7 @@ class RecordedDialogs final : public ports::IMessageDialogs {
   std::vector<Message> shown;
 };
 
-class RecordedImageList final : public ports::IImageList {
- public:
-  int AddIcon(winapi::Handle icon) override {
-    icons.push_back(icon);
-    return int(icons.size()) + 3;  // after the tree's four fixed glyphs
-  }
-  int Count() const override { return int(icons.size()); }
-  void Delete(int) override {}
-  std::vector<winapi::Handle> icons;
-};
+using test_support::RecordedImageList;
 
 constexpr const char* kSystemGuid = "{4D36E97D-E325-11CE-BFC1-08002BE10318}";
 constexpr const char* kNetGuid = "{4D36E972-E325-11CE-BFC1-08002BE10318}";

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/ImageList.h"
+#include "support/RecordedImageList.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
 #include "platform/win32/Adapters.h"
@@ -28,16 +29,7 @@ class RecordedDialogs final : public ports::IMessageDialogs {
   std::vector<Shown> shown;
 };
 
-class RecordedImageList final : public ports::IImageList {
- public:
-  int AddIcon(winapi::Handle icon) override {
-    icons.push_back(icon);
-    return int(icons.size()) + 3;  // after the tree's four fixed glyphs
-  }
-  int Count() const override { return int(icons.size()); }
-  void Delete(int) override {}
-  std::vector<winapi::Handle> icons;
-};
+using test_support::RecordedImageList;
 
 // Installed for the lifetime of the object.
 class Win32TestPlatform {
