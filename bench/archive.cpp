@@ -12,8 +12,8 @@
 #include "app/ArchiveStep.h"
 #include "bench/support/BenchSupport.h"
 #include "platform/Platform.h"
-#include "platform/sim/Machine.h"
-#include "platform/sim/SimPlatform.h"
+#include "platform/offline/Machine.h"
+#include "platform/offline/OfflinePlatform.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ class QuietHost final : public IArchiveHost {
 int WriteOnly(const std::string& format, const std::string& source, const std::string& archive) {
   // An empty simulated machine: its library port loads host paths as they are.
   bench::TempFolder machine("quillon-bench-writer");
-  sim::SimPlatform platform(sim::Machine::Load(machine.Path()));
+  offline::OfflinePlatform platform(offline::Machine::Load(machine.Path()));
   ScopedPlatform installed(platform.Ports());
   QuietHost host;
   WString name = text::FromUtf8(archive);

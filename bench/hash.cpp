@@ -8,8 +8,8 @@
 
 #include "bench/support/BenchSupport.h"
 #include "platform/Platform.h"
-#include "platform/sim/Machine.h"
-#include "platform/sim/SimPlatform.h"
+#include "platform/offline/Machine.h"
+#include "platform/offline/OfflinePlatform.h"
 #include "signing/CryptCat.h"
 
 namespace {
@@ -57,7 +57,7 @@ int Run() {
 
   // The catalog services of an empty simulated machine: only the hash calls are used.
   bench::fs::create_directories(temp.Path() / "machine");
-  sim::SimPlatform platform(sim::Machine::Load(temp.Path() / "machine"));
+  offline::OfflinePlatform platform(offline::Machine::Load(temp.Path() / "machine"));
   ScopedPlatform installed(platform.Ports());
 
   std::vector<std::string> sha1Args = {"sha1sum"}, sha256Args = {"sha256sum"};

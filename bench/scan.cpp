@@ -11,8 +11,8 @@
 #include "devices/Devices.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
-#include "platform/sim/Machine.h"
-#include "platform/sim/SimPlatform.h"
+#include "platform/offline/Machine.h"
+#include "platform/offline/OfflinePlatform.h"
 
 namespace {
 
@@ -58,10 +58,10 @@ int Run() {
   // Devices share 250 packages, as many devices of one kind share an INF.
   bench::Generate("gen_machine.py", {machineDir.string(), std::to_string(devices), "250", "25"});
 
-  std::unique_ptr<sim::Machine> machine;
-  const double load = bench::Seconds([&] { machine = sim::Machine::Load(machineDir); });
+  std::unique_ptr<offline::Machine> machine;
+  const double load = bench::Seconds([&] { machine = offline::Machine::Load(machineDir); });
   bench::Report(kBench, "machine folder load (registry.reg parse):", bench::Fixed(load * 1000, 1) + " ms");
-  sim::SimPlatform platform(std::move(machine));
+  offline::OfflinePlatform platform(std::move(machine));
   CountedDialogs dialogs;
   platform.SetDialogs(&dialogs);
   ScopedPlatform installed(platform.Ports());

@@ -1,5 +1,5 @@
 // The ports the portable logic reaches the operating system through. One
-// Platform is installed per process: the win32 adapters in Quillon.exe, the sim
+// Platform is installed per process: the win32 adapters in Quillon.exe, the offline
 // adapters (a simulated machine folder) on Linux, or test doubles in tests.
 #pragma once
 

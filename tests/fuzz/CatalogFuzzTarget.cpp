@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "FuzzTarget.h"
-#include "platform/sim/SimCatalogFile.h"
-#include "platform/sim/SimPkcs7.h"
+#include "platform/offline/OfflineCatalogFile.h"
+#include "platform/offline/OfflinePkcs7.h"
 
 namespace {
 
@@ -22,18 +22,18 @@ namespace {
 }
 
 // The spans of a parsed catalog point into its own bytes.
-bool Inside(sim::der::Bytes part, const std::vector<uint8_t>& whole) {
+bool Inside(offline::der::Bytes part, const std::vector<uint8_t>& whole) {
   return part.empty() || (part.data() >= whole.data() && part.data() + part.size() <= whole.data() + whole.size());
 }
 
-void CheckCatalog(const sim::CatalogFile& catalog) {
+void CheckCatalog(const offline::CatalogFile& catalog) {
   if (!catalog.signedData.content || !Inside(catalog.signedData.content->whole, catalog.bytes))
     Broken("content outside the catalog");
   for (const auto& certificate : catalog.signedData.certificates)
     if (!Inside(certificate, catalog.bytes)) Broken("certificate outside the catalog");
   for (const auto& signer : catalog.signedData.signers) {
     if (!Inside(signer.encryptedDigest, catalog.bytes)) Broken("signature outside the catalog");
-    sim::pkcs7::AuthAttribute(signer, sim::pkcs7::kOidMessageDigest);
+    offline::pkcs7::AuthAttribute(signer, offline::pkcs7::kOidMessageDigest);
   }
   if (catalog.subjectAlgorithm.empty()) Broken("a catalog without subject algorithm");
   for (const auto& member : catalog.members) {
@@ -80,7 +80,7 @@ std::string Reframe(const uint8_t* p, size_t n, int depth) {
 
 void ParseAndCheck(const uint8_t* data, size_t size) {
   uint32_t error = 0;
-  auto catalog = sim::ParseCatalog(std::vector<uint8_t>(data, data + size), error);
+  auto catalog = offline::ParseCatalog(std::vector<uint8_t>(data, data + size), error);
   if (!catalog) {
     if (error == 0) Broken("refused without an error code");
     return;

@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "FuzzTarget.h"
-#include "platform/sim/Machine.h"
+#include "platform/offline/Machine.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  sim::RegKey root(u"HKEY_LOCAL_MACHINE");
+  offline::RegKey root(u"HKEY_LOCAL_MACHINE");
   try {
-    sim::ParseRegFile(std::string_view(reinterpret_cast<const char*>(data), size), "fuzz.reg", root);
-  } catch (const sim::MachineError&) {
+    offline::ParseRegFile(std::string_view(reinterpret_cast<const char*>(data), size), "fuzz.reg", root);
+  } catch (const offline::MachineError&) {
     // Rejected input is the expected outcome for most mutations.
   }
   return 0;

@@ -3,19 +3,19 @@
 #include <filesystem>
 
 #include "app/ProcessEntry.h"
-#include "platform/sim/Machine.h"
+#include "platform/offline/Machine.h"
 
 namespace headless {
 
 Session::Session(const Options& options, std::ostream& out) : options_(options), out_(out), dialogs_(out) {
-  auto machine = sim::Machine::Load(std::filesystem::path(options.machine));
-  platform_ = std::make_unique<sim::SimPlatform>(std::move(machine), [this](const WString& program,
+  auto machine = offline::Machine::Load(std::filesystem::path(options.machine));
+  platform_ = std::make_unique<offline::OfflinePlatform>(std::move(machine), [this](const WString& program,
                                                                              const WString& parameters) {
     out_ << "[start] " << text::ToUtf8(program) << ' ' << text::ToUtf8(parameters) << '\n';
   });
   platform_->SetDialogs(&dialogs_);
   installed_ = std::make_unique<ScopedPlatform>(platform_->Ports());
-  sim::SetClockOverride(options.now);
+  offline::SetClockOverride(options.now);
 
   if (options.pick) {
     std::filesystem::create_directories(std::filesystem::path(*options.pick));
@@ -32,7 +32,7 @@ Session::Session(const Options& options, std::ostream& out) : options_(options),
 
 Session::~Session() {
   form_.reset();  // closes a progress window while the printer still exists
-  sim::SetClockOverride(std::nullopt);
+  offline::SetClockOverride(std::nullopt);
 }
 
 int Session::Run() {

@@ -6,7 +6,7 @@
 
 #include "app/MainFormUnit.h"
 #include "app/MemoryView.h"
-#include "platform/sim/SimPlatform.h"
+#include "platform/offline/OfflinePlatform.h"
 #include "tools/headless/HeadlessOptions.h"
 #include "tools/headless/HeadlessPrint.h"
 
@@ -31,7 +31,7 @@ class Session {
   const Options& options_;
   std::ostream& out_;
   PrintedDialogs dialogs_;
-  std::unique_ptr<sim::SimPlatform> platform_;
+  std::unique_ptr<offline::OfflinePlatform> platform_;
   std::unique_ptr<ScopedPlatform> installed_;
   memview::MemoryView view_;
   std::unique_ptr<TfrmMainForm> form_;

@@ -17,7 +17,7 @@
 #include "app/MemoryView.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
-#include "platform/sim/SimPlatform.h"
+#include "platform/offline/OfflinePlatform.h"
 
 namespace apptest {
 
@@ -53,8 +53,8 @@ class AppTest : public ::testing::Test {
 
   // Loads the machine folder as written so far and creates the main window (no FormCreate).
   void Start() {
-    platform_ = std::make_unique<sim::SimPlatform>(
-        sim::Machine::Load(root_), [this](const WString& program, const WString& parameters) {
+    platform_ = std::make_unique<offline::OfflinePlatform>(
+        offline::Machine::Load(root_), [this](const WString& program, const WString& parameters) {
           started.emplace_back(program, parameters);
         });
     platform_->SetDialogs(&dialogs);
@@ -69,7 +69,7 @@ class AppTest : public ::testing::Test {
 
  private:
   std::filesystem::path root_;
-  std::unique_ptr<sim::SimPlatform> platform_;
+  std::unique_ptr<offline::OfflinePlatform> platform_;
   std::unique_ptr<ScopedPlatform> installed_;
 };
 

@@ -12,9 +12,9 @@
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
-#include "platform/sim/Machine.h"
-#include "platform/sim/SimCatalogHash.h"
-#include "platform/sim/SimPlatform.h"
+#include "platform/offline/Machine.h"
+#include "platform/offline/OfflineCatalogHash.h"
+#include "platform/offline/OfflinePlatform.h"
 #include "signing/CryptCat.h"
 
 namespace {
@@ -36,7 +36,7 @@ TEST(GeneratedMachine, EveryDeviceHasASignedPackageThatVerifies) {
   bench::TempFolder temp("quillon-bench-test");
   const bench::fs::path folder = temp.Path() / "machine";
   bench::Generate("gen_machine.py", {folder.string(), "7", "3", "3", "--sign", bench::FixtureSourceDir().string()});
-  sim::SimPlatform platform(sim::Machine::Load(folder));
+  offline::OfflinePlatform platform(offline::Machine::Load(folder));
   NoDialogs dialogs;
   platform.SetDialogs(&dialogs);
   ScopedPlatform installed(platform.Ports());
@@ -71,7 +71,7 @@ TEST(GeneratedTree, HoldsPeImagesTextAndPackedDataInDriverLikeShares) {
     const std::string ext = file.extension().string();
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(file.c_str(), "rb"), std::fclose);
     ASSERT_TRUE(f);
-    const bool isPe = sim::ReadPeLayout(f.get()).has_value();
+    const bool isPe = offline::ReadPeLayout(f.get()).has_value();
     EXPECT_EQ(isPe, ext == ".sys" || ext == ".dll" || ext == ".exe") << file;
     (isPe ? pe : ext == ".inf" || ext == ".txt" || ext == ".PNF" ? text : other) += size;
     all += size;

@@ -22,8 +22,8 @@
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
-#include "platform/sim/Machine.h"
-#include "platform/sim/SimPlatform.h"
+#include "platform/offline/Machine.h"
+#include "platform/offline/OfflinePlatform.h"
 #include "signing/CryptCat.h"
 
 namespace commandtest {
@@ -62,7 +62,7 @@ class CommandTest : public ::testing::Test {
     TheCatalogCache() = {};
     installed_.reset();
     platform_.reset();
-    sim::SetClockOverride(std::nullopt);
+    offline::SetClockOverride(std::nullopt);
     std::error_code ec;
     fs::remove_all(root_, ec);
   }
@@ -72,8 +72,8 @@ class CommandTest : public ::testing::Test {
   void Start(const std::string& name = "command-machine", bool sevenZip = true) {
     fs::copy(fs::path(QUILLON_FIXTURES_DIR) / name, MachineDir(),
              fs::copy_options::recursive | fs::copy_options::copy_symlinks);
-    platform_ = std::make_unique<sim::SimPlatform>(
-        sim::Machine::Load(MachineDir()), [this](const WString& program, const WString& parameters) {
+    platform_ = std::make_unique<offline::OfflinePlatform>(
+        offline::Machine::Load(MachineDir()), [this](const WString& program, const WString& parameters) {
           started.emplace_back(program, parameters);
           events.push_back("[start] " + text::ToUtf8(program) + " " + text::ToUtf8(parameters));
         });
@@ -170,7 +170,7 @@ class CommandTest : public ::testing::Test {
  private:
   fs::path root_;
   EventDialogs dialogs_;
-  std::unique_ptr<sim::SimPlatform> platform_;
+  std::unique_ptr<offline::OfflinePlatform> platform_;
   std::unique_ptr<ScopedPlatform> installed_;
 };
 

@@ -21,7 +21,7 @@ class Submit : public CommandTest {
  protected:
   void SetUp() override {
     Start();
-    sim::SetClockOverride(At(3, 4, 5));
+    offline::SetClockOverride(At(3, 4, 5));
   }
   void Run() { RunHandler([&] { form->btnSubmitClick(); }); }
 };
@@ -81,7 +81,7 @@ TEST_F(Submit, TwoSubmissionsInOneSecondGiveOneArchive) {
   Run();
   EXPECT_EQ(Tree(out), (std::set<std::string>{name}));
   EXPECT_NE(ReadFile(out / name), "the first");
-  sim::SetClockOverride(At(23, 59, 9));
+  offline::SetClockOverride(At(23, 59, 9));
   Run();
   EXPECT_EQ(Tree(out), (std::set<std::string>{name, "NAVU-2026_01_02_23_59_09.7z"}));
 }

@@ -3,7 +3,7 @@
 
 #include "ScanHarness.h"
 #include "platform/Paths.h"
-#include "platform/sim/Machine.h"
+#include "platform/offline/Machine.h"
 
 namespace devices_test {
 namespace {
@@ -11,7 +11,7 @@ namespace {
 class SampleMachineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    platform = std::make_unique<sim::SimPlatform>(sim::Machine::Load(std::string(QUILLON_FIXTURES_DIR) +
+    platform = std::make_unique<offline::OfflinePlatform>(offline::Machine::Load(std::string(QUILLON_FIXTURES_DIR) +
                                                                      "/sample-machine"));
     platform->SetDialogs(&dialogs);
     installed = std::make_unique<ScopedPlatform>(platform->Ports());
@@ -28,7 +28,7 @@ class SampleMachineTest : public ::testing::Test {
     return *it;
   }
   RecordedDialogs dialogs;
-  std::unique_ptr<sim::SimPlatform> platform;
+  std::unique_ptr<offline::OfflinePlatform> platform;
   std::unique_ptr<ScopedPlatform> installed;
 };
 

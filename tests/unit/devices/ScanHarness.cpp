@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "platform/sim/Machine.h"
+#include "platform/offline/Machine.h"
 
 namespace devices_test {
 namespace fs = std::filesystem;
@@ -98,13 +98,13 @@ Platform& TestMachine::Install() {
   std::ofstream(folder_ / "registry.reg", std::ios::binary) << "Windows Registry Editor Version 5.00\n\n" << registry_;
   std::ofstream(folder_ / "machine.ini", std::ios::binary) << ini_;
   installed_.reset();
-  platform_ = std::make_unique<sim::SimPlatform>(sim::Machine::Load(folder_));
+  platform_ = std::make_unique<offline::OfflinePlatform>(offline::Machine::Load(folder_));
   platform_->SetDialogs(&dialogs);
   installed_ = std::make_unique<ScopedPlatform>(platform_->Ports());
   BindDriverStoreLocation();
   return platform_->Ports();
 }
 
-sim::SimSetupApi& TestMachine::Setup() { return dynamic_cast<sim::SimSetupApi&>(*platform_->Ports().setup); }
+offline::OfflineSetupApi& TestMachine::Setup() { return dynamic_cast<offline::OfflineSetupApi&>(*platform_->Ports().setup); }
 
 }  // namespace devices_test

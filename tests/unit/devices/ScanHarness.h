@@ -14,8 +14,8 @@
 #include "support/RecordedImageList.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
-#include "platform/sim/SimPlatform.h"
-#include "platform/sim/SimSetupApi.h"
+#include "platform/offline/OfflinePlatform.h"
+#include "platform/offline/OfflineSetupApi.h"
 
 namespace devices_test {
 
@@ -64,7 +64,7 @@ class TestMachine {
 
   // Writes the files, loads the machine and installs its platform.
   Platform& Install();
-  sim::SimSetupApi& Setup();
+  offline::OfflineSetupApi& Setup();
   RecordedDialogs dialogs;
   RecordedImageList images;
 
@@ -72,7 +72,7 @@ class TestMachine {
   std::filesystem::path folder_;
   std::string registry_;
   std::string ini_;
-  std::unique_ptr<sim::SimPlatform> platform_;
+  std::unique_ptr<offline::OfflinePlatform> platform_;
   std::unique_ptr<ScopedPlatform> installed_;
 };
 

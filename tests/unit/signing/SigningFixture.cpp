@@ -32,7 +32,7 @@ void SigningTest::UseMachine(const fs::path& folder, const std::string& extraIni
     std::ofstream(scratch_ / "machine.ini", std::ios::app) << "\n" << extraIni << "\n";
     root = scratch_;
   }
-  platform = std::make_unique<sim::SimPlatform>(sim::Machine::Load(root));
+  platform = std::make_unique<offline::OfflinePlatform>(offline::Machine::Load(root));
   counting = std::make_unique<CountingTrust>(*platform->Ports().trust);
   ports = platform->Ports();
   ports.trust = counting.get();

@@ -13,7 +13,7 @@
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/Trust.h"
-#include "platform/sim/SimPlatform.h"
+#include "platform/offline/OfflinePlatform.h"
 #include "signing/CryptCat.h"
 
 namespace signing_test {
@@ -105,7 +105,7 @@ class SigningTest : public ::testing::Test {
   std::vector<WString> lines;
   WString message;
   TShellCallback callback = [this](const WString& line) { lines.push_back(line); };
-  std::unique_ptr<sim::SimPlatform> platform;
+  std::unique_ptr<offline::OfflinePlatform> platform;
   std::unique_ptr<CountingTrust> counting;
   Platform ports;
 

@@ -1,0 +1,158 @@
+// A simulated Windows machine, loaded from a machine folder:
+//   registry.reg  HKEY_LOCAL_MACHINE as `reg export` writes it
+//   machine.ini   computer name, Windows version, absent devices, trusted roots, faults
+//   C/            the system drive; Windows paths map onto it case-insensitively
+//
+// registry.reg: "Windows Registry Editor Version 5.00" (or "REGEDIT4") first, UTF-16LE
+// with BOM or UTF-8. Keys under HKEY_LOCAL_MACHINE are loaded; keys under the other
+// predefined roots (HKEY_CURRENT_USER, HKEY_CLASSES_ROOT, HKEY_USERS,
+// HKEY_CURRENT_CONFIG) are checked for syntax and skipped, as the machine has no
+// users; any other root is an error. Under REGEDIT4, hex(1)/hex(2)/hex(7) bytes are
+// single-byte text and are widened to UTF-16LE as the W registry calls return them.
+//
+// machine.ini (UTF-8; blank lines and lines starting with ';' or '#' are ignored):
+//   [machine]
+//   ComputerName=SIMULATED-PC          GetComputerNameExW (default "SIMULATED-PC")
+//   WindowsVersion=10.0.19045          RtlGetVersion major.minor.build (default 10.0.19045)
+//   UtcOffsetMinutes=60                local time = UTC + offset (default 0)
+//   ShortDateFormat=dd/MM/yyyy         the user's short date picture (default dd/MM/yyyy)
+//   ProgramFiles=C:\Program Files      %ProgramFiles% (this default)
+//   ProgramFilesX86=C:\Program Files (x86)   %ProgramFiles(x86)% (this default)
+//   SystemRoot=C:\Windows              %SystemRoot% and %windir% (this default)
+//   ExePath=C:\Program Files\Quillon\Quillon.exe   where the program "is" (this default)
+//   HeldPrivileges=SeDebugPrivilege    privileges the process token holds, comma-separated
+//                                      (default none: AdjustTokenPrivileges leaves 1300)
+//   [absent]
+//   PCI\VEN_8086&DEV_1234\3&11583659&0&10     one device instance id a line: not present
+//   [trust]
+//   root=pki/root.cer                  trusted root certificate files, relative to the folder
+//   [faults]
+//   SetupDiGetClassDevsW=5             the API fails with that error code (decimal or 0x..)
+//   RegOpenKeyExW:SOFTWARE\7-zip=2     only for that detail (an instance id, key, file name)
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/Text.h"
+
+namespace offline {
+
+// Raised for a machine folder that cannot be loaded: names the file, line and problem.
+class MachineError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct RegValue {
+  uint32_t type = 0;          // winapi::kRegSz, kRegDword, ...
+  std::vector<uint8_t> data;  // exactly the bytes the registry API would return
+};
+
+// One key of the in-memory registry. Names compare case-insensitively; the
+// spelling of the first writer is kept.
+class RegKey {
+ public:
+  const WString& Name() const { return name_; }
+  RegKey* FindChild(WStringView name);
+  const RegKey* FindChild(WStringView name) const;
+  RegKey& Child(WStringView name);  // finds or creates
+  bool RemoveChild(WStringView name);
+  const RegValue* FindValue(WStringView name) const;  // "" is the default value
+  void SetValue(WStringView name, RegValue value);
+  bool RemoveValue(WStringView name);
+  // Children and values in the order they were first written.
+  const std::vector<std::unique_ptr<RegKey>>& Children() const { return children_; }
+  const std::vector<std::pair<WString, RegValue>>& Values() const { return values_; }
+
+  explicit RegKey(WString name) : name_(std::move(name)) {}
+
+ private:
+  WString name_;
+  std::vector<std::unique_ptr<RegKey>> children_;
+  std::vector<std::pair<WString, RegValue>> values_;
+};
+
+// machine.ini: [section] key=value lines; ';' or '#' start a comment line.
+// Sections and keys compare case-insensitively; entries keep their file order.
+class Ini {
+ public:
+  std::optional<std::string> Get(std::string_view section, std::string_view key) const;
+  std::string GetOr(std::string_view section, std::string_view key, std::string fallback) const;
+  std::vector<std::pair<std::string, std::string>> Section(std::string_view section) const;
+  void Set(std::string_view section, std::string_view key, std::string value);
+
+  static Ini Parse(std::string_view content, const std::string& fileNameForErrors);
+
+ private:
+  std::vector<std::pair<std::string, std::vector<std::pair<std::string, std::string>>>> sections_;
+};
+
+class Machine {
+ public:
+  // Loads the folder; throws MachineError for malformed files. A missing
+  // registry.reg or machine.ini is an empty registry or configuration.
+  static std::unique_ptr<Machine> Load(const std::filesystem::path& folder);
+
+  const std::filesystem::path& Root() const { return root_; }
+  RegKey& LocalMachine() { return hklm_; }  // HKEY_LOCAL_MACHINE
+  const RegKey& LocalMachine() const { return hklm_; }
+  Ini& Config() { return ini_; }
+  const Ini& Config() const { return ini_; }
+
+  // "C:\Windows\INF\oem1.inf" -> <root>/C/Windows/INF/oem1.inf, each component
+  // matched case-insensitively against what exists (the rest kept as written).
+  // Host paths inside the machine folder are returned unchanged.
+  std::filesystem::path MapPath(WStringView windowsPath) const;
+  // The reverse: a host path inside C/ -> "C:\...". Empty when outside.
+  WString WindowsPath(const std::filesystem::path& hostPath) const;
+
+  // The error code machine.ini's [faults] section injects for `api` (0: none).
+  // Keys are API names ("SetupDiGetClassDevsW"), optionally "Api:Detail".
+  uint32_t Fault(std::string_view api, std::string_view detail = {}) const;
+
+  explicit Machine(std::filesystem::path root) : root_(std::move(root)), hklm_(u"HKEY_LOCAL_MACHINE") {}
+
+ private:
+  std::filesystem::path root_;
+  RegKey hklm_;
+  Ini ini_;
+};
+
+// Parses registry.reg content into `root` (HKEY_LOCAL_MACHINE). Accepts UTF-16LE
+// with BOM and UTF-8 (with or without BOM). Throws MachineError "file:line: problem".
+void ParseRegFile(std::string_view bytes, const std::string& fileNameForErrors, RegKey& root);
+
+// The calling thread's last error, shared by every offline adapter.
+uint32_t GetLastError();
+void SetLastError(uint32_t code);
+
+// An API's failure: sets the last error to `code` and gives `result` back.
+template <typename T>
+T Fail(uint32_t code, T result) {
+  SetLastError(code);
+  return result;
+}
+
+// An API's success: the last error becomes ERROR_SUCCESS.
+inline bool Succeed() {
+  SetLastError(0);
+  return true;
+}
+
+// The simulated system message table (FormatMessageW's texts, trailing "\r\n"
+// included). Holds the codes the program reports; other adapters add theirs.
+void RegisterMessageText(uint32_t code, WString text);
+std::optional<WString> MessageText(uint32_t code);
+
+// Replaces the real clock of GetLocalTime for the whole process (the local time
+// itself, the UTC offset is not applied again); nullopt restores the real clock.
+void SetClockOverride(std::optional<winapi::SystemTime> localNow);
+std::optional<winapi::SystemTime> ClockOverride();
+
+}  // namespace offline

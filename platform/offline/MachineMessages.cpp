@@ -1,0 +1,65 @@
+// The simulated system message table: the English texts Windows' FormatMessageW
+// gives, trailing CR LF included.
+#include <mutex>
+#include <unordered_map>
+
+#include "platform/offline/Machine.h"
+
+namespace offline {
+
+namespace {
+
+struct MessageTable {
+  std::mutex mutex;
+  std::unordered_map<uint32_t, WString> texts{
+      {0, u"The operation completed successfully.\r\n"},
+      {2, u"The system cannot find the file specified.\r\n"},
+      {3, u"The system cannot find the path specified.\r\n"},
+      {5, u"Access is denied.\r\n"},
+      {6, u"The handle is invalid.\r\n"},
+      {8, u"Not enough memory resources are available to process this command.\r\n"},
+      {13, u"The data is invalid.\r\n"},
+      {32, u"The process cannot access the file because it is being used by another process.\r\n"},
+      {50, u"The request is not supported.\r\n"},
+      {87, u"The parameter is incorrect.\r\n"},
+      {120, u"This function is not supported on this system.\r\n"},
+      {122, u"The data area passed to a system call is too small.\r\n"},
+      {123, u"The filename, directory name, or volume label syntax is incorrect.\r\n"},
+      {126, u"The specified module could not be found.\r\n"},
+      {127, u"The specified procedure could not be found.\r\n"},
+      {161, u"The specified path is invalid.\r\n"},
+      {193, u"%1 is not a valid Win32 application.\r\n"},
+      {234, u"More data is available.\r\n"},
+      {259, u"No more data is available.\r\n"},
+      {1300, u"Not all privileges or groups referenced are assigned to the caller.\r\n"},
+      {1313, u"A specified privilege does not exist.\r\n"},
+      {1813, u"The specified resource type cannot be found in the image file.\r\n"},
+      {0x80004004u, u"Operation aborted\r\n"},
+      {0x80004005u, u"Unspecified error\r\n"},
+      {0x80070057u, u"The parameter is incorrect.\r\n"},
+      {0x8007000Eu, u"Not enough memory resources are available to complete this operation.\r\n"},
+  };
+};
+
+MessageTable& Table() {
+  static MessageTable table;
+  return table;
+}
+
+}  // namespace
+
+void RegisterMessageText(uint32_t code, WString text) {
+  MessageTable& t = Table();
+  std::lock_guard lock(t.mutex);
+  t.texts[code] = std::move(text);
+}
+
+std::optional<WString> MessageText(uint32_t code) {
+  MessageTable& t = Table();
+  std::lock_guard lock(t.mutex);
+  auto it = t.texts.find(code);
+  if (it == t.texts.end()) return std::nullopt;
+  return it->second;
+}
+
+}  // namespace offline

@@ -1,0 +1,152 @@
+#include "platform/offline/MachineVersionResource.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <optional>
+
+#include "platform/WinTypes.h"
+
+namespace offline {
+
+namespace {
+
+constexpr uint32_t kErrorBadExeFormat = 193;
+constexpr uint32_t kErrorResourceTypeNotFound = 1813;
+constexpr uint32_t kRtVersion = 16;
+constexpr uint32_t kMaxResourceSize = 1u << 20;  // a version block is a few KB; more is a damaged file
+constexpr uint32_t kFixedFileInfoSignature = 0xFEEF04BD;
+
+// Little-endian reads at file offsets, failing softly on short reads.
+class PeReader {
+ public:
+  explicit PeReader(const std::filesystem::path& p) : in_(p, std::ios::binary) {}
+  bool IsOpen() const { return bool(in_); }
+  bool Read(uint64_t offset, void* out, size_t n) {
+    in_.clear();
+    in_.seekg(std::streamoff(offset));
+    in_.read(static_cast<char*>(out), std::streamsize(n));
+    return size_t(in_.gcount()) == n;
+  }
+  std::optional<uint32_t> U32(uint64_t offset) {
+    uint8_t b[4];
+    if (!Read(offset, b, 4)) return std::nullopt;
+    return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+  }
+  std::optional<uint16_t> U16(uint64_t offset) {
+    uint8_t b[2];
+    if (!Read(offset, b, 2)) return std::nullopt;
+    return uint16_t(b[0] | b[1] << 8);
+  }
+
+ private:
+  std::ifstream in_;
+};
+
+struct Section {
+  uint32_t virtualAddress, virtualSize, rawSize, rawOffset;
+};
+
+// The resource directory's sections and where the resource directory lives.
+struct PeLayout {
+  std::vector<Section> sections;
+  uint32_t resourceRva = 0;
+
+  std::optional<uint64_t> FileOffset(uint32_t rva, uint32_t length) const {
+    for (const Section& s : sections) {
+      uint32_t span = std::max(s.virtualSize, s.rawSize);
+      if (rva >= s.virtualAddress && uint64_t(rva) + length <= uint64_t(s.virtualAddress) + span &&
+          uint64_t(rva - s.virtualAddress) + length <= s.rawSize)
+        return uint64_t(s.rawOffset) + (rva - s.virtualAddress);
+    }
+    return std::nullopt;
+  }
+};
+
+std::optional<PeLayout> ReadLayout(PeReader& pe) {
+  auto dosMagic = pe.U16(0);
+  auto peOffset = pe.U32(0x3C);
+  if (!dosMagic || *dosMagic != 0x5A4D || !peOffset) return std::nullopt;
+  auto signature = pe.U32(*peOffset);
+  if (!signature || *signature != 0x00004550) return std::nullopt;
+  uint64_t coff = *peOffset + 4;
+  auto sectionCount = pe.U16(coff + 2);
+  auto optionalSize = pe.U16(coff + 16);
+  uint64_t optional = coff + 20;
+  auto magic = pe.U16(optional);
+  if (!sectionCount || !optionalSize || !magic) return std::nullopt;
+  uint64_t dirCountAt = *magic == 0x20B ? 108 : *magic == 0x10B ? 92 : 0;
+  if (!dirCountAt) return std::nullopt;
+  PeLayout layout;
+  auto dirCount = pe.U32(optional + dirCountAt);
+  if (dirCount && *dirCount > 2 && dirCountAt + 4 + 3 * 8 <= *optionalSize)
+    layout.resourceRva = pe.U32(optional + dirCountAt + 4 + 2 * 8).value_or(0);
+  uint64_t table = optional + *optionalSize;
+  for (uint16_t i = 0; i < *sectionCount; ++i) {
+    uint64_t at = table + uint64_t(i) * 40;
+    auto vsize = pe.U32(at + 8), va = pe.U32(at + 12), rsize = pe.U32(at + 16), raw = pe.U32(at + 20);
+    if (!vsize || !va || !rsize || !raw) return std::nullopt;
+    layout.sections.push_back({*va, *vsize, *rsize, *raw});
+  }
+  return layout;
+}
+
+// The first entry of a resource directory (matching `id` when given): its offset field.
+std::optional<uint32_t> DirectoryEntry(PeReader& pe, uint64_t dirOffset, std::optional<uint32_t> id) {
+  auto named = pe.U16(dirOffset + 12), ids = pe.U16(dirOffset + 14);
+  if (!named || !ids) return std::nullopt;
+  uint32_t count = uint32_t(*named) + *ids;
+  for (uint32_t i = 0; i < count; ++i) {
+    auto name = pe.U32(dirOffset + 16 + uint64_t(i) * 8), target = pe.U32(dirOffset + 20 + uint64_t(i) * 8);
+    if (!name || !target) return std::nullopt;
+    if (!id || *name == *id) return *target;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+VersionResource ReadVersionResource(const std::filesystem::path& file) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(file, ec)) return {winapi::kErrorFileNotFound, {}};
+  PeReader pe(file);
+  if (!pe.IsOpen()) return {winapi::kErrorAccessDenied, {}};
+  std::optional<PeLayout> layout = ReadLayout(pe);
+  if (!layout) return {kErrorBadExeFormat, {}};
+  std::optional<uint64_t> root = layout->resourceRva ? layout->FileOffset(layout->resourceRva, 16) : std::nullopt;
+  if (!root) return {kErrorResourceTypeNotFound, {}};
+  // Three levels: type RT_VERSION, then the first name, then the first language.
+  constexpr uint32_t kSubdirectory = 0x80000000;
+  std::optional<uint32_t> entry = DirectoryEntry(pe, *root, kRtVersion);
+  for (int level = 0; level < 2 && entry && (*entry & kSubdirectory); ++level)
+    entry = DirectoryEntry(pe, *root + (*entry & ~kSubdirectory), std::nullopt);
+  if (!entry || (*entry & kSubdirectory)) return {kErrorResourceTypeNotFound, {}};
+  auto dataRva = pe.U32(*root + *entry), dataSize = pe.U32(*root + *entry + 4);
+  if (!dataRva || !dataSize || *dataSize == 0 || *dataSize > kMaxResourceSize) return {kErrorResourceTypeNotFound, {}};
+  std::optional<uint64_t> dataOffset = layout->FileOffset(*dataRva, *dataSize);
+  VersionResource out;
+  out.block.resize(*dataSize);
+  if (!dataOffset || !pe.Read(*dataOffset, out.block.data(), out.block.size())) return {kErrorResourceTypeNotFound, {}};
+  return out;
+}
+
+bool FixedFileVersion(const uint8_t* block, uint32_t& versionMS, uint32_t& versionLS) {
+  // VS_VERSIONINFO: wLength, wValueLength, wType, L"VS_VERSION_INFO", padding to 4, VS_FIXEDFILEINFO.
+  static const char16_t kKey[] = u"VS_VERSION_INFO";
+  if (!block) return false;
+  uint16_t length, valueLength;
+  std::memcpy(&length, block, 2);
+  std::memcpy(&valueLength, block + 2, 2);
+  constexpr size_t kFixedAt = 40, kFixedSize = 52;
+  if (length < kFixedAt + kFixedSize || valueLength < kFixedSize) return false;
+  for (size_t i = 0; i < 15; ++i)
+    if (block[6 + 2 * i] != uint8_t(kKey[i]) || block[7 + 2 * i] != 0) return false;
+  uint32_t signature;
+  std::memcpy(&signature, block + kFixedAt, 4);
+  if (signature != kFixedFileInfoSignature) return false;
+  std::memcpy(&versionMS, block + kFixedAt + 8, 4);
+  std::memcpy(&versionLS, block + kFixedAt + 12, 4);
+  return true;
+}
+
+}  // namespace offline

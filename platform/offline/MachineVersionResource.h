@@ -1,0 +1,21 @@
+// The VS_VERSION_INFO resource of a PE file, read as version.dll does, so that
+// the simulated system reports the version of a real Windows executable.
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+namespace offline {
+
+struct VersionResource {
+  uint32_t error = 0;          // 0, or the Win32 error GetFileVersionInfoSizeW leaves
+  std::vector<uint8_t> block;  // the resource bytes (VS_VERSIONINFO)
+};
+
+// Reads only the headers and the resource: the file is never loaded whole.
+VersionResource ReadVersionResource(const std::filesystem::path& file);
+
+// VerQueryValueW(block, "\\"): the file-version words of VS_FIXEDFILEINFO.
+bool FixedFileVersion(const uint8_t* block, uint32_t& versionMS, uint32_t& versionLS);
+
+}  // namespace offline

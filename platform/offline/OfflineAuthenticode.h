@@ -1,0 +1,15 @@
+// The verdict of WinVerifyTrust on one file: a PE image by its embedded
+// Authenticode signature, a security catalog by its own signature; any other
+// file is of a form the trust provider does not know.
+#pragma once
+#include <cstdint>
+#include <filesystem>
+
+#include "platform/offline/OfflineSignature.h"
+
+namespace offline {
+
+// 0 when trusted, else the trust error (an HRESULT as uint32_t).
+uint32_t VerifySubject(const std::filesystem::path& file, const TrustedRoots& roots);
+
+}  // namespace offline

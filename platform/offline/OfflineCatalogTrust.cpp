@@ -1,0 +1,327 @@
+// The catalog and trust services of the simulated machine: catalogs are real .cat
+// files parsed as PKCS #7 trust lists, hashes are streamed with OpenSSL, trust
+// verdicts chain to the roots machine.ini's [trust] section names, and the catalog
+// database is the machine's CatRoot folder.
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <set>
+
+#include "platform/Trust.h"
+#include "platform/offline/Adapters.h"
+#include "platform/offline/OfflineAuthenticode.h"
+#include "platform/offline/OfflineCatalogFile.h"
+#include "platform/offline/OfflineCatalogHash.h"
+#include "platform/offline/OfflineTrustMessages.h"
+
+namespace offline {
+
+namespace {
+
+namespace fs = std::filesystem;
+using winapi::Handle;
+
+constexpr char16_t kCatalogDatabase[] = u"C:\\Windows\\System32\\CatRoot\\{F750E6C3-38EE-11D1-85E5-00C04FC295EE}";
+constexpr winapi::Guid kGenericVerifyV2 = {0x00AAC56B, 0xCD44, 0x11D0, {0x8C, 0xC2, 0x00, 0xC0, 0x4F, 0xC2, 0x95, 0xEE}};
+constexpr uint32_t kErrorNotFound = 1168;
+constexpr uint32_t kEInvalidArgResult = 0x80070057;
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+WString HexText(const uint8_t* bytes, uint32_t size) {
+  static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+  WString out;
+  for (uint32_t i = 0; i < size; ++i) {
+    out += kDigits[bytes[i] >> 4];
+    out += kDigits[bytes[i] & 0xF];
+  }
+  return out;
+}
+
+std::string Utf8(const char16_t* s) { return s ? text::ToUtf8(s) : std::string(); }
+
+// An open catalog and the CRYPTCATMEMBER/CRYPTCATATTRIBUTE records handed out for it.
+struct OpenCatalog {
+  std::unique_ptr<CatalogFile> file;
+  std::vector<winapi::CatMember> members;
+  std::vector<winapi::CatAttribute> attributes;
+
+  explicit OpenCatalog(std::unique_ptr<CatalogFile> f) : file(std::move(f)) {
+    for (const CatalogMemberEntry& e : file->members) {
+      winapi::CatMember m;
+      m.cbStruct = sizeof(m);
+      m.pwszReferenceTag = e.tag.c_str();
+      m.pwszFileName = e.fileName.c_str();
+      m.gSubjectType = e.subjectType;
+      m.dwCertVersion = e.certVersion;
+      members.push_back(m);
+    }
+    for (const CatalogAttributeEntry& e : file->attributes) {
+      winapi::CatAttribute a;
+      a.cbStruct = sizeof(a);
+      a.pwszReferenceTag = e.name.c_str();
+      a.dwAttrTypeAndAction = e.flags;
+      a.cbValue = uint32_t(e.value.size());
+      a.pbValue = e.value.data();
+      attributes.push_back(a);
+    }
+  }
+};
+
+class OfflineCatalogTrust final : public ports::ICatalogTrust {
+ public:
+  explicit OfflineCatalogTrust(Machine& m) : m_(m) {
+    RegisterTrustMessageTexts();
+    for (const auto& [key, value] : m.Config().Section("trust")) {
+      if (!roots_.AddFile(m.Root() / value))
+        throw MachineError("machine.ini: [trust] " + key + "=" + value + ": not a readable certificate file");
+    }
+  }
+
+  bool CryptAcquireContext(Handle* provider, const char16_t*, const char16_t*, uint32_t providerType,
+                           uint32_t flags) override {
+    if (!provider) return Fail(winapi::kErrorInvalidParameter, false);
+    *provider = 0;
+    if (uint32_t e = m_.Fault("CryptAcquireContextW")) return Fail(e, false);
+    if (providerType != winapi::kProvRsaFull || !(flags & winapi::kCryptVerifyContext))
+      return Fail(winapi::kErrorNotSupported, false);  // only the verify-only provider exists here
+    *provider = NewHandle();
+    providers_.insert(*provider);
+    return Done(true);
+  }
+
+  Handle CryptCATOpen(const char16_t* fileName, uint32_t openFlags, Handle provider, uint32_t, uint32_t) override {
+    if (!fileName || !*fileName) return Fail(winapi::kErrorInvalidParameter, winapi::kInvalidHandle);
+    if (uint32_t e = m_.Fault("CryptCATOpen", Utf8(fileName))) return Fail(e, winapi::kInvalidHandle);
+    if (!(openFlags & winapi::kCryptCatOpenExisting)) return Fail(winapi::kErrorNotSupported, winapi::kInvalidHandle);
+    if (provider && !providers_.count(provider)) return Fail(winapi::kErrorInvalidParameter, winapi::kInvalidHandle);
+    uint32_t error = 0;
+    auto file = LoadCatalog(m_.MapPath(fileName), error);
+    if (!file) return Fail(error, winapi::kInvalidHandle);
+    const Handle h = NewHandle();
+    catalogs_[h] = std::make_unique<OpenCatalog>(std::move(file));
+    return Done(h);
+  }
+
+  bool CryptCATClose(Handle catalog) override {
+    if (!catalogs_.erase(catalog)) return Fail(winapi::kErrorInvalidParameter, false);
+    return Done(true);
+  }
+
+  const winapi::CatMember* CryptCATGetMemberInfo(Handle catalog, const char16_t* referenceTag) override {
+    OpenCatalog* c = Catalog(catalog);
+    if (!c || !referenceTag) return Fail<const winapi::CatMember*>(winapi::kErrorInvalidParameter, nullptr);
+    const CatalogMemberEntry* entry = c->file->FindMember(referenceTag);
+    if (!entry) return Fail<const winapi::CatMember*>(winapi::kCryptENotFound, nullptr);
+    return Done(&c->members[size_t(entry - c->file->members.data())]);
+  }
+
+  const winapi::CatAttribute* CryptCATEnumerateCatAttr(Handle catalog, const winapi::CatAttribute* previous) override {
+    OpenCatalog* c = Catalog(catalog);
+    if (!c) return Fail<const winapi::CatAttribute*>(winapi::kErrorInvalidParameter, nullptr);
+    size_t next = 0;
+    if (previous) {
+      const winapi::CatAttribute* base = c->attributes.data();
+      if (previous < base || previous >= base + c->attributes.size())
+        return Fail<const winapi::CatAttribute*>(winapi::kErrorInvalidParameter, nullptr);
+      next = size_t(previous - base) + 1;
+    }
+    if (next >= c->attributes.size()) return Fail<const winapi::CatAttribute*>(winapi::kCryptENotFound, nullptr);
+    return Done(&c->attributes[next]);
+  }
+
+  int32_t WinVerifyTrustEx(Handle, const winapi::Guid* action, winapi::TrustData* data) override {
+    if (!data || !action || data->cbStruct < offsetof(winapi::TrustData, pSignatureSettings))
+      return Verdict(kEInvalidArgResult);
+    if (data->dwStateAction == winapi::kWtdStateActionClose) {
+      trustStates_.erase(data->hWVTStateData);
+      data->hWVTStateData = 0;
+      return Verdict(0);
+    }
+    if (!(*action == winapi::kDriverActionVerify) && !(*action == kGenericVerifyV2))
+      return Verdict(winapi::kTrustEActionUnknown);
+    if (data->dwUnionChoice != winapi::kWtdChoiceFile || !data->pFile || !data->pFile->pcwszFilePath)
+      return Verdict(kEInvalidArgResult);
+    if (data->dwStateAction == winapi::kWtdStateActionVerify) {
+      data->hWVTStateData = NewHandle();  // held until the close call, whatever the verdict
+      trustStates_.insert(data->hWVTStateData);
+    }
+    const char16_t* path = data->pFile->pcwszFilePath;
+    if (uint32_t e = m_.Fault("WinVerifyTrustEx", Utf8(path))) return Verdict(e);
+    return Verdict(VerifySubject(m_.MapPath(path), roots_));
+  }
+
+  bool CryptCATAdminAcquireContext(Handle* catAdmin, const winapi::Guid*, uint32_t flags) override {
+    return AcquireAdmin(catAdmin, HashAlgorithm::Sha1, flags, "CryptCATAdminAcquireContext");
+  }
+
+  bool CryptCATAdminAcquireContext2(Handle* catAdmin, const winapi::Guid*, const char16_t* hashAlgorithm,
+                                    const void*, uint32_t flags) override {
+    const WString name = hashAlgorithm ? text::UpperAscii(hashAlgorithm) : WString(u"SHA1");
+    if (name != u"SHA1" && name != u"SHA256") {
+      if (catAdmin) *catAdmin = 0;
+      return Fail(winapi::kNteBadAlgId, false);
+    }
+    return AcquireAdmin(catAdmin, name == u"SHA1" ? HashAlgorithm::Sha1 : HashAlgorithm::Sha256, flags,
+                        "CryptCATAdminAcquireContext2");
+  }
+
+  bool CryptCATAdminCalcHashFromFileHandle(Handle file, uint32_t* size, uint8_t* hash, uint32_t flags) override {
+    if (uint32_t e = m_.Fault("CryptCATAdminCalcHashFromFileHandle")) return Fail(e, false);
+    return CalcHash(file, HashAlgorithm::Sha1, size, hash, flags);
+  }
+
+  bool CryptCATAdminCalcHashFromFileHandle2(Handle catAdmin, Handle file, uint32_t* size, uint8_t* hash,
+                                            uint32_t flags) override {
+    auto admin = admins_.find(catAdmin);
+    if (admin == admins_.end()) return Fail(winapi::kErrorInvalidParameter, false);
+    if (uint32_t e = m_.Fault("CryptCATAdminCalcHashFromFileHandle2")) return Fail(e, false);
+    return CalcHash(file, admin->second, size, hash, flags);
+  }
+
+  Handle CryptCATAdminEnumCatalogFromHash(Handle catAdmin, const uint8_t* hash, uint32_t size, uint32_t flags,
+                                          Handle* previousCatInfo) override {
+    if (!admins_.count(catAdmin) || !hash || size == 0 || flags) return Fail<Handle>(winapi::kErrorInvalidParameter, 0);
+    if (uint32_t e = m_.Fault("CryptCATAdminEnumCatalogFromHash")) return Fail<Handle>(e, 0);
+    fs::path after;
+    if (previousCatInfo && *previousCatInfo) {  // continues after it, and releases it
+      auto previous = catInfos_.find(*previousCatInfo);
+      if (previous == catInfos_.end()) return Fail<Handle>(winapi::kErrorInvalidParameter, 0);
+      after = previous->second;
+      catInfos_.erase(previous);
+      *previousCatInfo = 0;
+    }
+    const WString tag = HexText(hash, size);
+    for (const fs::path& candidate : DatabaseCatalogs()) {
+      if (!after.empty() && candidate <= after) continue;
+      uint32_t error = 0;
+      auto catalog = LoadCatalog(candidate, error);
+      if (catalog && catalog->FindMember(tag)) {
+        const Handle h = NewHandle();
+        catInfos_[h] = candidate;
+        return Done(h);
+      }
+    }
+    return Fail<Handle>(kErrorNotFound, 0);
+  }
+
+  bool CryptCATCatalogInfoFromContext(Handle catInfo, winapi::CatalogInfo* info, uint32_t) override {
+    auto found = catInfos_.find(catInfo);
+    if (found == catInfos_.end() || !info) return Fail(winapi::kErrorInvalidParameter, false);
+    const WString path = text::FromPath(found->second);
+    const size_t n = std::min<size_t>(path.size(), winapi::kMaxPath - 1);
+    std::copy_n(path.begin(), n, info->wszCatalogFile);
+    info->wszCatalogFile[n] = 0;
+    return Done(true);
+  }
+
+  bool CryptCATAdminReleaseCatalogContext(Handle catAdmin, Handle catInfo, uint32_t) override {
+    if (!admins_.count(catAdmin) || !catInfos_.erase(catInfo)) return Fail(winapi::kErrorInvalidParameter, false);
+    return Done(true);
+  }
+
+  bool CryptCATAdminReleaseContext(Handle catAdmin, uint32_t) override {
+    if (!admins_.erase(catAdmin)) return Fail(winapi::kErrorInvalidParameter, false);
+    return Done(true);
+  }
+
+  Handle CreateFile(const char16_t* fileName, uint32_t desiredAccess, uint32_t, uint32_t creationDisposition,
+                    uint32_t) override {
+    if (!fileName || !*fileName) return Fail(winapi::kErrorPathNotFound, winapi::kInvalidHandle);
+    if (uint32_t e = m_.Fault("CreateFileW", Utf8(fileName))) return Fail(e, winapi::kInvalidHandle);
+    if (creationDisposition != winapi::kOpenExisting || (desiredAccess & ~winapi::kGenericRead))
+      return Fail(winapi::kErrorAccessDenied, winapi::kInvalidHandle);  // the machine's files are read-only here
+    const fs::path path = m_.MapPath(fileName);
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) return Fail(winapi::kErrorAccessDenied, winapi::kInvalidHandle);
+    if (!fs::exists(path.parent_path(), ec)) return Fail(winapi::kErrorPathNotFound, winapi::kInvalidHandle);
+    File file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+      return Fail(fs::exists(path, ec) ? winapi::kErrorAccessDenied : winapi::kErrorFileNotFound,
+                  winapi::kInvalidHandle);
+    const Handle h = NewHandle();
+    files_[h] = std::move(file);
+    return Done(h);
+  }
+
+  bool CloseHandle(Handle file) override {
+    if (!files_.erase(file)) return Fail(winapi::kErrorInvalidHandle, false);
+    return Done(true);
+  }
+
+ private:
+  Handle NewHandle() { return next_ += 4; }
+
+  template <typename T>
+  static T Done(T result) {
+    SetLastError(0);
+    return result;
+  }
+
+  // WinVerifyTrust returns its verdict and leaves it as the last error too.
+  static int32_t Verdict(uint32_t code) {
+    SetLastError(code);
+    return int32_t(code);
+  }
+
+  OpenCatalog* Catalog(Handle h) {
+    auto found = catalogs_.find(h);
+    return found == catalogs_.end() ? nullptr : found->second.get();
+  }
+
+  bool AcquireAdmin(Handle* catAdmin, HashAlgorithm algorithm, uint32_t flags, const char* api) {
+    if (!catAdmin || flags) return Fail(winapi::kErrorInvalidParameter, false);
+    *catAdmin = 0;
+    if (uint32_t e = m_.Fault(api)) return Fail(e, false);
+    *catAdmin = NewHandle();
+    admins_[*catAdmin] = algorithm;
+    return Done(true);
+  }
+
+  bool CalcHash(Handle file, HashAlgorithm algorithm, uint32_t* size, uint8_t* hash, uint32_t flags) {
+    auto open = files_.find(file);
+    if (open == files_.end() || !size || flags) return Fail(winapi::kErrorInvalidParameter, false);
+    const uint32_t needed = HashSize(algorithm);
+    if (!hash || *size < needed) {
+      *size = needed;
+      SetLastError(winapi::kErrorInsufficientBuffer);
+      return true;  // the size probe succeeds, as on Windows
+    }
+    auto digest = CatalogHash(open->second.get(), algorithm);
+    if (!digest) return Fail(winapi::kCryptEFileError, false);
+    std::copy(digest->begin(), digest->end(), hash);
+    *size = needed;
+    return Done(true);
+  }
+
+  // The catalogs of the catalog database, in name order.
+  std::vector<fs::path> DatabaseCatalogs() const {
+    std::vector<fs::path> out;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(m_.MapPath(kCatalogDatabase), ec)) {
+      if (entry.is_regular_file(ec) && text::EqualsIgnoreCase(text::FromPath(entry.path().extension()), u".cat"))
+        out.push_back(entry.path());
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+  }
+
+  Machine& m_;
+  TrustedRoots roots_;
+  Handle next_ = 0x1000;
+  std::set<Handle> providers_;
+  std::map<Handle, std::unique_ptr<OpenCatalog>> catalogs_;
+  std::map<Handle, HashAlgorithm> admins_;
+  std::map<Handle, fs::path> catInfos_;
+  std::map<Handle, File> files_;
+  std::set<Handle> trustStates_;
+};
+
+}  // namespace
+
+std::unique_ptr<ports::ICatalogTrust> MakeCatalogTrust(Machine& m) { return std::make_unique<OfflineCatalogTrust>(m); }
+
+}  // namespace offline

@@ -1,0 +1,91 @@
+#include "platform/offline/OfflineInfFile.h"
+
+#include <fstream>
+#include <optional>
+
+namespace offline {
+namespace {
+
+// One line at a time from an INF in either encoding.
+class InfLineReader {
+ public:
+  explicit InfLineReader(const std::filesystem::path& p) : in_(p, std::ios::binary) {
+    if (!in_) return;
+    const int b0 = in_.get(), b1 = in_.get();
+    utf16_ = b0 == 0xFF && b1 == 0xFE;
+    if (!utf16_) {
+      in_.clear();
+      in_.seekg(0);
+      if (in_.get() != 0xEF || in_.get() != 0xBB || in_.get() != 0xBF) in_.seekg(0);  // no UTF-8 BOM
+    }
+  }
+  bool Open() const { return in_.is_open(); }
+
+  bool Next(WString& line) {
+    line.clear();
+    if (!in_.good()) return false;
+    if (utf16_) {
+      for (int lo, hi; (lo = in_.get()) != EOF && (hi = in_.get()) != EOF;) {
+        const char16_t unit = char16_t(lo | (hi << 8));
+        if (unit == u'\n') return true;
+        line.push_back(unit);
+      }
+      return !line.empty();
+    }
+    std::string bytes;
+    if (!std::getline(in_, bytes) && bytes.empty()) return false;
+    line = text::FromUtf8(bytes);
+    return true;
+  }
+
+ private:
+  std::ifstream in_;
+  bool utf16_ = false;
+};
+
+WString Unquoted(WString s) {
+  s = text::Trim(s);
+  if (s.size() >= 2 && s.front() == u'"' && s.back() == u'"') s = s.substr(1, s.size() - 2);
+  return s;
+}
+
+// The line without its comment (';' outside quotes).
+WString WithoutComment(const WString& line) {
+  bool quoted = false;
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == u'"') quoted = !quoted;
+    if (line[i] == u';' && !quoted) return line.substr(0, i);
+  }
+  return line;
+}
+
+}  // namespace
+
+std::optional<InfEntries> ReadInfVersion(const std::filesystem::path& inf) {
+  InfLineReader reader(inf);
+  if (!reader.Open()) return std::nullopt;
+  InfEntries entries;
+  bool inVersion = false;
+  for (WString line; reader.Next(line);) {
+    const WString content = text::Trim(WithoutComment(line));
+    if (content.empty()) continue;
+    if (content.front() == u'[') {
+      if (inVersion) break;  // [Version] is done
+      inVersion = text::EqualsIgnoreCase(content, u"[Version]");
+      continue;
+    }
+    if (!inVersion) continue;
+    const size_t equals = content.find(u'=');
+    if (equals == WString::npos) continue;
+    entries.emplace_back(text::Trim(content.substr(0, equals)), Unquoted(content.substr(equals + 1)));
+  }
+  return entries;
+}
+
+WString InfValue(const InfEntries& entries, WStringView key) {
+  for (const auto& [name, value] : entries)
+    if (text::EqualsIgnoreCase(name, key)) return value;
+  return {};
+}
+
+}  // namespace offline

@@ -1,0 +1,171 @@
+// The INF half of the offline setup services: INF information, the names before
+// installation, and the driver-store lookup through the driver database.
+#include <cstring>
+#include <optional>
+
+#include "platform/offline/OfflineInfFile.h"
+#include "platform/offline/OfflineSetupApi.h"
+
+namespace offline {
+namespace {
+
+constexpr char16_t kDriverInfFiles[] = u"DRIVERS\\DriverDatabase\\DriverInfFiles";
+constexpr char16_t kFileRepository[] = u"C:\\Windows\\System32\\DriverStore\\FileRepository\\";
+constexpr uint32_t kInfStyleWin4 = 2;
+constexpr size_t kRecordHeaderBytes = 2 * sizeof(uint32_t);  // InfStyle, InfCount
+
+WString FileNameOf(const WString& path) {
+  const size_t slash = path.find_last_of(u"\\/");
+  return slash == WString::npos ? path : path.substr(slash + 1);
+}
+
+bool IsFile(const std::filesystem::path& p) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(p, ec);
+}
+
+// The INF's path (as Windows would name it) for SetupGetInfInformationW's search.
+std::optional<WString> LocateInf(const Machine& m, const WString& spec, uint32_t searchControl) {
+  const bool hasFolder = spec.find_first_of(u"\\/:") != WString::npos;
+  if (hasFolder || searchControl == ports::kInfInfoInfNameIsAbsolute) {
+    if (IsFile(m.MapPath(spec))) return spec;
+    return std::nullopt;
+  }
+  WString folders[] = {u"C:\\Windows\\INF\\", u"C:\\Windows\\System32\\"};
+  if (searchControl == ports::kInfInfoReverseDefaultSearch) std::swap(folders[0], folders[1]);
+  for (const WString& folder : folders)
+    if (IsFile(m.MapPath(folder + spec))) return folder + spec;
+  return std::nullopt;
+}
+
+void AppendUnits(std::vector<uint8_t>& bytes, const WString& s) {
+  const size_t at = bytes.size();
+  bytes.resize(at + (s.size() + 1) * sizeof(char16_t), 0);
+  std::memcpy(bytes.data() + at, s.data(), s.size() * sizeof(char16_t));
+}
+
+// SP_INF_INFORMATION as this adapter lays it out: InfStyle, InfCount, then the
+// INF's path and its [Version] lines as NUL-terminated texts, and a final NUL.
+std::vector<uint8_t> InfRecord(const WString& infPath, const InfEntries& version) {
+  std::vector<uint8_t> bytes(kRecordHeaderBytes, 0);
+  const uint32_t header[2] = {kInfStyleWin4, 1};
+  std::memcpy(bytes.data(), header, sizeof header);
+  AppendUnits(bytes, infPath);
+  for (const auto& [key, value] : version) AppendUnits(bytes, key + u"=" + value);
+  AppendUnits(bytes, {});
+  return bytes;
+}
+
+// The INF path a record holds (the record's size is unknown, as on Windows: it
+// is read up to the path's NUL within a generous bound).
+WString InfPathOfRecord(const uint8_t* record) {
+  constexpr size_t kMaxUnits = 32768;
+  WString path;
+  for (size_t i = 0; i < kMaxUnits; ++i) {
+    char16_t unit;
+    std::memcpy(&unit, record + kRecordHeaderBytes + i * sizeof(char16_t), sizeof unit);
+    if (unit == u'\0') break;
+    path.push_back(unit);
+  }
+  return path;
+}
+
+// "fabnet.inf_amd64_8f3c..." -> "fabnet.inf".
+WString PackageInfName(const WString& packageId) {
+  const size_t at = text::UpperAscii(packageId).find(u".INF_");
+  return at == WString::npos ? packageId : packageId.substr(0, at + 4);
+}
+
+bool CopyName(const WString& name, char16_t (&field)[260]) {
+  if (name.size() >= std::size(field)) return false;
+  std::memcpy(field, name.c_str(), (name.size() + 1) * sizeof(char16_t));
+  return true;
+}
+
+WString CatalogOf(const InfEntries& version) {
+  WString catalog = InfValue(version, u"CatalogFile.NTamd64");
+  return catalog.empty() ? InfValue(version, u"CatalogFile") : catalog;
+}
+
+}  // namespace
+
+WString OfflineSetupApi::ActivePackage(const WString& infName) const {
+  const RegKey* files = machine_.LocalMachine().FindChild(u"DRIVERS");
+  for (WStringView name : {WStringView(u"DriverDatabase"), WStringView(u"DriverInfFiles")})
+    files = files ? files->FindChild(name) : nullptr;
+  const RegKey* entry = files ? files->FindChild(infName) : nullptr;
+  if (!entry) return {};
+  auto text = [](const RegValue& v) {
+    WString s(v.data.size() / sizeof(char16_t), u'\0');
+    std::memcpy(s.data(), v.data.data(), s.size() * sizeof(char16_t));
+    return text::UpToNul(s.data(), s.size());  // a multi-string's first entry
+  };
+  if (const RegValue* active = entry->FindValue(u"Active"); active && active->type == winapi::kRegSz) {
+    if (WString id = text(*active); !id.empty()) return id;
+  }
+  if (const RegValue* ids = entry->FindValue(u""); ids && ids->type == winapi::kRegMultiSz) return text(*ids);
+  return {};
+}
+
+bool OfflineSetupApi::GetInfInformation(const char16_t* infSpec, uint32_t searchControl, uint8_t* returnBuffer,
+                                    uint32_t size, uint32_t* requiredSize) {
+  if (!infSpec || searchControl == ports::kInfInfoInfSpecIsHinf || searchControl > ports::kInfInfoReverseDefaultSearch)
+    return Fail(winapi::kErrorInvalidParameter, false);
+  const WString spec(infSpec);
+  if (uint32_t fault = Fault("SetupGetInfInformationW", spec)) return Fail(fault, false);
+  if (spec.empty()) return Fail(winapi::kErrorFileNotFound, false);
+  const std::optional<WString> infPath = LocateInf(machine_, spec, searchControl);
+  if (!infPath) return Fail(winapi::kErrorFileNotFound, false);
+  const std::optional<InfEntries> version = ReadInfVersion(machine_.MapPath(*infPath));
+  if (!version) return Fail(winapi::kErrorAccessDenied, false);
+  const std::vector<uint8_t> record = InfRecord(*infPath, *version);
+  if (requiredSize) *requiredSize = uint32_t(record.size());
+  if (!returnBuffer) return Succeed();  // a size query
+  if (size < record.size()) return Fail(winapi::kErrorInsufficientBuffer, false);
+  std::memcpy(returnBuffer, record.data(), record.size());
+  return Succeed();
+}
+
+bool OfflineSetupApi::QueryInfOriginalFileInformation(const uint8_t* infInformation, uint32_t infIndex, const void*,
+                                                  ports::SpOriginalFileInfo* info) {
+  if (!infInformation || !info) return Fail(winapi::kErrorInvalidParameter, false);
+  if (info->cbSize != sizeof(ports::SpOriginalFileInfo)) return Fail(ports::kErrorInvalidUserBuffer, false);
+  if (infIndex != 0) return Fail(winapi::kErrorInvalidParameter, false);
+  const WString infPath = InfPathOfRecord(infInformation);
+  if (uint32_t fault = Fault("SetupQueryInfOriginalFileInformationW", FileNameOf(infPath))) return Fail(fault, false);
+  // An INF installed from a package is named after the package's own INF;
+  // any other INF keeps its name.
+  const WString package = ActivePackage(FileNameOf(infPath));
+  const WString originalInf = package.empty() ? FileNameOf(infPath) : PackageInfName(package);
+  std::optional<InfEntries> version;
+  if (!package.empty()) version = ReadInfVersion(machine_.MapPath(kFileRepository + package + u"\\" + originalInf));
+  if (!version) version = ReadInfVersion(machine_.MapPath(infPath));
+  if (!version) return Fail(winapi::kErrorFileNotFound, false);
+  if (!CopyName(originalInf, info->OriginalInfName) || !CopyName(CatalogOf(*version), info->OriginalCatalogName))
+    return Fail(winapi::kErrorInsufficientBuffer, false);
+  return Succeed();
+}
+
+bool OfflineSetupApi::BindInfDriverStoreLocation() {
+  driverStoreLocationBound_ = Fault("SetupGetInfDriverStoreLocationW") == 0;
+  return driverStoreLocationBound_;
+}
+
+bool OfflineSetupApi::GetInfDriverStoreLocation(const char16_t* fileName, const void*, const char16_t*,
+                                            char16_t* returnBuffer, uint32_t size, uint32_t* requiredSize) {
+  if (!driverStoreLocationBound_) return Fail(winapi::kErrorProcNotFound, false);
+  if (!fileName || !*fileName) return Fail(winapi::kErrorInvalidParameter, false);
+  const WString infName = FileNameOf(fileName);
+  const WString package = ActivePackage(infName);
+  if (package.empty()) return Fail(ports::kErrorNotFound, false);
+  const WString location =
+      text::FromPath(machine_.MapPath(kFileRepository + package + u"\\" + PackageInfName(package)));
+  const uint32_t needed = uint32_t(location.size() + 1);
+  if (requiredSize) *requiredSize = needed;
+  if (!returnBuffer || size < needed) return Fail(winapi::kErrorInsufficientBuffer, false);
+  if (uint32_t fault = Fault("SetupGetInfDriverStoreLocationW", infName)) return Fail(fault, false);
+  std::memcpy(returnBuffer, location.c_str(), needed * sizeof(char16_t));
+  return Succeed();
+}
+
+}  // namespace offline

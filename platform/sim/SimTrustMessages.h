@@ -1,7 +1,0 @@
-// The system message texts of the trust and crypt result codes, as Windows words them.
-#pragma once
-
-namespace sim {
-// Adds them to the simulated message table (idempotent).
-void RegisterTrustMessageTexts();
-}  // namespace sim
