@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "platform/Errors.h"
+#include "platform/FileErrors.h"
 #include "platform/FolderListing.h"
 #include "platform/HostPath.h"
 #include "platform/Paths.h"
@@ -29,7 +30,7 @@ class FindHandle {
 
 [[noreturn]] void RaiseListError(const WString& folder, DWORD code) {
   const std::error_code ec(int(code), std::system_category());
-  throw QuillonError(u"Cannot list the folder \"" + folder + u"\": " + text::FromUtf8(ec.message()));
+  throw QuillonError(u"Cannot list the folder \"" + folder + u"\": " + FileErrorText(ec));
 }
 
 bool IsDotEntry(const wchar_t* name) {

@@ -93,7 +93,7 @@ TEST_F(Reliability, ReadOnlyOutputFolder) {
 
   const RunResult r = Headless({"--pick", out.string(), "select", kAudio, "export", "select", kTwoCats, "verify"});
   ExpectRefusedCleanly(r, out, before);
-  EXPECT_NE(r.out.find("Read-only file system"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(": The media is write protected."), std::string::npos) << r.out;
   EXPECT_TRUE(r.Has(kVerifyPassed));  // the next command works
   EXPECT_EQ(Snapshot(PackageDir(kAudioPackage)), store);
 }
@@ -125,7 +125,7 @@ TEST_F(Reliability, FullDiskAtEveryStageOfTheExport) {
       } else {
         ++refused;
         ExpectRefusedCleanly(r, out, before);
-        EXPECT_NE(r.out.find("No space left on device"), std::string::npos) << r.out;  // the cause, not just a code
+        EXPECT_NE(r.out.find(": There is not enough space on the disk."), std::string::npos) << r.out;  // the cause, not just a code
       }
       EXPECT_TRUE(r.Has(kVerifyPassed));
       fs::remove(out / "filler");
