@@ -27,11 +27,13 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string U8(const WString& s) { return text::ToUtf8(s); }
+// Paths print as UTF-8 whatever the system's code page.
+std::string U8(const fs::path& p) { return text::ToUtf8(text::FromPath(p)); }
 
 // The output folder as an absolute path, made when missing.
 fs::path OutputFolder(const std::string& to) {
   std::error_code ec;
-  const fs::path folder = fs::absolute(fs::path(to), ec).lexically_normal();
+  const fs::path folder = fs::absolute(text::ToPath(text::FromUtf8(to)), ec).lexically_normal();
   if (ec) throw UsageError("--to \"" + to + "\": " + ec.message());
   if (fs::exists(folder, ec) && !fs::is_directory(folder, ec))
     throw UsageError("--to \"" + to + "\" is a file, not a folder");
@@ -141,7 +143,7 @@ int RunExport(Session& session, const Options& options, std::ostream& out, std::
 
   if (options.json) {
     nlohmann::ordered_json j;
-    j["record"] = record.string();
+    j["record"] = U8(record);
     nlohmann::ordered_json devicesJson = nlohmann::ordered_json::array();
     for (size_t i = 0; i < rows.size(); ++i) {
       nlohmann::ordered_json row = RecordJson(rows[i]);
@@ -154,7 +156,7 @@ int RunExport(Session& session, const Options& options, std::ostream& out, std::
         j["submission"] = nullptr;
       } else {
         const fs::path archive = text::ToPath(submission.archive);
-        j["submission"] = {{"archive", archive.filename().string()},
+        j["submission"] = {{"archive", U8(archive.filename())},
                            {"archiveSize", fs::file_size(archive)},
                            {"sha256", Sha256OfFile(archive)}};
       }
@@ -166,8 +168,7 @@ int RunExport(Session& session, const Options& options, std::ostream& out, std::
       PrintMessages(out, submission.messages);
       if (!submission.archive.empty()) out << "Submission: " << U8(submission.archive) << '\n';
     }
-    out << exported << " of " << rows.size() << " devices exported to " << folder.string() << "\nRecord: "
-        << record.string() << '\n';
+    out << exported << " of " << rows.size() << " devices exported to " << U8(folder) << "\nRecord: " << U8(record) << '\n';
     if (!failures.empty()) {
       out << failures.size() << " failed:\n";
       for (const std::string& f : failures) out << "  " << f << '\n';
