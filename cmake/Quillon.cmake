@@ -48,3 +48,10 @@ function(quillon_link name)
     target_link_libraries(${name} PUBLIC ${ARGN})
   endif()
 endfunction()
+
+# quillon_shipped_executable(target): marks an exe we hand to users. Every such exe
+# must start on a clean Windows, so the Windows test suite checks its import table
+# against the DLLs Windows itself ships (tests/imports).
+function(quillon_shipped_executable target)
+  set_property(GLOBAL APPEND PROPERTY QUILLON_SHIPPED_EXECUTABLES ${target})
+endfunction()
