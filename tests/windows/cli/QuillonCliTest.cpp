@@ -37,7 +37,10 @@ struct CliRun {
 // Runs quillon-cli.exe with `arguments`, its stdout and stderr into files.
 CliRun RunQuillonCli(const std::wstring& arguments, const fs::path& scratch) {
   const std::wstring exe = HostToWine(std::string(QUILLON_BINARY_DIR) + "/cli/quillon-cli.exe");
-  const fs::path outFile = scratch / "out.txt", errFile = scratch / "err.txt";
+  // Files of their own for each run: nothing of an earlier run can be read back.
+  static int runs = 0;
+  const std::string n = std::to_string(++runs);
+  const fs::path outFile = scratch / ("out" + n + ".txt"), errFile = scratch / ("err" + n + ".txt");
   SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
   HANDLE out = ::CreateFileW(outFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
   HANDLE err = ::CreateFileW(errFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
