@@ -76,11 +76,6 @@ void WriteZip(IArchiveHost& host, const WString& archiveName, const std::vector<
   zip.Close();
 }
 
-WString MessageOf(const std::exception& e) {
-  if (auto* q = dynamic_cast<const QuillonError*>(&e)) return q->Message();
-  return text::FromUtf8(e.what());
-}
-
 }  // namespace
 
 bool ArchiveFiles(IArchiveHost& host, const WString& sevenZipLibraryPath, WString& ArchiveName,
@@ -118,7 +113,7 @@ bool ArchiveFiles(IArchiveHost& host, const WString& sevenZipLibraryPath, WStrin
                            text::FromUtf8(ec.message()));
     }
   } catch (const std::exception& e) {
-    WString message = MessageOf(e);
+    WString message = ExceptionMessage(e);
     if (!unfinished.empty()) {
       std::error_code ec;
       fs::remove(text::ToPath(unfinished), ec);

@@ -117,10 +117,8 @@ bool RunHandler(const std::function<void()>& handler) {
   try {
     handler();
     return true;
-  } catch (const QuillonError& e) {
-    Os().dialogs->ShowMessage(ports::MessageKind::Error, e.Message());
   } catch (const std::exception& e) {
-    Os().dialogs->ShowMessage(ports::MessageKind::Error, text::FromUtf8(e.what()));
+    Os().dialogs->ShowMessage(ports::MessageKind::Error, ExceptionMessage(e));
   }
   return false;
 }

@@ -40,10 +40,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // Only a window that cannot be made ends up here.
   try {
     RunProgram();
-  } catch (const QuillonError& e) {
-    ShowFatal(e.Message());
   } catch (const std::exception& e) {
-    ShowFatal(text::FromUtf8(e.what()));
+    ShowFatal(ExceptionMessage(e));
   }
   ::ExitProcess(1);
 }
