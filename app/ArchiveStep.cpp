@@ -95,11 +95,6 @@ void WriteZip(IArchiveHost& host, const WString& archiveName, const std::vector<
   zip.Close();
 }
 
-WString MessageOf(const std::exception& e) {
-  if (auto* q = dynamic_cast<const QuillonError*>(&e)) return q->Message();
-  return text::FromUtf8(e.what());
-}
-
 }  // namespace
 
 bool ArchiveFiles(IArchiveHost& host, const WString& sevenZipLibraryPath, WString& ArchiveName,
@@ -137,7 +132,7 @@ bool ArchiveFiles(IArchiveHost& host, const WString& sevenZipLibraryPath, WStrin
         throw QuillonError(u"Cannot delete the folder \"" + SourceDir + u"\": " + FileErrorText(ec));
     }
   } catch (const std::exception& e) {
-    WString message = MessageOf(e);
+    WString message = ExceptionMessage(e);
     if (!unfinished.empty()) RemoveUnfinishedArchive(unfinished, message);
     host.ShowMessage(ports::MessageKind::Error, message);
   }

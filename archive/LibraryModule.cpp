@@ -1,10 +1,10 @@
 #include "archive/LibraryModule.h"
 
-#include "archive/SystemErrors.h"
 #include "platform/Errors.h"
 #include "platform/Library.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
+#include "platform/SystemMessage.h"
 
 namespace sevenzip {
 
@@ -18,7 +18,7 @@ ports::ILibraryLoader& Loader() {
 TLibraryModule::TLibraryModule(const WString& path) : FHandle(Loader().LoadLibrary(path)) {
   if (FHandle == 0) {
     const uint32_t code = Os().system ? Os().system->GetLastError() : 0;
-    archive::RaiseOSError(code, text::W("\r\nError loading library ") + path);
+    RaiseOSError(code, text::W("\r\nError loading library ") + path);
   }
 }
 

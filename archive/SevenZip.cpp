@@ -1,8 +1,8 @@
 #include "archive/SevenZip.h"
 
 #include "archive/SevenZipOutArchive.h"
-#include "archive/SystemErrors.h"
 #include "platform/Errors.h"
+#include "platform/SystemMessage.h"
 
 namespace sevenzip {
 
@@ -24,7 +24,7 @@ void SetCompressionLevel(I7zOutArchive& archive, uint32_t level) { SetUInt32Prop
 void CheckResult(int32_t code) {
   if (code == 0) return;
   const uint32_t unsignedCode = static_cast<uint32_t>(code);
-  WString message = archive::SysErrorMessage(unsignedCode);
+  WString message = SystemMessageWithoutStop(unsignedCode);
   if (message.empty()) {
     // Better a code than an empty message box.
     static const char kHex[] = "0123456789ABCDEF";

@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <ctime>
 
 #include "archive/FileInfo.h"
@@ -24,7 +25,6 @@ constexpr uint16_t kVersionZip64 = 45;
 constexpr uint16_t kZip64ExtraId = 0x0001;
 constexpr uint32_t kMax32 = 0xFFFFFFFFu;
 constexpr uint16_t kMax16 = 0xFFFFu;
-constexpr int kDeflateLevel = 6;
 constexpr uint64_t kProgressStep = 1 << 20;
 // Entries at least this large get Zip64 sizes in their local header: Deflate can
 // grow incompressible data by a few bytes per 16 KiB block.
@@ -73,6 +73,7 @@ void DosDateTime(const winapi::FileTime& ft, uint16_t& date, uint16_t& time) {
 
 struct TZipWriter::Entry {
   std::string name;
+  WString sourceFile;  // while its pieces are in flight, for error messages
   uint16_t dosDate = 0, dosTime = 0;
   uint16_t madeBy = kVersionDeflate;  // high byte: 0 = MS-DOS attributes, 3 = Unix mode
   uint32_t externalAttributes = 0;
@@ -88,10 +89,16 @@ std::string ZipEntryName(WStringView nameInArchive) {
   return text::ToUtf8(name);
 }
 
-TZipWriter::TZipWriter(const WString& archiveName)
-    : fOut(archiveName, TFileStream::Mode::Create), fIn(kChunkSize), fDeflated(kChunkSize) {}
+TZipWriter::TZipWriter(const WString& archiveName, unsigned threads)
+    : fOut(archiveName, TFileStream::Mode::Create), fDeflater(threads) {}
 
 TZipWriter::~TZipWriter() = default;
+
+namespace {
+WString GrewPast4GiB(const WString& fileName) {
+  return text::W("The file \"") + fileName + text::W("\" grew past 4 GiB while it was archived");
+}
+}  // namespace
 
 void TZipWriter::AddFile(const WString& fileName, const WString& nameInArchive) {
   if (fClosed) throw QuillonError(text::W("The Zip archive is already closed"));
@@ -109,18 +116,66 @@ void TZipWriter::AddFile(const WString& fileName, const WString& nameInArchive) 
     e.madeBy = kVersionZip64;
     e.externalAttributes = info.Attributes & 0xFF;
   }
-  e.localHeaderOffset = fOut.Position();
-  const bool zip64 = static_cast<uint64_t>(info.Size) >= kZip64EntryThreshold;
-  WriteLocalHeader(e, zip64);
-  CompressData(fileName, e);
-  e.zip64Sizes = zip64;
-  if (!zip64 && (e.uncompressedSize >= kMax32 || e.compressedSize >= kMax32))
-    throw QuillonError(text::W("The file \"") + fileName + text::W("\" grew past 4 GiB while it was archived"));
-  PatchLocalHeader(e, zip64);
+  e.zip64Sizes = static_cast<uint64_t>(info.Size) >= kZip64EntryThreshold;
+  e.sourceFile = fileName;
+  TFileStream in(fileName, TFileStream::Mode::Read);
+  const size_t index = fEntries.size();
   fEntries.push_back(std::move(e));
+
+  fDictionary.clear();
+  uint64_t bytesRead = 0, nextProgress = kProgressStep;
+  for (bool first = true;; first = false) {
+    TDeflateChunk chunk = fDeflater.Spare();
+    chunk.input.assign(fDictionary.begin(), fDictionary.end());
+    chunk.dictionarySize = fDictionary.size();
+    chunk.input.resize(chunk.dictionarySize + kChunkSize);
+    const size_t n = in.Read(chunk.input.data() + chunk.dictionarySize, kChunkSize);
+    chunk.input.resize(chunk.dictionarySize + n);
+    chunk.last = n < kChunkSize;
+    bytesRead += n;
+    if (!fEntries[index].zip64Sizes && bytesRead >= kMax32) throw QuillonError(GrewPast4GiB(fileName));
+    // The next piece sees the last 32 KiB of everything before it, as one stream would.
+    const size_t keep = std::min(chunk.input.size(), TChunkDeflater::kDictionarySize);
+    fDictionary.assign(chunk.input.end() - static_cast<std::ptrdiff_t>(keep), chunk.input.end());
+    const bool last = chunk.last;
+    Submit(std::move(chunk), {index, first, last});
+    if (fProgress && bytesRead >= nextProgress) {
+      fProgress(bytesRead);
+      nextProgress = bytesRead + kProgressStep;
+    }
+    if (last) break;
+  }
 }
 
-void TZipWriter::WriteLocalHeader(const Entry& e, bool zip64) {
+void TZipWriter::Submit(TDeflateChunk chunk, Piece piece) {
+  while (fDeflater.InFlight() >= fDeflater.Capacity()) WriteOldestPiece();
+  fPieces.push_back(piece);
+  fDeflater.Submit(std::move(chunk));
+}
+
+void TZipWriter::WriteOldestPiece() {
+  TDeflateChunk chunk = fDeflater.TakeOldest();
+  const Piece piece = fPieces.front();
+  fPieces.pop_front();
+  Entry& e = fEntries[piece.entry];
+  if (piece.first) {
+    e.localHeaderOffset = fOut.Position();
+    WriteLocalHeader(e);
+  }
+  fOut.Write(chunk.output.data(), chunk.output.size());
+  e.crc = static_cast<uint32_t>(crc32_combine(e.crc, chunk.crc, static_cast<z_off_t>(chunk.DataSize())));
+  e.uncompressedSize += chunk.DataSize();
+  e.compressedSize += chunk.output.size();
+  fDeflater.Recycle(std::move(chunk));
+  if (!piece.last) return;
+  if (!e.zip64Sizes && (e.uncompressedSize >= kMax32 || e.compressedSize >= kMax32))
+    throw QuillonError(GrewPast4GiB(e.sourceFile));
+  PatchLocalHeader(e);
+  e.sourceFile = WString();
+}
+
+void TZipWriter::WriteLocalHeader(const Entry& e) {
+  const bool zip64 = e.zip64Sizes;
   Record r;
   r.U32(kLocalHeaderSig).U16(zip64 ? kVersionZip64 : kVersionDeflate).U16(kFlagUtf8).U16(kMethodDeflate);
   r.U16(e.dosTime).U16(e.dosDate).U32(0);  // CRC and sizes are patched in once known
@@ -130,44 +185,8 @@ void TZipWriter::WriteLocalHeader(const Entry& e, bool zip64) {
   r.WriteTo(fOut);
 }
 
-void TZipWriter::CompressData(const WString& fileName, Entry& e) {
-  TFileStream in(fileName, TFileStream::Mode::Read);
-  z_stream z{};
-  if (deflateInit2(&z, kDeflateLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-    throw QuillonError(text::W("The Deflate compressor could not be started"));
-  struct Ender {
-    z_stream* z;
-    ~Ender() { deflateEnd(z); }
-  } ender{&z};
-  uLong crc = crc32(0, nullptr, 0);
-  uint64_t nextProgress = kProgressStep;
-  int flush = Z_NO_FLUSH;
-  do {
-    const size_t n = in.Read(fIn.data(), fIn.size());
-    crc = crc32(crc, fIn.data(), static_cast<uInt>(n));
-    e.uncompressedSize += n;
-    flush = n < fIn.size() ? Z_FINISH : Z_NO_FLUSH;
-    z.next_in = fIn.data();
-    z.avail_in = static_cast<uInt>(n);
-    int rc;
-    do {
-      z.next_out = fDeflated.data();
-      z.avail_out = static_cast<uInt>(fDeflated.size());
-      rc = deflate(&z, flush);
-      if (rc == Z_STREAM_ERROR) throw QuillonError(text::W("Deflate failed on \"") + fileName + text::W("\""));
-      const size_t produced = fDeflated.size() - z.avail_out;
-      fOut.Write(fDeflated.data(), produced);
-      e.compressedSize += produced;
-    } while (z.avail_out == 0);
-    if (fProgress && e.uncompressedSize >= nextProgress) {
-      fProgress(e.uncompressedSize);
-      nextProgress = e.uncompressedSize + kProgressStep;
-    }
-  } while (flush != Z_FINISH);
-  e.crc = static_cast<uint32_t>(crc);
-}
-
-void TZipWriter::PatchLocalHeader(const Entry& e, bool zip64) {
+void TZipWriter::PatchLocalHeader(const Entry& e) {
+  const bool zip64 = e.zip64Sizes;
   const uint64_t end = fOut.Position();
   Record sizes;
   sizes.U32(e.crc).U32(zip64 ? kMax32 : e.compressedSize).U32(zip64 ? kMax32 : e.uncompressedSize);
@@ -222,6 +241,7 @@ void TZipWriter::WriteCentralDirectory() {
 
 void TZipWriter::Close() {
   if (fClosed) return;
+  while (fDeflater.InFlight()) WriteOldestPiece();
   WriteCentralDirectory();
   fClosed = true;
   fOut.Close();

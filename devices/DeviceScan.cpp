@@ -8,14 +8,10 @@
 #include "platform/Platform.h"
 #include "platform/Shell.h"
 #include "platform/System.h"
+#include "platform/SystemMessage.h"
 
 namespace devices {
 namespace {
-
-WString MessageOf(const std::exception& e) {
-  if (const auto* error = dynamic_cast<const QuillonError*>(&e)) return error->Message();
-  return text::FromUtf8(e.what());
-}
 
 void ShowError(const WString& message) { Os().dialogs->ShowMessage(ports::MessageKind::Error, message); }
 
@@ -24,7 +20,7 @@ WString ReadInstanceIdReported(ports::HDevInfo set, const ports::SpDevInfoData& 
   try {
     return ReadInstanceId(set, element);
   } catch (const std::exception& e) {
-    ShowError(MessageOf(e));
+    ShowError(ExceptionMessage(e));
     return {};
   }
 }
@@ -48,7 +44,7 @@ bool BuildDevice(ports::HDevInfo set, const ports::SpDevInfoData& element, Prope
 // The system's text for the last error; when the last error says nothing went
 // wrong, the exception's own message, so that a failure never reads as success.
 WString EnumerationFailureText(const std::exception& e) {
-  if (Os().system->GetLastError() == winapi::kErrorSuccess) return MessageOf(e);
+  if (Os().system->GetLastError() == winapi::kErrorSuccess) return ExceptionMessage(e);
   return LastErrorMessage();
 }
 

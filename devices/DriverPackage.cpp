@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "platform/Shell.h"
 #include "platform/System.h"
+#include "platform/SystemMessage.h"
 
 namespace devices {
 namespace {

@@ -13,7 +13,6 @@ constexpr uint32_t kPropertyBufferBytes = 1024;
 constexpr uint32_t kInstanceIdChars = 260;
 constexpr uint32_t kInfInformationBytes = 1036;
 constexpr uint32_t kDriverStorePathChars = 260;
-constexpr uint32_t kSystemMessageChars = 512;
 
 struct PropertyBuffer {
   alignas(char16_t) uint8_t bytes[kPropertyBufferBytes] = {};
@@ -40,9 +39,5 @@ void ReadOriginalNames(TDevice& device);
 // Shows a warning when the lookup fails after its size probe.
 void ReadDriverStore(TDevice& device);
 bool DriverStoreLocationBound();
-
-// The system's message text for the calling thread's last error code, as the
-// message table gives it (not trimmed).
-WString LastErrorMessage();
 
 }  // namespace devices

@@ -26,6 +26,13 @@ class OSError : public QuillonError {
   uint32_t code_;
 };
 
+// The text of any exception: the UTF-16 message of the program's own errors,
+// the UTF-8 what() of others.
+inline WString ExceptionMessage(const std::exception& e) {
+  if (const auto* error = dynamic_cast<const QuillonError*>(&e)) return error->Message();
+  return text::FromUtf8(e.what());
+}
+
 // Cancels an operation without a message (reported to the 7-Zip library as E_ABORT).
 class AbortError : public QuillonError {
  public:

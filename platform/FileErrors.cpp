@@ -3,7 +3,7 @@
 #include <cerrno>
 
 #include "platform/Platform.h"
-#include "platform/System.h"
+#include "platform/SystemMessage.h"
 
 namespace {
 
@@ -39,16 +39,8 @@ uint32_t WindowsCodeOfErrno(int err) {
   }
 }
 
-WString SystemText(uint32_t code) {
-  // File helpers also run without a platform (tests): the C library's text then.
-  Platform* platform = InstalledPlatform();
-  ports::ISystem* system = platform ? platform->system : nullptr;
-  if (!system || code == 0) return {};
-  char16_t buffer[1024] = {};
-  const uint32_t written = system->FormatMessage(code, buffer, 1024);
-  if (written == 0 || written >= 1024) return {};
-  return text::Trim(text::UpToNul(buffer, written));
-}
+// File helpers also run without a platform (tests): the C library's text then.
+WString SystemText(uint32_t code) { return code && InstalledPlatform() ? SystemMessageTrimmed(code) : WString(); }
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 #include "signing/CatalogCache.h"
 
 #include "platform/Platform.h"
+#include "platform/SystemMessage.h"
 #include "platform/Trust.h"
 
 namespace {
@@ -21,7 +22,7 @@ bool AcquireCachedCatalog(const WString& Catalog, WString& Message) {
   if (!IsOpenHandle(cache.provider)) {
     if (!trust.CryptAcquireContext(&cache.provider, nullptr, nullptr, winapi::kProvRsaFull,
                                    winapi::kCryptVerifyContext)) {
-      Message = LastErrorMessage();
+      Message = LastErrorMessageTrimmed();
       return false;
     }
   }
@@ -33,7 +34,7 @@ bool AcquireCachedCatalog(const WString& Catalog, WString& Message) {
                                      winapi::kCryptCatOpenExisting | winapi::kCryptCatOpenExcludePageHashes,
                                      cache.provider, 0, 0);
   if (cache.catalog == winapi::kInvalidHandle) {
-    Message = LastErrorMessage();
+    Message = LastErrorMessageTrimmed();
     // Forget the path too: keeping it beside the invalid handle would make the next
     // check of that (maybe meanwhile valid) catalog report "Catalog invalid" unopened.
     cache.path.clear();

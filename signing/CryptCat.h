@@ -40,8 +40,6 @@ WString CalcFileHashSha256(const WString& FileName, WString& Message);
 // Upper-case hexadecimal, two digits per byte, no separators.
 WString HashToHex(const std::vector<uint8_t>& bytes);
 WString HashToHex(const uint8_t* bytes, size_t count);
-// The system message text of the calling thread's last error, trimmed.
-WString LastErrorMessage();
 // Sends "%-10.10s : %s" + CR LF to the callback, when one is assigned.
 void LogField(const WString& Name, const WString& Value, const TShellCallback& Callback);
 

@@ -4,6 +4,7 @@
 
 #include "platform/Paths.h"
 #include "platform/Platform.h"
+#include "platform/SystemMessage.h"
 #include "platform/Trust.h"
 #include "signing/CryptCat.h"
 #include "signing/FileHashes.h"
@@ -37,7 +38,7 @@ WString CalcFileHashSha256(const WString& FileName, WString& Message) {
   static const winapi::Guid kNoSubsystem{};
   cryptcat::CatAdminContext context;
   if (!Os().trust->CryptCATAdminAcquireContext2(context.Receive(), &kNoSubsystem, u"SHA256", nullptr, 0)) {
-    Message = LastErrorMessage();
+    Message = LastErrorMessageTrimmed();
     return {};
   }
   cryptcat::HashedFile file(FileName);

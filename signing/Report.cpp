@@ -1,13 +1,8 @@
-// Report lines, hash texts and system message texts of the signature checks.
-#include <algorithm>
-
-#include "platform/Platform.h"
-#include "platform/System.h"
+// Report lines and hash texts of the signature checks.
 #include "signing/CryptCat.h"
 
 namespace {
 constexpr size_t kFieldWidth = 10;
-constexpr uint32_t kMessageBufferChars = 512;
 }  // namespace
 
 void LogField(const WString& Name, const WString& Value, const TShellCallback& Callback) {
@@ -33,11 +28,3 @@ WString HashToHex(const uint8_t* bytes, size_t count) {
 }
 
 WString HashToHex(const std::vector<uint8_t>& bytes) { return HashToHex(bytes.data(), bytes.size()); }
-
-WString LastErrorMessage() {
-  ports::ISystem& system = *Os().system;
-  const uint32_t code = system.GetLastError();
-  char16_t buffer[kMessageBufferChars] = {};
-  const uint32_t written = system.FormatMessage(code, buffer, kMessageBufferChars);
-  return text::Trim(text::UpToNul(buffer, std::min(written, kMessageBufferChars)));
-}

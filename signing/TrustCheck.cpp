@@ -1,6 +1,7 @@
 #include "signing/TrustCheck.h"
 
 #include "platform/Platform.h"
+#include "platform/SystemMessage.h"
 #include "platform/Trust.h"
 #include "signing/CryptCat.h"
 
@@ -23,7 +24,7 @@ bool RunTrustCheck(const WString& path, uint32_t providerFlags, WString& Message
   winapi::Guid policy = winapi::kDriverActionVerify;
   ports::ICatalogTrust& trust = *Os().trust;
   const bool passed = trust.WinVerifyTrustEx(winapi::kInvalidHandle, &policy, &data) == 0;
-  Message = LastErrorMessage();
+  Message = LastErrorMessageTrimmed();
 
   data.dwStateAction = winapi::kWtdStateActionClose;
   trust.WinVerifyTrustEx(winapi::kInvalidHandle, &policy, &data);

@@ -3,7 +3,7 @@
 #include <shobjidl.h>
 
 #include "archive/ComPtr.h"
-#include "archive/SystemErrors.h"
+#include "platform/SystemMessage.h"
 #include "platform/win32/Handles.h"
 
 namespace gui {
@@ -30,7 +30,7 @@ class ComScope {
 };
 
 void Check(HRESULT hr, const char16_t* what) {
-  if (FAILED(hr)) archive::RaiseOSError(uint32_t(hr), WString(u"\r\n") + what);
+  if (FAILED(hr)) RaiseOSError(uint32_t(hr), WString(u"\r\n") + what);
 }
 
 class Win32FolderPicker final : public view::IFolderPicker {

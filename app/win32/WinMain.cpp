@@ -25,7 +25,7 @@ namespace {
 
   gui::MainWindow window;
   const int exitCode =
-      RunMainWindow(window.Form(), [&] { window.Show(); }, [] { gui::MainWindow::RunMessageLoop(); });
+      RunMainWindow(window.Form(), [&] { window.Show(); }, [&] { window.RunMessageLoop(); });
   // At once: the window and the process-wide state are not released.
   ::ExitProcess(UINT(exitCode));
 }
@@ -40,10 +40,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // Only a window that cannot be made ends up here.
   try {
     RunProgram();
-  } catch (const QuillonError& e) {
-    ShowFatal(e.Message());
   } catch (const std::exception& e) {
-    ShowFatal(text::FromUtf8(e.what()));
+    ShowFatal(ExceptionMessage(e));
   }
   ::ExitProcess(1);
 }

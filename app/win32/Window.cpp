@@ -4,6 +4,7 @@
 
 #include "app/MainFormUnit.h"
 #include "platform/Errors.h"
+#include "platform/SystemMessage.h"
 
 namespace gui {
 
@@ -21,13 +22,9 @@ HINSTANCE ModuleInstance() { return ::GetModuleHandleW(nullptr); }
 
 void ThrowLastError(const char* what) {
   const DWORD code = ::GetLastError();
-  wchar_t buffer[512] = {};
-  DWORD n = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buffer,
-                             512, nullptr);
-  while (n > 0 && (buffer[n - 1] == L'\r' || buffer[n - 1] == L'\n' || buffer[n - 1] == L' ')) --n;
+  const WString system = SystemMessageTrimmed(code);
   WString message = text::FromUtf8(std::string(what) + ": ");
-  message += n > 0 ? WString(reinterpret_cast<const char16_t*>(buffer), n)
-                   : text::FromUtf8("system error " + std::to_string(code));
+  message += !system.empty() ? system : text::FromUtf8("system error " + std::to_string(code));
   throw OSError(code, message);
 }
 

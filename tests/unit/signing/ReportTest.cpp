@@ -1,6 +1,7 @@
-// Report lines, hash texts and the system message of the last error.
+// Report lines, hash texts and the trimmed system message of the last error.
 #include "SigningFixture.h"
 #include "platform/System.h"
+#include "platform/SystemMessage.h"
 
 namespace signing_test {
 namespace {
@@ -24,9 +25,9 @@ TEST_F(ReportTest, HashTextIsUpperCaseHexWithoutSeparators) {
   EXPECT_EQ(HashToHex(std::vector<uint8_t>{}), u"");
 }
 
-TEST_F(ReportTest, LastErrorMessageIsTrimmedSystemText) {
+TEST_F(ReportTest, TrimmedLastErrorMessageIsTheSystemTextWithoutItsLineBreak) {
   Os().system->SetLastError(winapi::kErrorFileNotFound);
-  EXPECT_EQ(LastErrorMessage(), u"The system cannot find the file specified.");
+  EXPECT_EQ(LastErrorMessageTrimmed(), u"The system cannot find the file specified.");
 }
 
 TEST_F(ReportTest, HashesMatchTheGeneratorsForFlatAndPeFiles) {

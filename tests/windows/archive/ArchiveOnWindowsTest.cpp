@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 
 #include "app/ArchiveStep.h"
 #include "archive/SevenZip.h"
@@ -93,6 +94,28 @@ TEST_F(ArchiveOnWindows, ZipWriterStoresBackslashPathsWithSlashesAndUtf8Names) {
   EXPECT_EQ(entries[1].data, std::string(100000, 'x'));
   EXPECT_EQ(entries[1].method, 8);  // deflated
   for (const auto& e : entries) EXPECT_TRUE(e.flags & 0x800) << e.name;  // UTF-8 names
+}
+
+TEST_F(ArchiveOnWindows, ZipWriterThreadsWriteTheSameBytesAsOneThread) {
+  std::string big;  // several pieces, partly repeating across their boundaries
+  for (uint32_t i = 0; big.size() < 4 * archive::TZipWriter::kChunkSize + 321; ++i)
+    big += std::to_string(i * 2654435761u % 100003) + (i % 7 ? "," : "\r\n");
+  Write(L"in\\big.sys", big);
+  Write(L"in\\a.inf", "inf text");
+  auto zipWith = [&](unsigned threads, const std::wstring& name) {
+    archive::TZipWriter zip(Text(name), threads);
+    zip.AddFile(Text(L"in\\big.sys"), u"amd64\\big.sys");
+    zip.AddFile(Text(L"in\\a.inf"), u"a.inf");
+    zip.Close();
+    std::ifstream in(fs::path(Path(name)), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string one = zipWith(1, L"one.zip");
+  EXPECT_TRUE(zipWith(4, L"four.zip") == one);
+  const auto entries = ZipReader(Path(L"four.zip")).Entries();  // checks each CRC
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_TRUE(entries[0].data == big);
+  EXPECT_EQ(entries[1].data, "inf text");
 }
 
 TEST_F(ArchiveOnWindows, ZipWriterRaisesForAFileItCannotRead) {
