@@ -8,6 +8,7 @@
 #include "devices/FolderWalk.h"
 #include "platform/Errors.h"
 #include "platform/FileErrors.h"
+#include "platform/FileTimes.h"
 #include "platform/FolderListing.h"
 #include "platform/HostPath.h"
 #include "platform/Paths.h"
@@ -56,16 +57,6 @@ void CheckDistinctFolders(const WString& Source, const WString& Dest) {
     throw QuillonError(u"Cannot copy \"" + Source + u"\" to \"" + Dest + u"\": the folders overlap");
 }
 
-#ifndef _WIN32
-// The archive stores the copy's time: it must be the driver file's, not the copy's.
-void KeepModificationTime(const WString& from, const WString& to) {
-  std::error_code ec;
-  const fs::file_time_type time = fs::last_write_time(paths::HostPath(from), ec);
-  if (ec) RaiseFileError(u"Cannot read the modification time of", from, ec);
-  fs::last_write_time(paths::HostPath(to), time, ec);
-  if (ec) RaiseFileError(u"Cannot set the modification time of", to, ec);
-}
-#endif
 
 bool FolderExists(const WString& folder) {
   std::error_code ec;
@@ -102,8 +93,8 @@ void CopyFolderTree(const WString& Source, const WString& Dest) {
     if (ec) RaiseFileError(u"Cannot create the folder of", to, ec);
     fs::copy_file(paths::HostPath(from), target, fs::copy_options::overwrite_existing, ec);
     if (ec) RaiseFileError(u"Cannot copy \"" + from + u"\" to", to, ec);
-#ifndef _WIN32
-    KeepModificationTime(from, to);  // on Windows copy_file is CopyFileW, which keeps it
-#endif
+    // The archive stores the copy's time: it must be the driver file's.
+    paths::CopyLastWriteTime(from, to, ec);
+    if (ec) RaiseFileError(u"Cannot set the modification time of", to, ec);
   }
 }
