@@ -23,9 +23,14 @@ class CliTest : public e2e::HeadlessTest {
   RunResult QuillonBare(const std::vector<std::string>& args) {
     return e2e::RunProgram(std::string(QUILLON_BINARY_DIR) + "/cli/quillon", args, Scratch());
   }
+  // A copy of the sample machine in the form of a real Windows installation
+  // (binary hives, the system drive's folders at its root).
   fs::path Machine() {
-    if (machine_.empty()) machine_ = UseMachine("sample-machine");
+    if (machine_.empty()) machine_ = UseMachine("sample-installation");
     return machine_;
+  }
+  fs::path StoreFolder(const std::string& package) {
+    return Machine() / "Windows/System32/DriverStore/FileRepository" / package;
   }
   static nlohmann::json Json(const RunResult& r) {
     try {

@@ -73,9 +73,11 @@ TEST_F(CliTest, InstallationsAreFoundAmongTheNtfsMounts) {
   EXPECT_NE(several.err.find("  " + one.string() + "  (/dev/sda2)"), std::string::npos) << several.err;
   EXPECT_NE(several.err.find("  " + two.string() + "  (/dev/sda3)"), std::string::npos) << several.err;
 
-  // The only one is read (this one holds no devices, or is no installation the loader accepts).
-  const RunResult only = QuillonBare({"--mounts-file", MountTable(Root() / "one", {one}).string(), "list"});
-  EXPECT_NE(only.exitCode, 2) << only.err;
+  // The only one is read: here the sample installation.
+  const RunResult only =
+      QuillonBare({"--mounts-file", MountTable(Root() / "one", {Machine()}).string(), "--json", "list"});
+  EXPECT_EQ(only.exitCode, 0) << only.err;
+  EXPECT_EQ(Json(only)["devices"].size(), 9u) << only.out;
 
   EXPECT_EQ(QuillonBare({"--mounts-file", (Root() / "missing").string(), "list"}).exitCode, 2);
 }

@@ -1,4 +1,4 @@
-// Each verb of `quillon` end to end on the sample machine, checked against what
+// Each verb of `quillon` end to end on the sample installation, checked against what
 // the window's logic (quillon-headless) shows and writes on the same machine.
 #include "tests/unit/cli/Cli.h"
 
@@ -109,7 +109,7 @@ TEST_F(CliTest, ExportWritesTheNamedDevicesArchivesAndTheRecord) {
   EXPECT_TRUE(files.count("Contoso GeForce GTX 1050 Ti_31.0.15.3623.7z"));
   EXPECT_TRUE(files.count("Northwind USB Serial Port_3.8.27.0.7z"));
   EXPECT_EQ(e2e::ArchiveEntries(out / "Northwind USB Serial Port_3.8.27.0.7z", Scratch()),
-            e2e::PackageContent(PackageDir("nwserial.inf_amd64_1122334455667788")));
+            e2e::PackageContent(StoreFolder("nwserial.inf_amd64_1122334455667788")));
   const std::string record = *std::find_if(files.begin(), files.end(), [](const std::string& f) {
     return f.rfind("Quillon-", 0) == 0 && f.size() == std::string("Quillon-2026_01_02_03_04_05.csv").size();
   });
