@@ -39,12 +39,12 @@ bool DeviceWorker::VerifyLogged(TDevice& device, DeviceOutcome& outcome) {
   return outcome.verified;
 }
 
-DeviceOutcome DeviceWorker::Show(TDevice& device) {
-  DeviceOutcome outcome;
-  MessagePort::Collector collect(outcome.messages);
+std::vector<Message> DeviceWorker::Show(TDevice& device) {
+  std::vector<Message> messages;
+  MessagePort::Collector collect(messages);
   std::lock_guard<std::mutex> lock(verifying);
   form_.ShowDevice(device);
-  return outcome;
+  return messages;
 }
 
 DeviceOutcome DeviceWorker::Verify(TDevice device) {

@@ -40,9 +40,11 @@ class DeviceWorker {
   // earlier in this run; it is taken instead of writing it again.
   DeviceOutcome Export(TDevice device, const std::optional<WString>& alreadyWritten = std::nullopt);
 
-  // The properties grid, the files grid and the INF text of the device as shown.
+  // ShowDevice: the panels then hold the device (Shown()). Returns the messages
+  // the window would have shown.
+  std::vector<Message> Show(TDevice& device);
+  // The properties grid, the files grid and the INF text as shown.
   const memview::MemoryView& Shown() const { return view_; }
-  DeviceOutcome Show(TDevice& device);
 
  private:
   bool VerifyLogged(TDevice& device, DeviceOutcome& outcome);

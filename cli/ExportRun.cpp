@@ -76,7 +76,7 @@ std::vector<DeviceOutcome> ExportDevices(
 
   auto work = [&] {
     try {
-      thread_local size_t current = 0;
+      size_t current = 0;  // the device this thread works on
       DeviceWorker worker(settings.sevenZipLibrary, settings.outputFolder,
                           [&](const WString& title, const WString& text, const WString& caption) {
                             if (progress) progress(current, title, text, caption);
