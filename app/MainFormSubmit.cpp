@@ -4,6 +4,7 @@
 
 #include "app/CommandSteps.h"
 #include "app/ExportNames.h"
+#include "app/ExportedPackages.h"
 #include "app/MainFormUnit.h"
 #include "app/SubmissionFiles.h"
 #include "platform/Paths.h"
@@ -28,12 +29,12 @@ void TfrmMainForm::btnSubmitClick() {
         WStringList archives(DeviceList.size());
         commands::RunThenAlways(
             [&] {
+              TExportedPackages exported;
               for (size_t i = 0; i < DeviceList.size(); ++i) {
                 TDevice& device = DeviceList[i];
                 ShowDevice(device);
                 if (!VerifyDriver(device, false)) continue;  // left out without a message
-                ShowProgress(u"Exporting Driver");
-                archives[i] = ExportDriver(device);
+                archives[i] = ExportPackageOnce(*this, device, exported);
               }
               submission = exportnames::SubmissionBaseName(chosen, Os().system->GetLocalTime());
               written = ArchiveFiles(*this, SevenZipLibraryPath, submission, chosen, WString(),
