@@ -4,9 +4,9 @@
 // the window's commands run.
 #pragma once
 #include <functional>
-#include <optional>
 #include <vector>
 
+#include "app/ExportedPackages.h"
 #include "app/MainFormUnit.h"
 #include "app/MemoryView.h"
 #include "cli/Messages.h"
@@ -35,10 +35,10 @@ class DeviceWorker {
 
   // ShowDevice and VerifyDriver, as Verify Signatures does.
   DeviceOutcome Verify(TDevice device);
-  // ShowDevice, VerifyDriver and, when it passed, ExportDriver, as Export All does
-  // for each device. `alreadyWritten`: an archive of the same package written
-  // earlier in this run; it is taken instead of writing it again.
-  DeviceOutcome Export(TDevice device, const std::optional<WString>& alreadyWritten = std::nullopt);
+  // ShowDevice, VerifyDriver and, when it passed, the export of its package, as
+  // Export All does for each device: a package already in `exported` is not
+  // written again.
+  DeviceOutcome Export(TDevice device, TExportedPackages& exported);
 
   // ShowDevice: the panels then hold the device (Shown()). Returns the messages
   // the window would have shown.
