@@ -169,10 +169,16 @@ void MainWindow::Show() {
   RECT window;
   ::GetWindowRect(Handle(), &window);
   const view::Rect screen{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-  const view::Rect centred = layout::CentreOver(window.right - window.left, window.bottom - window.top, screen);
-  // Centred exactly: only the user's moves snap to the edges.
+  MONITORINFO monitor{sizeof(monitor)};
+  view::Rect workArea = screen;
+  if (::GetMonitorInfoW(::MonitorFromWindow(Handle(), MONITOR_DEFAULTTOPRIMARY), &monitor))
+    workArea = FromRect(monitor.rcWork);
+  const view::Rect placed =
+      layout::PlaceOnScreen(window.right - window.left, window.bottom - window.top, screen, workArea);
+  // Placed exactly: only the user's moves snap to the edges.
   placing_ = true;
-  ::SetWindowPos(Handle(), nullptr, centred.left, centred.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SetWindowPos(Handle(), nullptr, placed.left, placed.top, placed.Width(), placed.Height(),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
   placing_ = false;
   shown_ = true;
   ::ShowWindow(Handle(), SW_SHOW);
