@@ -113,7 +113,7 @@ int RunExport(Session& session, const Options& options, std::ostream& out, std::
   const WString chosen = text::FromPath(folder);
   const std::set<WString> before = submissionfiles::FilesIn(chosen);
 
-  ProgressLine progress(err, IsTerminal(stderr), devices.size(), TerminalColumns());
+  ProgressLine progress(err, IsTerminal(stderr), devices.size(), TerminalColumns(stderr));
   nlohmann::ordered_json reports = nlohmann::ordered_json::array();
   std::vector<RecordRow> rows;
   const std::vector<DeviceOutcome> outcomes = ExportDevices(
