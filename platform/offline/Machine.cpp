@@ -1,6 +1,8 @@
 // Loading a machine folder, and mapping Windows paths onto its drive folders.
 #include "platform/offline/Machine.h"
 
+#include "platform/offline/Installation.h"
+
 #include <algorithm>
 #include <fstream>
 #include <sstream>
@@ -63,14 +65,24 @@ std::unique_ptr<Machine> Machine::Load(const fs::path& folder) {
   if (!fs::is_directory(folder, ec)) throw MachineError(folder.string() + ": not a machine folder (no such folder)");
   fs::path root = fs::absolute(folder).lexically_normal();
   if (root.filename().empty()) root = root.parent_path();  // "dir/" names the same folder
-  auto machine = std::make_unique<Machine>(root);
-  fs::path reg = machine->root_ / "registry.reg";
-  if (auto bytes = ReadIfPresent(reg)) ParseRegFile(*bytes, reg.string(), machine->hklm_);
-  fs::path ini = machine->root_ / "machine.ini";
+  const fs::path reg = root / "registry.reg";
+  const fs::path ini = root / "machine.ini";
+  // A registry.reg makes a fabricated machine even beside a Windows folder.
+  const bool installation = !fs::exists(reg, ec) && FindEntry(root, u"Windows");
+  const std::optional<fs::path> driveC = FindEntry(root, u"C");
+  if (!installation && !fs::exists(reg, ec) && !fs::exists(ini, ec) && !driveC)
+    throw MachineError(root.string() +
+                       ": not a Windows installation (no Windows/System32/config/SYSTEM) nor a machine folder "
+                       "(no registry.reg, machine.ini or C/)");
+  auto machine = std::make_unique<Machine>(root, installation ? root : driveC.value_or(root / "C"));
   if (auto content = ReadIfPresent(ini)) machine->ini_ = Ini::Parse(*content, ini.string());
   for (const auto& [key, value] : machine->ini_.Section("faults"))
     if (!ParseCode(value))
       throw MachineError(ini.string() + ": [faults] " + key + "=" + value + ": the code is not a number");
+  if (installation)
+    MountInstallation(*machine);
+  else if (auto bytes = ReadIfPresent(reg))
+    ParseRegFile(*bytes, reg.string(), machine->hklm_);
   return machine;
 }
 
@@ -78,15 +90,17 @@ fs::path Machine::MapPath(WStringView windowsPath) const {
   bool drivePath = windowsPath.size() >= 2 && IsDriveLetter(windowsPath[0]) && windowsPath[1] == u':';
   if (!drivePath) return text::ToPath(windowsPath);  // host paths (and relative ones) stay as they are
 
-  fs::path out = root_;
-  std::vector<WString> names{WString(1, char16_t(text::UpperAscii(windowsPath.substr(0, 1))[0]))};
+  const char16_t drive = text::UpperAscii(windowsPath.substr(0, 1))[0];
+  fs::path out = drive == u'C' ? systemDrive_ : root_;
+  std::vector<WString> names;
+  if (drive != u'C') names.emplace_back(1, drive);
   WStringView rest = windowsPath.substr(2);
   for (size_t start = 0; start <= rest.size();) {
     size_t end = rest.find_first_of(u"\\/", start);
     if (end == WStringView::npos) end = rest.size();
     WString name(rest.substr(start, end - start));
     if (name == u"..") {
-      if (names.size() > 1) names.pop_back();
+      if (names.size() > (drive == u'C' ? 0u : 1u)) names.pop_back();  // never above the drive
     } else if (!name.empty() && name != u".") {
       names.push_back(std::move(name));
     }
@@ -108,17 +122,25 @@ fs::path Machine::MapPath(WStringView windowsPath) const {
 
 WString Machine::WindowsPath(const fs::path& hostPath) const {
   fs::path p = fs::absolute(hostPath).lexically_normal();
-  if (!IsInside(p, root_)) return {};
-  fs::path rel = p.lexically_relative(root_);
-  auto it = rel.begin();
-  if (it == rel.end()) return {};
-  WString drive = text::FromPath(*it);
-  if (drive.size() != 1 || !IsDriveLetter(drive[0])) return {};
-  WString out = text::UpperAscii(drive) + u":\\";
+  WString out;
+  fs::path rel;
+  if (IsInside(p, systemDrive_)) {
+    out = u"C:\\";
+    rel = p.lexically_relative(systemDrive_);
+  } else if (!IsInstallation() && IsInside(p, root_)) {
+    rel = p.lexically_relative(root_);
+    auto first = rel.begin();
+    WString drive = first == rel.end() ? WString() : text::FromPath(*first);
+    if (drive.size() != 1 || !IsDriveLetter(drive[0])) return {};
+    out = text::UpperAscii(drive) + u":\\";
+    rel = rel.lexically_relative(*first);
+  } else {
+    return {};
+  }
   bool first = true;
-  for (++it; it != rel.end(); ++it) {
-    WString name = text::FromPath(*it);
-    if (name.empty()) continue;  // a trailing separator
+  for (const fs::path& part : rel) {
+    WString name = text::FromPath(part);
+    if (name.empty() || name == u".") continue;  // a trailing separator, the drive itself
     if (!first) out += u'\\';
     out += name;
     first = false;

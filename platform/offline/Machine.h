@@ -1,7 +1,13 @@
-// A simulated Windows machine, loaded from a machine folder:
+// A Windows machine that is not running, loaded from a folder. Either the root of
+// a Windows installation (a mounted system partition or a copy of one):
+//   Windows/System32/config/SYSTEM, DRIVERS, SOFTWARE   the hives (see Installation.h)
+//   the folder itself is the system drive C:
+//   machine.ini   optional, as below
+// or a fabricated machine folder:
 //   registry.reg  HKEY_LOCAL_MACHINE as `reg export` writes it
 //   machine.ini   computer name, Windows version, absent devices, trusted roots, faults
-//   C/            the system drive; Windows paths map onto it case-insensitively
+//   C/            the system drive
+// Windows paths map onto the system drive case-insensitively.
 //
 // registry.reg: "Windows Registry Editor Version 5.00" (or "REGEDIT4") first, UTF-16LE
 // with BOM or UTF-8. Keys under HKEY_LOCAL_MACHINE are loaded; keys under the other
@@ -34,6 +40,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -54,6 +61,19 @@ struct RegValue {
   std::vector<uint8_t> data;  // exactly the bytes the registry API would return
 };
 
+// Where the keys of a hive file come from: a key mounted on a node of a source
+// reads its children and values on first use, so that only what the program
+// touches is ever copied out of the file.
+class RegKeySource {
+ public:
+  struct Contents {
+    std::vector<std::pair<WString, uint64_t>> children;  // name, node
+    std::vector<std::pair<WString, RegValue>> values;
+  };
+  virtual ~RegKeySource() = default;
+  virtual Contents Read(uint64_t node) const = 0;  // throws MachineError naming the file
+};
+
 // One key of the in-memory registry. Names compare case-insensitively; the
 // spelling of the first writer is kept.
 class RegKey {
@@ -67,16 +87,31 @@ class RegKey {
   void SetValue(WStringView name, RegValue value);
   bool RemoveValue(WStringView name);
   // Children and values in the order they were first written.
-  const std::vector<std::unique_ptr<RegKey>>& Children() const { return children_; }
-  const std::vector<std::pair<WString, RegValue>>& Values() const { return values_; }
+  const std::vector<std::unique_ptr<RegKey>>& Children() const;
+  const std::vector<std::pair<WString, RegValue>>& Values() const;
+  // Makes this key a view of `node` of `source`: its children and values are
+  // read from there on first use (and may be added to afterwards).
+  void Mount(std::shared_ptr<const RegKeySource> source, uint64_t node);
 
   explicit RegKey(WString name) : name_(std::move(name)) {}
 
  private:
+  void Load() const;
+
   WString name_;
-  std::vector<std::unique_ptr<RegKey>> children_;
-  std::vector<std::pair<WString, RegValue>> values_;
+  std::shared_ptr<const RegKeySource> source_;
+  uint64_t node_ = 0;
+  mutable std::once_flag loaded_;
+  mutable std::vector<std::unique_ptr<RegKey>> children_;
+  mutable std::vector<std::pair<WString, RegValue>> values_;
 };
+
+// A string value's text up to its first NUL (the first string of a multi-string).
+WString RegString(const RegValue& value);
+// A REG_DWORD value's number; nullopt for any other type or size.
+std::optional<uint32_t> RegDword(const RegValue& value);
+// The key at `path` ("A\\B") below `key`, or null.
+const RegKey* FindKey(const RegKey& key, WStringView path);
 
 // machine.ini: [section] key=value lines; ';' or '#' start a comment line.
 // Sections and keys compare case-insensitively; entries keep their file order.
@@ -95,31 +130,39 @@ class Ini {
 
 class Machine {
  public:
-  // Loads the folder; throws MachineError for malformed files. A missing
-  // registry.reg or machine.ini is an empty registry or configuration.
+  // Loads a machine folder: a Windows installation (Windows/System32/config/SYSTEM,
+  // names in any case; machine.ini optional) or a fabricated machine (registry.reg,
+  // machine.ini, C/). Throws MachineError naming the file and the problem; a folder
+  // that is neither is an error. Nothing below the folder is ever written.
   static std::unique_ptr<Machine> Load(const std::filesystem::path& folder);
 
   const std::filesystem::path& Root() const { return root_; }
+  // Where "C:\\" lies: <root>/C for a fabricated machine, the root of an installation.
+  const std::filesystem::path& SystemDrive() const { return systemDrive_; }
+  bool IsInstallation() const { return systemDrive_ == root_; }
   RegKey& LocalMachine() { return hklm_; }  // HKEY_LOCAL_MACHINE
   const RegKey& LocalMachine() const { return hklm_; }
   Ini& Config() { return ini_; }
   const Ini& Config() const { return ini_; }
 
-  // "C:\Windows\INF\oem1.inf" -> <root>/C/Windows/INF/oem1.inf, each component
+  // "C:\\Windows\\INF\\oem1.inf" -> <system drive>/Windows/INF/oem1.inf, each component
   // matched case-insensitively against what exists (the rest kept as written).
-  // Host paths inside the machine folder are returned unchanged.
+  // Other drive letters map to <root>/<letter>. Host paths inside the machine
+  // folder are returned unchanged.
   std::filesystem::path MapPath(WStringView windowsPath) const;
-  // The reverse: a host path inside C/ -> "C:\...". Empty when outside.
+  // The reverse: a host path on a drive of the machine -> "C:\\...". Empty when outside.
   WString WindowsPath(const std::filesystem::path& hostPath) const;
 
   // The error code machine.ini's [faults] section injects for `api` (0: none).
   // Keys are API names ("SetupDiGetClassDevsW"), optionally "Api:Detail".
   uint32_t Fault(std::string_view api, std::string_view detail = {}) const;
 
-  explicit Machine(std::filesystem::path root) : root_(std::move(root)), hklm_(u"HKEY_LOCAL_MACHINE") {}
+  Machine(std::filesystem::path root, std::filesystem::path systemDrive)
+      : root_(std::move(root)), systemDrive_(std::move(systemDrive)), hklm_(u"HKEY_LOCAL_MACHINE") {}
 
  private:
   std::filesystem::path root_;
+  std::filesystem::path systemDrive_;
   RegKey hklm_;
   Ini ini_;
 };

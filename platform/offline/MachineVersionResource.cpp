@@ -106,7 +106,7 @@ std::optional<uint32_t> DirectoryEntry(PeReader& pe, uint64_t dirOffset, std::op
 
 }  // namespace
 
-VersionResource ReadVersionResource(const std::filesystem::path& file) {
+VersionResource ReadResource(const std::filesystem::path& file, uint32_t type, std::optional<uint32_t> name) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(file, ec)) return {winapi::kErrorFileNotFound, {}};
   PeReader pe(file);
@@ -115,11 +115,11 @@ VersionResource ReadVersionResource(const std::filesystem::path& file) {
   if (!layout) return {kErrorBadExeFormat, {}};
   std::optional<uint64_t> root = layout->resourceRva ? layout->FileOffset(layout->resourceRva, 16) : std::nullopt;
   if (!root) return {kErrorResourceTypeNotFound, {}};
-  // Three levels: type RT_VERSION, then the first name, then the first language.
+  // Three levels: the type, then the name (the first when none is asked for), then the first language.
   constexpr uint32_t kSubdirectory = 0x80000000;
-  std::optional<uint32_t> entry = DirectoryEntry(pe, *root, kRtVersion);
-  for (int level = 0; level < 2 && entry && (*entry & kSubdirectory); ++level)
-    entry = DirectoryEntry(pe, *root + (*entry & ~kSubdirectory), std::nullopt);
+  std::optional<uint32_t> entry = DirectoryEntry(pe, *root, type);
+  if (entry && (*entry & kSubdirectory)) entry = DirectoryEntry(pe, *root + (*entry & ~kSubdirectory), name);
+  if (entry && (*entry & kSubdirectory)) entry = DirectoryEntry(pe, *root + (*entry & ~kSubdirectory), std::nullopt);
   if (!entry || (*entry & kSubdirectory)) return {kErrorResourceTypeNotFound, {}};
   auto dataRva = pe.U32(*root + *entry), dataSize = pe.U32(*root + *entry + 4);
   if (!dataRva || !dataSize || *dataSize == 0 || *dataSize > kMaxResourceSize) return {kErrorResourceTypeNotFound, {}};
@@ -128,6 +128,10 @@ VersionResource ReadVersionResource(const std::filesystem::path& file) {
   out.block.resize(*dataSize);
   if (!dataOffset || !pe.Read(*dataOffset, out.block.data(), out.block.size())) return {kErrorResourceTypeNotFound, {}};
   return out;
+}
+
+VersionResource ReadVersionResource(const std::filesystem::path& file) {
+  return ReadResource(file, kRtVersion, std::nullopt);
 }
 
 bool FixedFileVersion(const uint8_t* block, uint32_t& versionMS, uint32_t& versionLS) {

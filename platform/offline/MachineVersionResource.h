@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 namespace offline {
@@ -12,7 +13,9 @@ struct VersionResource {
   std::vector<uint8_t> block;  // the resource bytes (VS_VERSIONINFO)
 };
 
-// Reads only the headers and the resource: the file is never loaded whole.
+// The resource of `type` named `name` (the first name when none), in its first
+// language. Reads only the headers and the resource: the file is never loaded whole.
+VersionResource ReadResource(const std::filesystem::path& file, uint32_t type, std::optional<uint32_t> name);
 VersionResource ReadVersionResource(const std::filesystem::path& file);
 
 // VerQueryValueW(block, "\\"): the file-version words of VS_FIXEDFILEINFO.

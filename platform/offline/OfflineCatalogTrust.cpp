@@ -13,6 +13,7 @@
 #include "platform/offline/OfflineCatalogFile.h"
 #include "platform/offline/OfflineCatalogHash.h"
 #include "platform/offline/OfflineTrustMessages.h"
+#include "platform/offline/RootStores.h"
 
 namespace offline {
 
@@ -79,6 +80,9 @@ class OfflineCatalogTrust final : public ports::ICatalogTrust {
       if (!roots_.AddFile(m.Root() / value))
         throw MachineError("machine.ini: [trust] " + key + "=" + value + ": not a readable certificate file");
     }
+    // An installation trusts its own root stores; a certificate that does not parse
+    // is one Windows could not use either, and is left out.
+    for (const auto& [path, der] : RootStoreCertificates(m)) roots_.AddCertificate(der);
   }
 
   bool CryptAcquireContext(Handle* provider, const char16_t*, const char16_t*, uint32_t providerType,

@@ -6,29 +6,15 @@
 
 #include "platform/Errors.h"
 #include "platform/offline/Adapters.h"
+#include "platform/offline/DevicePresence.h"
+#include "platform/offline/DllStrings.h"
+#include "platform/offline/IndirectString.h"
 
 namespace offline {
 namespace {
 
 constexpr char16_t kEnumPath[] = u"SYSTEM\\CurrentControlSet\\Enum";
 constexpr char16_t kClassPath[] = u"SYSTEM\\CurrentControlSet\\Control\\Class";
-
-const RegKey* FindPath(const RegKey& root, WStringView path) {
-  const RegKey* key = &root;
-  for (size_t start = 0; key && start < path.size();) {
-    size_t end = path.find(u'\\', start);
-    if (end == WStringView::npos) end = path.size();
-    key = key->FindChild(path.substr(start, end - start));
-    start = end + 1;
-  }
-  return key;
-}
-
-WString StringOf(const RegValue& value) {
-  WString s(value.data.size() / sizeof(char16_t), u'\0');
-  std::memcpy(s.data(), value.data.data(), s.size() * sizeof(char16_t));
-  return text::UpToNul(s.data(), s.size());
-}
 
 std::vector<uint8_t> BytesOf(const WString& s) {
   std::vector<uint8_t> bytes((s.size() + 1) * sizeof(char16_t), 0);
@@ -54,14 +40,9 @@ const char16_t* PropertyValueName(uint32_t property) {
   }
 }
 
-// Windows stores localisable texts as "@oem1.inf,%desc%;Real Text" and the
-// setup services hand out the text after ';'.
-RegValue AsReturned(const RegValue& stored) {
-  if (stored.type != winapi::kRegSz) return stored;
-  const WString s = StringOf(stored);
-  const size_t semicolon = s.find(u';');
-  if (s.empty() || s[0] != u'@' || semicolon == WString::npos) return stored;
-  return RegValue{winapi::kRegSz, BytesOf(s.substr(semicolon + 1))};
+// Texts the setup services resolve before handing them out (see IndirectString.h).
+bool IsLocalisable(uint32_t property) {
+  return property == ports::kSpdrpDeviceDesc || property == ports::kSpdrpMfg || property == ports::kSpdrpFriendlyName;
 }
 
 }  // namespace
@@ -82,7 +63,7 @@ bool OfflineSetupApi::IsAbsent(const WString& instanceId) const {
 OfflineSetupApi::DeviceSet OfflineSetupApi::PresentDevices(const winapi::Guid* classGuid, const char16_t* enumerator,
                                                    uint32_t flags) const {
   DeviceSet devices;
-  const RegKey* enumKey = FindPath(machine_.LocalMachine(), kEnumPath);
+  const RegKey* enumKey = FindKey(machine_.LocalMachine(), kEnumPath);
   if (!enumKey) return devices;
   uint32_t devInst = 0;
   for (const auto& bus : enumKey->Children()) {
@@ -91,8 +72,8 @@ OfflineSetupApi::DeviceSet OfflineSetupApi::PresentDevices(const winapi::Guid* c
         ++devInst;  // devnode numbers stay the same whichever devices a set holds
         Device device{bus->Name() + u"\\" + model->Name() + u"\\" + instance->Name(), instance.get(), devInst, {}};
         if (const RegValue* guid = instance->FindValue(u"ClassGUID"); guid && guid->type == winapi::kRegSz)
-          text::StringToGuid(StringOf(*guid), device.classGuid);
-        if ((flags & ports::kDigcfPresent) && IsAbsent(device.instanceId)) continue;
+          text::StringToGuid(RegString(*guid), device.classGuid);
+        if ((flags & ports::kDigcfPresent) && (IsAbsent(device.instanceId) || WasRemoved(*instance))) continue;
         if (enumerator && *enumerator && !text::EqualsIgnoreCase(bus->Name(), enumerator)) continue;
         if (!(flags & ports::kDigcfAllClasses) && classGuid && !(device.classGuid == *classGuid)) continue;
         devices.push_back(std::move(device));
@@ -157,8 +138,18 @@ bool OfflineSetupApi::GetDeviceRegistryProperty(ports::HDevInfo set, const ports
   if (uint32_t fault = Fault("SetupDiGetDeviceRegistryPropertyW", device->instanceId)) return Fail(fault, false);
   const char16_t* valueName = PropertyValueName(property);
   const RegValue* stored = valueName ? device->key->FindValue(valueName) : nullptr;
+  if (!stored && property == ports::kSpdrpClass) {
+    // Windows 8 and later keep the class name only in the class key.
+    const RegKey* classKey = ClassKey(device->classGuid);
+    stored = classKey ? classKey->FindValue(u"Class") : nullptr;
+  }
   if (!stored) return Fail(winapi::kErrorInvalidData, false);
-  const RegValue value = AsReturned(*stored);
+  RegValue value = *stored;
+  if (IsLocalisable(property) && stored->type == winapi::kRegSz) {
+    const std::optional<WString> text = Resolve(RegString(*stored));
+    if (!text) return Fail(winapi::kErrorInvalidData, false);
+    value.data = BytesOf(*text);
+  }
   const uint32_t needed = uint32_t(value.data.size());
   if (regType) *regType = value.type;
   if (requiredSize) *requiredSize = needed;
@@ -168,17 +159,16 @@ bool OfflineSetupApi::GetDeviceRegistryProperty(ports::HDevInfo set, const ports
 }
 
 const RegKey* OfflineSetupApi::ClassKey(const winapi::Guid& classGuid) const {
-  const RegKey* classes = FindPath(machine_.LocalMachine(), kClassPath);
+  const RegKey* classes = FindKey(machine_.LocalMachine(), kClassPath);
   return classes ? classes->FindChild(text::GuidToString(classGuid)) : nullptr;
 }
 
 bool OfflineSetupApi::GetClassDescription(const winapi::Guid& classGuid, char16_t* buffer, uint32_t size,
                                       uint32_t* requiredSize) {
   if (uint32_t fault = Fault("SetupDiGetClassDescriptionW", text::GuidToString(classGuid))) return Fail(fault, false);
-  const RegKey* key = ClassKey(classGuid);
-  const RegValue* value = key ? key->FindValue(u"") : nullptr;
-  if (!value || value->type != winapi::kRegSz) return Fail(ports::kErrorInvalidClass, false);
-  const WString description = StringOf(*value);
+  const std::optional<WString> found = ClassDescription(classGuid);
+  if (!found) return Fail(ports::kErrorInvalidClass, false);
+  const WString& description = *found;
   const uint32_t needed = uint32_t(description.size() + 1);
   if (requiredSize) *requiredSize = needed;
   if (!buffer || size < needed) return Fail(winapi::kErrorInsufficientBuffer, false);
@@ -208,6 +198,36 @@ bool OfflineSetupApi::DestroyDeviceInfoList(ports::HDevInfo set) {
 bool OfflineSetupApi::DestroyIcon(ports::HIcon icon) {
   if (icons_.erase(icon) == 0) return Fail(ports::kErrorInvalidCursorHandle, false);
   return Succeed();
+}
+
+std::optional<WString> OfflineSetupApi::Resolve(const WString& stored) const {
+  if (stored.empty() || stored.front() != u'@') return stored;
+  std::lock_guard lock(resolvedMutex_);
+  auto [it, added] = resolved_.try_emplace(stored);
+  if (added)
+    it->second = ResolveIndirectString(stored, [this](WStringView dll, uint32_t id) {
+      return LoadDllString(machine_, dll, id);
+    });
+  return it->second;
+}
+
+std::optional<WString> OfflineSetupApi::ClassDescription(const winapi::Guid& classGuid) const {
+  const RegKey* key = ClassKey(classGuid);
+  if (!key) return std::nullopt;
+  auto text = [key](const char16_t* name) -> std::optional<WString> {
+    const RegValue* value = key->FindValue(name);
+    if (!value || value->type != winapi::kRegSz) return std::nullopt;
+    return RegString(*value);
+  };
+  // The default value first (older Windows, fabricated machines), then ClassDesc,
+  // which a real Windows stores as a DLL or INF reference; when that cannot be
+  // resolved (its DLL is not on the disk), the class name, as setupapi falls back to.
+  for (const char16_t* name : {u"", u"ClassDesc"}) {
+    if (std::optional<WString> stored = text(name))
+      if (std::optional<WString> description = Resolve(*stored); description && !description->empty())
+        return description;
+  }
+  return text(u"Class");
 }
 
 std::unique_ptr<ports::ISetupApi> MakeSetupApi(Machine& m) { return std::make_unique<OfflineSetupApi>(m); }

@@ -1,7 +1,9 @@
-// The setup-services port over a simulated machine. Devices are the keys three
+// The setup-services port over an offline machine. Devices are the keys three
 // levels below HKLM\SYSTEM\CurrentControlSet\Enum, in registry order, less the
-// instance ids machine.ini lists under [absent]; their values are the device
-// properties. INF information and the driver store come from the machine's
+// instance ids machine.ini lists under [absent] and the devices Windows recorded
+// as removed (DevicePresence.h); their values are the device properties, with
+// DeviceDesc, Mfg and FriendlyName resolved as on Windows (IndirectString.h) and
+// the class name taken from the class key when the device has none. INF information and the driver store come from the machine's
 // C:\Windows\INF, HKLM\DRIVERS\DriverDatabase and DriverStore\FileRepository.
 //
 // machine.ini [faults] keys this adapter reads (value: the error code):
@@ -18,6 +20,8 @@
 // crashes inside the system would.
 #pragma once
 #include <map>
+#include <mutex>
+#include <optional>
 #include <vector>
 
 #include "platform/SetupApi.h"
@@ -72,7 +76,12 @@ class OfflineSetupApi final : public ports::ISetupApi {
   DeviceSet PresentDevices(const winapi::Guid* classGuid, const char16_t* enumerator, uint32_t flags) const;
   bool IsAbsent(const WString& instanceId) const;
   const RegKey* ClassKey(const winapi::Guid& classGuid) const;
-  // The active package id of an INF the driver database knows; empty when none.
+  // A stored text as the setup services return it (indirect strings resolved,
+  // remembered per text); nullopt when it cannot be resolved.
+  std::optional<WString> Resolve(const WString& stored) const;
+  std::optional<WString> ClassDescription(const winapi::Guid& classGuid) const;
+  // The active package id of an installed INF: the driver database's, else the
+  // store folder holding the same INF; empty when none.
   WString ActivePackage(const WString& infName) const;
 
   Machine& machine_;
@@ -81,6 +90,9 @@ class OfflineSetupApi final : public ports::ISetupApi {
   ports::HDevInfo nextSet_ = 0x1000;
   ports::HIcon nextIcon_ = 0x20000;
   bool driverStoreLocationBound_ = false;
+  mutable std::mutex resolvedMutex_;
+  mutable std::map<WString, std::optional<WString>> resolved_;
+  mutable std::map<WString, WString> packagesByContent_;  // by upper-case INF name
 };
 
 }  // namespace offline

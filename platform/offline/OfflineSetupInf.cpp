@@ -5,6 +5,7 @@
 
 #include "platform/offline/OfflineInfFile.h"
 #include "platform/offline/OfflineSetupApi.h"
+#include "platform/offline/StorePackageByContent.h"
 
 namespace offline {
 namespace {
@@ -70,41 +71,36 @@ WString InfPathOfRecord(const uint8_t* record) {
   return path;
 }
 
-// "fabnet.inf_amd64_8f3c..." -> "fabnet.inf".
-WString PackageInfName(const WString& packageId) {
-  const size_t at = text::UpperAscii(packageId).find(u".INF_");
-  return at == WString::npos ? packageId : packageId.substr(0, at + 4);
-}
-
 bool CopyName(const WString& name, char16_t (&field)[260]) {
   if (name.size() >= std::size(field)) return false;
   std::memcpy(field, name.c_str(), (name.size() + 1) * sizeof(char16_t));
   return true;
 }
 
+// The catalog an x64 Windows takes: the most specific decoration present.
 WString CatalogOf(const InfEntries& version) {
-  WString catalog = InfValue(version, u"CatalogFile.NTamd64");
-  return catalog.empty() ? InfValue(version, u"CatalogFile") : catalog;
+  for (const char16_t* key : {u"CatalogFile.NTamd64", u"CatalogFile.NT", u"CatalogFile"})
+    if (WString catalog = InfValue(version, key); !catalog.empty()) return catalog;
+  return {};
 }
 
 }  // namespace
 
 WString OfflineSetupApi::ActivePackage(const WString& infName) const {
-  const RegKey* files = machine_.LocalMachine().FindChild(u"DRIVERS");
-  for (WStringView name : {WStringView(u"DriverDatabase"), WStringView(u"DriverInfFiles")})
-    files = files ? files->FindChild(name) : nullptr;
-  const RegKey* entry = files ? files->FindChild(infName) : nullptr;
-  if (!entry) return {};
-  auto text = [](const RegValue& v) {
-    WString s(v.data.size() / sizeof(char16_t), u'\0');
-    std::memcpy(s.data(), v.data.data(), s.size() * sizeof(char16_t));
-    return text::UpToNul(s.data(), s.size());  // a multi-string's first entry
-  };
-  if (const RegValue* active = entry->FindValue(u"Active"); active && active->type == winapi::kRegSz) {
-    if (WString id = text(*active); !id.empty()) return id;
+  const RegKey* entry = FindKey(machine_.LocalMachine(), WString(kDriverInfFiles) + u"\\" + infName);
+  if (entry) {
+    if (const RegValue* active = entry->FindValue(u"Active"); active && active->type == winapi::kRegSz) {
+      if (WString id = RegString(*active); !id.empty()) return id;
+    }
+    if (const RegValue* ids = entry->FindValue(u""); ids && ids->type == winapi::kRegMultiSz) {
+      if (WString id = RegString(*ids); !id.empty()) return id;  // the first package id
+    }
   }
-  if (const RegValue* ids = entry->FindValue(u""); ids && ids->type == winapi::kRegMultiSz) return text(*ids);
-  return {};
+  // Not in the database: the store folder holding the same INF, found once.
+  std::lock_guard lock(resolvedMutex_);
+  auto [it, added] = packagesByContent_.try_emplace(text::UpperAscii(infName));
+  if (added) it->second = StorePackageByContent(machine_, machine_.MapPath(u"C:\\Windows\\INF\\" + infName));
+  return it->second;
 }
 
 bool OfflineSetupApi::GetInfInformation(const char16_t* infSpec, uint32_t searchControl, uint8_t* returnBuffer,

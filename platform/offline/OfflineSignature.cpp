@@ -118,6 +118,13 @@ bool TrustedRoots::AddFile(const std::filesystem::path& file) {
   return true;
 }
 
+bool TrustedRoots::AddCertificate(const std::vector<uint8_t>& der) {
+  X509Ptr cert = ParseCertificate(der);
+  if (!cert) return false;
+  store_->certificates.push_back(std::move(cert));
+  return true;
+}
+
 std::vector<uint8_t> Digest(const std::string& oid, der::Bytes data) {
   const EVP_MD* md = MdForOid(oid);
   if (!md) return {};

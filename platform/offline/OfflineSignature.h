@@ -21,6 +21,8 @@ class TrustedRoots {
 
   // Adds the certificate of a file; false when it cannot be read or parsed.
   bool AddFile(const std::filesystem::path& file);
+  // Adds a DER-encoded certificate; false when it cannot be parsed.
+  bool AddCertificate(const std::vector<uint8_t>& der);
   size_t Count() const;
 
   struct Store;

@@ -25,6 +25,7 @@ TEST_F(MachineFolderLoad, MapsWindowsPathsOntoExistingEntriesIgnoringCase) {
 }
 
 TEST_F(MachineFolderLoad, LeavesHostPathsAlone) {
+  fs::create_directories(folder.Root() / "C");
   auto m = offline::Machine::Load(folder.Root());
   fs::path inside = folder.Root() / "C/x";
   EXPECT_EQ(m->MapPath(text::FromPath(inside)), inside);
@@ -32,6 +33,7 @@ TEST_F(MachineFolderLoad, LeavesHostPathsAlone) {
 }
 
 TEST_F(MachineFolderLoad, TurnsHostPathsBackIntoWindowsPaths) {
+  fs::create_directories(folder.Root() / "C");
   auto m = offline::Machine::Load(folder.Root());
   EXPECT_EQ(m->WindowsPath(folder.Root() / "C/Windows/INF/oem1.inf"), u"C:\\Windows\\INF\\oem1.inf");
   EXPECT_EQ(m->WindowsPath(folder.Root() / "C"), u"C:\\");
@@ -58,7 +60,8 @@ TEST_F(MachineFolderLoad, ReadsRegistryAndConfiguration) {
   EXPECT_EQ(m->Fault("SetupDiGetDeviceRegistryPropertyW"), 0u);
 }
 
-TEST_F(MachineFolderLoad, EmptyFolderIsAnEmptyMachine) {
+TEST_F(MachineFolderLoad, FolderWithOnlyADriveIsAnEmptyMachine) {
+  std::filesystem::create_directories(folder.Root() / "C");
   auto m = offline::Machine::Load(folder.Root());
   EXPECT_TRUE(m->LocalMachine().Children().empty());
   EXPECT_EQ(m->Fault("RegOpenKeyExW"), 0u);

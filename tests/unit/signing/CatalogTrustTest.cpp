@@ -60,7 +60,7 @@ TEST_F(CatalogTrustTest, UnsignedCatalogFailsWithNoSignature) {
 
 TEST_F(CatalogTrustTest, MachineWithoutTheRootDoesNotTrustTheCatalog) {
   const fs::path bare = fs::path(QUILLON_BINARY_DIR) / "signing-scratch" / "no-roots";
-  fs::create_directories(bare);
+  fs::create_directories(bare / "C");  // a machine with a drive and nothing else
   UseMachine(bare);
   EXPECT_FALSE(Verify(Catalog("sha1.cat"), u""));
   EXPECT_EQ(message, u"A certificate chain could not be built to a trusted root authority.");
