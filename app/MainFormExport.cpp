@@ -5,6 +5,7 @@
 
 #include "app/CommandSteps.h"
 #include "app/ExportNames.h"
+#include "app/ExportedPackages.h"
 #include "app/MainFormUnit.h"
 #include "platform/Errors.h"
 #include "platform/Paths.h"
@@ -58,11 +59,11 @@ void TfrmMainForm::btnExportAllClick() {
   commands::RunThenAlways(
       [&] {
         if (DeviceList.empty() || !commands::PickOutputFolder(*this, picker)) return;
+        TExportedPackages exported;
         for (TDevice& device : DeviceList) {
           ShowDevice(device);
           if (!VerifyDriver(device, false)) continue;  // its report stays in the log
-          ShowProgress(u"Exporting Driver");
-          ExportDriver(device);
+          ExportPackageOnce(*this, device, exported);
         }
       },
       [&] {

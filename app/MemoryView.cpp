@@ -195,6 +195,7 @@ void MemoryProgressWindow::DrawCentredText(const view::Rect&, const WString& tex
   lastCaption = text;
   lastCaptionPoints = points;
   ++barsDrawn;
+  if (events_.drawn) events_.drawn(*this);
 }
 
 MemoryView::MemoryView() = default;

@@ -1,6 +1,8 @@
 // A flat button without a border of its own: it paints what app/DrawingControls.h
-// decides for its state (normal, hot, pressed, disabled), shows a hand cursor and
-// calls its click handler when released over itself.
+// decides for its state (normal, hot, pressed, disabled, focused), shows a hand
+// cursor and calls its click handler when released over itself. It takes the
+// keyboard focus (Tab), Space and Enter press it, and its access key is
+// underlined while the window shows keyboard cues.
 #pragma once
 #include <functional>
 
@@ -12,11 +14,17 @@ namespace gui {
 class FlatButton final : public Window, public view::ICommand {
  public:
   // `background`: the colour of what the button sits on.
-  FlatButton(HWND parent, int id, const WString& caption, view::Rgb background, HFONT font);
+  // `accessKey`: the letter that Alt presses it with (0: none).
+  FlatButton(HWND parent, int id, const WString& caption, view::Rgb background, HFONT font, char16_t accessKey = 0);
 
   void OnClick(std::function<void()> handler) { onClick_ = std::move(handler); }
+  // As a click: runs the handler when the button is enabled.
+  void Press();
+  char16_t AccessKey() const { return accessKey_; }
   WString Caption() const;
   void SetCaption(const WString& caption);
+  // The font is the owner's: it stays alive as long as the button.
+  void SetFont(HFONT font);
   // The state as the mouse left it: for the painting and for tests.
   bool Hot() const { return hot_; }
   bool Pressed() const { return pressed_ && hot_; }
@@ -31,9 +39,12 @@ class FlatButton final : public Window, public view::ICommand {
   void MouseMoved(int x, int y);
   void Released(int x, int y);
   void SetHot(bool hot);
+  bool OnKey(UINT message, WPARAM key);
 
   view::Rgb background_;
   HFONT font_;
+  char16_t accessKey_;
+  bool spaceDown_ = false;
   std::function<void()> onClick_;
   bool hot_ = false;
   bool pressed_ = false;

@@ -1,5 +1,6 @@
 #include "app/win32/ProgressWindow.h"
 
+#include "app/Dpi.h"
 #include "app/win32/Gdi.h"
 #include "app/win32/SmallWindow.h"
 #include "platform/win32/Handles.h"
@@ -22,6 +23,7 @@ class Win32ProgressWindow final : public SmallWindow, public view::IProgressWind
   void Repaint() override;
   int Width() const override;
   int Height() const override;
+  int Dpi() const override { return CurrentDpi(); }
   void FillRect(const view::Rect& r, view::Rgb colour) override;
   void FillRectButtonFace(const view::Rect& r) override;
   void DrawCentredText(const view::Rect& r, const WString& text, int points) override;
@@ -29,23 +31,32 @@ class Win32ProgressWindow final : public SmallWindow, public view::IProgressWind
 
  private:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void LayOut() override;
   HFONT CaptionFont(int points);
 
-  const windows_layout::SmallWindowLayout layout_ = windows_layout::ProgressLayout();
   const char16_t decimalSeparator_ = UserDecimalSeparator();
-  UniqueGdiObject titleFont_ = MakeLabelFont(layout_.lblTitle), textFont_ = MakeLabelFont(layout_.lblText);
+  UniqueGdiObject titleFont_, textFont_;
   UniqueGdiObject captionFont_;
-  int captionPoints_ = 0;
+  int captionPixels_ = 0;
   HWND lblTitle_ = nullptr, lblText_ = nullptr;
 };
 
 Win32ProgressWindow::Win32ProgressWindow(HWND owner) {
   CreateSmall(kProgressWindowClass, 0, owner);
-  lblTitle_ = CreateLabel(kProgressTitleId, layout_.lblTitle, AsFont(titleFont_));
-  lblText_ = CreateLabel(kProgressTextId, layout_.lblText, AsFont(textFont_));
+  lblTitle_ = CreateLabel(kProgressTitleId);
+  lblText_ = CreateLabel(kProgressTextId);
+  LayOut();
   // Not activated: the main window keeps the keyboard while its command runs.
   ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
   ::UpdateWindow(Handle());
+}
+
+void Win32ProgressWindow::LayOut() {
+  const windows_layout::SmallWindowLayout layout = windows_layout::Scaled(windows_layout::ProgressLayout(), CurrentDpi());
+  titleFont_ = MakeLabelFont(layout.lblTitle);
+  textFont_ = MakeLabelFont(layout.lblText);
+  PlaceLabel(lblTitle_, layout.lblTitle, AsFont(titleFont_));
+  PlaceLabel(lblText_, layout.lblText, AsFont(textFont_));
 }
 
 void Win32ProgressWindow::Repaint() {
@@ -77,9 +88,10 @@ void Win32ProgressWindow::FillRectButtonFace(const view::Rect& r) {
 }
 
 HFONT Win32ProgressWindow::CaptionFont(int points) {
-  if (!captionFont_ || captionPoints_ != points) {
-    captionFont_ = MakeFont(L"Segoe UI", points);
-    captionPoints_ = points;
+  const int pixels = dpi::PointsToPixels(points, CurrentDpi());
+  if (!captionFont_ || captionPixels_ != pixels) {
+    captionFont_ = MakeFontOfPixelHeight(L"Segoe UI", pixels);
+    captionPixels_ = pixels;
   }
   return AsFont(captionFont_);
 }
@@ -96,7 +108,7 @@ void Win32ProgressWindow::DrawCentredText(const view::Rect& r, const WString& te
 
 LRESULT Win32ProgressWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
-  if (HandleCommon(message, wParam, result)) return result;
+  if (HandleCommon(message, wParam, lParam, result)) return result;
   switch (message) {
     case WM_MOUSEACTIVATE:
       return MA_NOACTIVATE;  // a click must not take the focus from the main window either

@@ -221,9 +221,9 @@ void StringGrid::OnKey(WPARAM key) {
 
 // ---------------------------------------------------------------- painting
 
-HFONT StringGrid::FontOfPoints(int points) {
-  auto found = fonts_.find(points);
-  if (found == fonts_.end()) found = fonts_.emplace(points, MakeFont(fontFace_, points)).first;
+HFONT StringGrid::FontOfPixels(int pixels) {
+  auto found = fonts_.find(pixels);
+  if (found == fonts_.end()) found = fonts_.emplace(pixels, MakeFontOfPixelHeight(fontFace_, pixels)).first;
   return AsFont(found->second);
 }
 
@@ -232,12 +232,36 @@ void StringGrid::PaintCell(HDC dc, int col, int row, const view::Rect& cell) {
   if (onDrawCell_) look = onDrawCell_(col, row, cell);
   else look.background = color_;
   FillSolid(dc, cell, look.background);
-  SelectScope font(dc, FontOfPoints(look.fontPoints));
+  SelectScope font(dc, FontOfPixels(look.fontPixels));
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, ToColorRef(look.textColour));
   const RECT clip = ToRect(cell);
   const WString text = model_.Cell(col, row);
   ::ExtTextOutW(dc, look.textX, look.textY, ETO_CLIPPED, &clip, win32::Wide(text.c_str()), UINT(text.size()), nullptr);
+}
+
+std::optional<StringGrid::PaintedCell> StringGrid::Painted(int col, int row) {
+  if (col < 0 || col >= ColCount() || row < 0 || row >= RowCount()) return std::nullopt;
+  int band = row;
+  if (row >= fixedRows_) {
+    if (row < TopRow()) return std::nullopt;
+    band = fixedRows_ + row - TopRow();
+  }
+  const std::vector<int> widths = ColWidths();
+  int left = -scrollX_;
+  for (int c = 0; c < col; ++c) left += widths[size_t(c)];
+  const view::Rect cell{left, band * rowHeight_, left + widths[size_t(col)], (band + 1) * rowHeight_};
+  drawing::GridCellPaint look;
+  if (onDrawCell_) look = onDrawCell_(col, row, cell);
+  WindowDc dc(Handle());
+  SelectScope font(dc.Get(), FontOfPixels(look.fontPixels));
+  const WString text = model_.Cell(col, row);
+  SIZE extent{};
+  ::GetTextExtentPoint32W(dc.Get(), win32::Wide(text.c_str()), int(text.size()), &extent);
+  TEXTMETRICW metrics{};
+  ::GetTextMetricsW(dc.Get(), &metrics);
+  // The line's full height: ascent and descent, whatever the letters.
+  return PaintedCell{cell, {look.textX, look.textY, look.textX + extent.cx, look.textY + metrics.tmHeight}};
 }
 
 void StringGrid::Paint() {

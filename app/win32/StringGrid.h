@@ -5,6 +5,7 @@
 #pragma once
 #include <functional>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "app/Drawing.h"
@@ -45,12 +46,20 @@ class StringGrid final : public Window, public view::IStringGrid {
   int TopRow() const { return fixedRows_ + scrollRows_; }  // first scrolled row shown
   int SelectedRow() const { return selectedRow_; }
 
+  // Where a shown cell is and where its text goes as it is painted (the text's
+  // origin and its extent in the cell's font); nothing for a cell out of view.
+  struct PaintedCell {
+    view::Rect cell;
+    view::Rect text;
+  };
+  std::optional<PaintedCell> Painted(int col, int row);
+
  private:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Paint();
   void PaintTo(HDC dc, const RECT& client);
   void PaintCell(HDC dc, int col, int row, const view::Rect& cell);
-  HFONT FontOfPoints(int points);
+  HFONT FontOfPixels(int pixels);
   void Changed();  // scroll ranges and painting follow every change
   void UpdateScrollBars();
   int VisibleScrolledRows() const;  // rows below the header that fit completely
@@ -82,7 +91,7 @@ class StringGrid final : public Window, public view::IStringGrid {
   int resizingCol_ = -1;
   int resizeStartX_ = 0;
   int resizeStartWidth_ = 0;
-  std::map<int, UniqueGdiObject> fonts_;  // by point size
+  std::map<int, UniqueGdiObject> fonts_;  // by character height in pixels
 };
 
 }  // namespace gui

@@ -1,5 +1,6 @@
-// quillon-headless: the real main-window logic on a simulated machine, driven
-// from the command line (tests, benchmarks, checking a machine folder).
+// quillon-headless: the real main-window logic on an offline machine (a machine
+// folder or a Windows installation), driven from the command line (tests,
+// benchmarks, checking a machine folder).
 #include <exception>
 #include <iostream>
 #include <string>

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -154,6 +155,21 @@ class CommandTest : public ::testing::Test {
   static void WriteFile(const fs::path& p, const std::string& content) {
     fs::create_directories(p.parent_path());
     std::ofstream(p, std::ios::binary) << content;
+  }
+  // How often `what` occurs in `text` (banners in the log).
+  static size_t Occurrences(WStringView text, WStringView what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != WStringView::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+  }
+  // The file list of an archive as `7z l -ba` prints it.
+  static std::string ArchiveListing(const fs::path& archive) {
+    std::string listing;
+    FILE* p = ::popen(("7z l -ba \"" + archive.string() + "\"").c_str(), "r");
+    if (!p) throw std::runtime_error("cannot run 7z");
+    for (char buffer[512]; std::fgets(buffer, sizeof buffer, p);) listing += buffer;
+    EXPECT_EQ(::pclose(p), 0) << archive;
+    return listing;
   }
   static std::string ReadFile(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);

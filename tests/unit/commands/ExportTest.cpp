@@ -183,6 +183,51 @@ TEST_F(Export, ExportAllExportsEveryPassingDeviceAndOpensTheFolder) {
             u"Exporting " + text::FromInt(int64_t(form->DeviceList.size())) + u" devices to selected folder");
 }
 
+size_t IndexOfDevice(const TDeviceList& list, const std::u16string& instanceId) {
+  for (size_t i = 0; i < list.size(); ++i)
+    if (list[i].InstanceId == instanceId) return i;
+  throw std::runtime_error("no listed device " + text::ToUtf8(instanceId));
+}
+
+const std::u16string kLitaudio2 = u"ROOT\\LITAUDIO\\0001";
+const std::string kLitwareArchive = "Litware Virtual Audio_2.4.0.7.7z";
+
+TEST_F(Export, ExportAllArchivesAPackageSharedByTwoDevicesOnce) {
+  ASSERT_EQ(Listed(kLitaudio).DriverStore, Listed(kLitaudio2).DriverStore);
+  const fs::path out = Pick();
+  Run(&TfrmMainForm::btnExportAllClick);
+  const std::set<std::string> written = Tree(out);
+  EXPECT_EQ(written.count(kLitwareArchive), 1u);
+  const WString log = Log();
+  EXPECT_EQ(Occurrences(log, u"*** Verifying Driver ***"), form->DeviceList.size());  // both report
+  EXPECT_EQ(Occurrences(log, u"*** Archiving Files ***"), written.size());  // each archive made once
+  EXPECT_EQ(Occurrences(log, u"*** Exporting Driver ***"), written.size());
+  EXPECT_EQ(size_t(std::count(events.begin(), events.end(), "[progress] Exporting Driver")), written.size());
+  EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(Export, ExportAllArchivesASharedPackageAgainWhenAnotherPackageTookItsArchiveName) {
+  // The audio codec becomes a third "Litware" between the two: its archive
+  // replaces the first Litware one, so the second Litware device must write it again.
+  TDeviceList& list = form->DeviceList;
+  size_t first = IndexOfDevice(list, kLitaudio), second = IndexOfDevice(list, kLitaudio2);
+  if (first > second) std::swap(first, second);
+  ASSERT_EQ(second, first + 1);
+  TDevice impostor = Listed(kAudioCodec);
+  impostor.DriverDescription = list[first].DriverDescription;
+  impostor.DriverVersion = list[first].DriverVersion;
+  list.erase(list.begin() + IndexOfDevice(list, kAudioCodec));
+  list.insert(list.begin() + IndexOfDevice(list, kLitaudio2), impostor);
+
+  const fs::path out = Pick();
+  Run(&TfrmMainForm::btnExportAllClick);
+  const std::set<std::string> written = Tree(out);
+  EXPECT_EQ(Occurrences(Log(), u"*** Archiving Files ***"), written.size() + 2);
+  const std::string listing = ArchiveListing(out / kLitwareArchive);
+  EXPECT_NE(listing.find("litaudio.sys"), std::string::npos) << listing;
+  EXPECT_EQ(listing.find("audiocodec.sys"), std::string::npos) << listing;
+}
+
 TEST_F(Export, ExportAllKeepsTheTitleOfTheDialogsCreationAndTheLastChoice) {
   const fs::path out = Pick();
   Run(&TfrmMainForm::btnExportAllClick);

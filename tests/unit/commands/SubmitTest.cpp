@@ -46,6 +46,17 @@ TEST_F(Submit, LeavesOnlyTheDatedArchiveAndSelectsIt) {
   EXPECT_NE(log.find(u"Error      : File not found in the catalog"), WString::npos);
 }
 
+TEST_F(Submit, ArchivesAPackageSharedByTwoDevicesOnceAndHoldsItOnce) {
+  ASSERT_EQ(Listed(kLitaudio).DriverStore, Listed(u"ROOT\\LITAUDIO\\0001").DriverStore);
+  const fs::path out = Pick();
+  Run();
+  const std::string listing = ArchiveListing(out / "NAVU-2026_01_02_03_04_05.7z");
+  const WString entries = text::FromUtf8(listing);
+  EXPECT_EQ(Occurrences(entries, u"Litware Virtual Audio_2.4.0.7.7z"), 1u) << listing;
+  EXPECT_EQ(Occurrences(Log(), u"*** Archiving Files ***"), Occurrences(entries, u".7z\n") + 1)
+      << "one archive step per package and one for the submission";
+}
+
 TEST_F(Submit, TurnsTheMicrosoftOptionOffAndRescansFirst) {
   form->mnuIncludeMicrosoftClick();
   form->btnScanClick();

@@ -165,6 +165,50 @@ TEST_F(EndToEnd, ExportAllWithSevenZipAndWithZip) {
   }
 }
 
+const std::string kLitwarePackage = "litaudio.inf_amd64_0a1b2c3d4e5f6071";
+
+size_t Occurrences(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+// Path, size and CRC of every entry, as `7z l -slt` lists them (both formats).
+std::string ContentListing(const fs::path& archive, const fs::path& scratch) {
+  const RunResult r = RunProgram("/usr/bin/7z", {"l", "-slt", "-ba", archive.string()}, scratch);
+  EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+  std::string listing;
+  for (const std::string& line : r.Lines())
+    if (line.rfind("Path = ", 0) == 0 || line.rfind("Size = ", 0) == 0 || line.rfind("CRC = ", 0) == 0)
+      listing += line + "\n";
+  return listing;
+}
+
+TEST_F(EndToEnd, ExportAllLeavesTheSameArchiveOfASharedPackageAsExportingItsLastDeviceAlone) {
+  for (const bool sevenZip : {true, false}) {
+    SCOPED_TRACE(sevenZip ? "7z" : "Zip");
+    const std::string archive = "Litware Virtual Audio_2.4.0.7" + std::string(sevenZip ? ".7z" : ".Zip");
+    const fs::path all = Root() / (sevenZip ? "all7z" : "allzip"), alone = Root() / (sevenZip ? "one7z" : "onezip");
+    std::vector<std::string> exportAll = {"--pick", all.string(), "export-all", "log"};
+    std::vector<std::string> exportOne = {"--pick", alone.string(), "select", "ROOT\\LITAUDIO\\0001", "export"};
+    if (!sevenZip) {
+      exportAll.insert(exportAll.begin(), "--no-7zip");
+      exportOne.insert(exportOne.begin(), "--no-7zip");
+    }
+    const RunResult r = Headless(exportAll);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    ASSERT_EQ(Headless(exportOne).exitCode, 0);
+    // Both devices are verified and reported; the package is archived once.
+    const std::string log = PrintedLog(r), inf = "INF File   : " +
+                                               (PackageDir(kLitwarePackage) / "litaudio.inf").string() + "\n";
+    EXPECT_EQ(Occurrences(log, inf), 2u) << log;
+    EXPECT_EQ(Occurrences(log, "*** Archiving Files ***"), Names(Snapshot(all)).size());
+    const std::string listing = ContentListing(all / archive, Scratch());
+    EXPECT_NE(listing.find("Path = litaudio.sys"), std::string::npos) << listing;
+    EXPECT_EQ(listing, ContentListing(alone / archive, Scratch()));
+  }
+}
+
 TEST_F(EndToEnd, SubmissionHoldsThePerDeviceArchivesAndNoMicrosoftDriver) {
   for (const bool sevenZip : {true, false}) {
     SCOPED_TRACE(sevenZip ? "7z" : "Zip");

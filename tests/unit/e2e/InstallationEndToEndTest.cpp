@@ -59,5 +59,22 @@ TEST_F(InstallationEndToEnd, HivesAndRegFileGiveTheSameTreeGridFilesVerifyAndExp
   EXPECT_EQ(fromRegFile.find("SanDisk"), std::string::npos);  // absent in both forms
 }
 
+// A disk that cannot be read: one error naming the file, nothing written anywhere.
+TEST_F(InstallationEndToEnd, ADamagedHiveStopsTheProgramBeforeItWritesAnything) {
+  const fs::path machine = UseMachine("sample-installation");
+  const fs::path hive = machine / "Windows/System32/config/SOFTWARE";
+  fs::resize_file(hive, fs::file_size(hive) - 4096);
+  const fs::path out = Root() / "out";
+  const auto before = Snapshot(machine);
+  const RunResult r = Headless({"--pick", out.string(), "export-all"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "quillon-headless: " + hive.string() + ": truncated hive (" +
+                       std::to_string(fs::file_size(hive)) + " bytes, its header needs " +
+                       std::to_string(fs::file_size(hive) + 4096) + ")\n");
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(Snapshot(machine), before);
+  EXPECT_FALSE(fs::exists(out));
+}
+
 }  // namespace
 }  // namespace e2e

@@ -1,0 +1,37 @@
+#include "app/SubmissionFiles.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/Paths.h"
+
+namespace submissionfiles {
+
+std::set<WString> FilesIn(const WString& folder) {
+  std::set<WString> names;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(text::ToPath(folder), ec), end; !ec && it != end; it.increment(ec))
+    names.insert(text::FromPath(it->path().filename()));
+  return names;
+}
+
+WStringList DistinctArchives(const WStringList& archives) {
+  WStringList distinct;
+  for (const WString& a : archives)
+    if (!a.empty() && std::find(distinct.begin(), distinct.end(), a) == distinct.end()) distinct.push_back(a);
+  return distinct;
+}
+
+void DeletePerDeviceArchives(IArchiveHost& host, const WStringList& archives, const std::set<WString>& kept) {
+  for (const WString& archive : DistinctArchives(archives)) {
+    if (!paths::FileExists(archive) || kept.count(paths::ExtractFileName(archive))) continue;
+    std::error_code ec;
+    std::filesystem::remove(text::ToPath(archive), ec);
+    if (ec)
+      host.AddShellLine(u"The archive \"" + archive + u"\" could not be deleted: " + text::FromUtf8(ec.message()) +
+                        u"\r\n");
+  }
+}
+
+}  // namespace submissionfiles

@@ -1,0 +1,89 @@
+#include "cli/CliOptions.h"
+
+#include <CLI/CLI.hpp>
+
+namespace cli {
+
+namespace {
+
+const char* const kDeviceHelp = "an instance id, or the number `list` printed before the device";
+
+CLI::App* AddVerb(CLI::App& app, const char* name, const char* description) {
+  CLI::App* verb = app.add_subcommand(name, description);
+  verb->fallthrough();  // the global options may also follow the verb
+  return verb;
+}
+
+void AddOutput(CLI::App& verb, Options& o, bool withJobs) {
+  verb.add_option("--to", o.to, "the folder the archives and the record go into (made when missing)")
+      ->required();
+  verb.add_flag("--zip", o.zip, "write Zip archives even when a 7-Zip library is there");
+  if (withJobs)
+    verb.add_option("--jobs", o.jobs, "devices exported at the same time (default: one per core)")
+        ->check(CLI::Range(1u, 256u));
+}
+
+}  // namespace
+
+std::optional<Options> ParseOptions(int argc, const char* const* argv, std::ostream& out) {
+  Options o;
+  CLI::App app("Quillon backs up the device drivers of a Windows installation: it lists the devices with their "
+               "installed driver, checks the drivers' signatures and exports each driver as one archive.",
+               "quillon");
+  app.require_subcommand(1);
+  app.add_option("--windows", o.windows,
+                 "the Windows installation to read (its folder holding Windows\\System32)"
+#ifdef _WIN32
+                 "; only on Linux: here the running Windows is read"
+#else
+                 "; without it, the one mounted NTFS installation"
+#endif
+  );
+  app.add_option("--mounts-file", o.mountsFile)->group("");  // tests: a mount table of their own
+  app.add_flag("--include-microsoft", o.includeMicrosoft, "also the drivers Microsoft provides");
+  app.add_flag("--json", o.json, "print JSON for scripts instead of tables and reports");
+
+  CLI::App* list = AddVerb(app, "list", "the devices as the window's tree holds them, numbered");
+  list->add_flag("--all", o.all, "also the devices the tree leaves out");
+
+  CLI::App* show = AddVerb(app, "show", "the properties, files and INF text of one device");
+  show->add_option("DEVICE", o.devices, kDeviceHelp)->required()->expected(1);
+
+  CLI::App* verify = AddVerb(app, "verify", "the signature report of devices, device by device");
+  verify->add_option("DEVICE", o.devices, kDeviceHelp);
+  verify->add_flag("--all", o.all, "every listed device");
+
+  CLI::App* exportDevices = AddVerb(app, "export", "export the drivers of the named devices");
+  exportDevices->add_option("DEVICE", o.devices, kDeviceHelp)->required();
+  AddOutput(*exportDevices, o, false);
+
+  CLI::App* exportAll = AddVerb(app, "export-all", "export the driver of every listed device");
+  AddOutput(*exportAll, o, true);
+
+  CLI::App* submit = AddVerb(app, "submit", "one dated NAVU submission archive of every verified driver "
+                                            "(never Microsoft's)");
+  AddOutput(*submit, o, true);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    // The help of the verb named before --help, else the program's.
+    const CLI::App* shown = &app;
+    for (const CLI::App* verb : app.get_subcommands()) shown = verb;
+    out << shown->help();
+    return std::nullopt;
+  } catch (const CLI::ParseError& e) {
+    throw UsageError(e.what());
+  }
+
+  const std::pair<CLI::App*, Verb> verbs[] = {{list, Verb::List},           {show, Verb::Show},
+                                              {verify, Verb::Verify},       {exportDevices, Verb::Export},
+                                              {exportAll, Verb::ExportAll}, {submit, Verb::Submit}};
+  for (const auto& [command, verb] : verbs)
+    if (command->parsed()) o.verb = verb;
+  if (o.verb == Verb::Verify && o.all == !o.devices.empty())
+    throw UsageError("verify wants DEVICE... or --all");
+  return o;
+}
+
+}  // namespace cli

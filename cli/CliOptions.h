@@ -1,0 +1,38 @@
+// The command line of quillon / quillon-cli.exe:
+//   quillon [--windows DIR] [--include-microsoft] [--json] VERB ...
+// with the verbs list, show, verify, export, export-all and submit.
+#pragma once
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// Wrong arguments, an unknown device, no installation to read: exit code 2.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+enum class Verb { List, Show, Verify, Export, ExportAll, Submit };
+
+struct Options {
+  Verb verb = Verb::List;
+  std::string windows;             // --windows DIR; empty: found (Linux) or the live machine (Windows)
+  std::string mountsFile = "/proc/self/mounts";  // where mounted file systems are listed (tests replace it)
+  bool includeMicrosoft = false;   // --include-microsoft
+  bool json = false;               // --json
+  bool all = false;                // list --all, verify --all
+  bool zip = false;                // --zip: Zip archives even with a 7-Zip library
+  std::vector<std::string> devices;  // DEVICE...: instance ids or list numbers
+  std::string to;                  // --to DIR
+  unsigned jobs = 0;               // --jobs N; 0: one per core
+};
+
+// Parses argv (UTF-8). Returns nullopt when --help was asked for: the help went to
+// `out`. Throws UsageError with the parser's message otherwise.
+std::optional<Options> ParseOptions(int argc, const char* const* argv, std::ostream& out);
+
+}  // namespace cli

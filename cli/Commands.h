@@ -1,0 +1,24 @@
+// The verbs of the command line. Each prints its result on `out` (a table or
+// report, or JSON with --json), messages on `err`, and returns the exit code:
+// 0 all done, 1 some device failed verification or export.
+#pragma once
+#include <ostream>
+#include <string>
+
+#include "cli/CliOptions.h"
+#include "cli/Session.h"
+
+namespace cli {
+
+int RunList(Session& session, const Options& options, std::ostream& out);
+int RunShow(Session& session, const Options& options, std::ostream& out);
+int RunVerify(Session& session, const Options& options, std::ostream& out, std::ostream& err);
+// export, export-all and submit.
+int RunExport(Session& session, const Options& options, std::ostream& out, std::ostream& err);
+
+// A text of the window (CR LF, CR or LF line ends) with "\n" line ends.
+std::string PlainLines(const WString& text);
+// The name the tree shows for a device.
+WString ShownName(const TDevice& device);
+
+}  // namespace cli

@@ -1,0 +1,14 @@
+// What the command line needs to know of its terminal.
+#pragma once
+#include <cstdio>
+
+namespace cli {
+
+// True when the stream is an interactive terminal (not a file or a pipe).
+bool IsTerminal(std::FILE* stream);
+// The terminal's width in columns; 0 when stdout is no terminal (nothing is cut).
+int TerminalColumns();
+// Windows consoles: UTF-8 output and terminal sequences. Elsewhere nothing to do.
+void UseUtf8Console();
+
+}  // namespace cli

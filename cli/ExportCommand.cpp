@@ -1,0 +1,180 @@
+// export, export-all and submit: the archives exactly as the window's Export
+// Driver, Export All and Prepare NAVU Submission write them, a report per device
+// in list order, and the record of the export beside the archives.
+#include <filesystem>
+#include <set>
+#include <thread>
+
+#include <nlohmann/json.hpp>
+
+#include "app/ExportNames.h"
+#include "app/SubmissionFiles.h"
+#include "cli/Commands.h"
+#include "cli/Console.h"
+#include "cli/ExportRecord.h"
+#include "cli/ExportRun.h"
+#include "cli/ProgressLine.h"
+#include "cli/Sha256.h"
+#include "platform/Errors.h"
+#include "platform/Paths.h"
+#include "platform/Platform.h"
+#include "platform/System.h"
+
+namespace cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string U8(const WString& s) { return text::ToUtf8(s); }
+// Paths print as UTF-8 whatever the system's code page.
+std::string U8(const fs::path& p) { return text::ToUtf8(text::FromPath(p)); }
+
+// The output folder as an absolute path, made when missing.
+fs::path OutputFolder(const std::string& to) {
+  std::error_code ec;
+  const fs::path folder = fs::absolute(text::ToPath(text::FromUtf8(to)), ec).lexically_normal();
+  if (ec) throw UsageError("--to \"" + to + "\": " + ec.message());
+  if (fs::exists(folder, ec) && !fs::is_directory(folder, ec))
+    throw UsageError("--to \"" + to + "\" is a file, not a folder");
+  fs::create_directories(folder, ec);
+  if (ec) throw QuillonError("--to \"" + to + "\": the folder cannot be made: " + ec.message());
+  return folder;
+}
+
+// The devices to export: the named ones (each once, in the order given), or every
+// scanned device in the window's order.
+TDeviceList Chosen(Session& session, const Options& options) {
+  if (options.verb != Verb::Export) return session.Devices();
+  TDeviceList devices;
+  std::set<const TDevice*> seen;
+  for (const std::string& wanted : options.devices) {
+    const TDevice& device = session.Find(wanted);
+    if (seen.insert(&device).second) devices.push_back(device);
+  }
+  return devices;
+}
+
+unsigned Jobs(const Options& options) {
+  if (options.jobs) return options.jobs;
+  return std::max(1u, std::thread::hardware_concurrency());
+}
+
+struct Submission {
+  WString archive;  // with extension; empty when not written
+  std::vector<Message> messages;
+};
+
+// Packs the per-device archives into NAVU-<time> and deletes them, as the
+// window's submission does.
+Submission Submit(Session& session, const WString& folder, const std::vector<DeviceOutcome>& outcomes,
+                  const std::set<WString>& before) {
+  Submission s;
+  MessagePort::Collector collect(s.messages);
+  WStringList archives;
+  for (const DeviceOutcome& o : outcomes) archives.push_back(o.archive);
+  WString name = exportnames::SubmissionBaseName(folder, Os().system->GetLocalTime());
+  bool written = false;
+  try {
+    written = ArchiveFiles(session.Form(), session.SevenZipLibrary(), name, folder, WString(),
+                           submissionfiles::DistinctArchives(archives), false);
+  } catch (...) {
+    submissionfiles::DeletePerDeviceArchives(session.Form(), archives, before);
+    throw;
+  }
+  submissionfiles::DeletePerDeviceArchives(session.Form(), archives, before);
+  if (written) s.archive = name;
+  return s;
+}
+
+void PrintMessages(std::ostream& out, const std::vector<Message>& messages) {
+  for (const Message& m : messages) out << "[" << KindName(m.kind) << "] " << U8(m.text) << '\n';
+}
+
+}  // namespace
+
+int RunExport(Session& session, const Options& options, std::ostream& out, std::ostream& err) {
+  const TDeviceList devices = Chosen(session, options);  // an unknown device stops before --to is made
+  const fs::path folder = OutputFolder(options.to);
+  const WString chosen = text::FromPath(folder);
+  const std::set<WString> before = submissionfiles::FilesIn(chosen);
+
+  ProgressLine progress(err, IsTerminal(stderr), devices.size(), TerminalColumns());
+  nlohmann::ordered_json reports = nlohmann::ordered_json::array();
+  std::vector<RecordRow> rows;
+  const std::vector<DeviceOutcome> outcomes = ExportDevices(
+      devices, {session.SevenZipLibrary(), chosen, Jobs(options)},
+      [&](size_t i, const DeviceOutcome& outcome) {
+        rows.push_back(MakeRecordRow(devices[i], outcome));
+        if (options.json) {
+          reports.push_back(PlainLines(outcome.report));
+          return;
+        }
+        progress.Clear();
+        out << "=== " << U8(ShownName(devices[i])) << " (" << U8(devices[i].InstanceId) << ")\n"
+            << PlainLines(outcome.report);
+        PrintMessages(out, outcome.messages);
+        out << "--> " << rows.back().verdict << (rows.back().archive.empty() ? "" : ": " + rows.back().archive)
+            << "\n\n"
+            << std::flush;
+      },
+      [&](size_t i, const WString& title, const WString& text, const WString& caption) {
+        progress.Show(i, ShownName(devices[i]), title, text, caption);
+      });
+  progress.Clear();
+
+  Submission submission;
+  if (options.verb == Verb::Submit) submission = Submit(session, chosen, outcomes, before);
+
+  const fs::path record = folder / RecordFileName(Os().system->GetLocalTime());
+  WriteRecord(record, rows);
+
+  std::vector<std::string> failures;
+  size_t exported = 0;
+  for (const RecordRow& row : rows) {
+    if (!row.archive.empty()) ++exported;
+    else failures.push_back(row.name + " (" + row.instanceId + "): " + row.verdict);
+  }
+  if (options.verb == Verb::Submit && submission.archive.empty()) {
+    std::string why = "the submission archive was not written";
+    for (const Message& m : submission.messages) why += ": " + U8(m.text);
+    failures.push_back(why);
+  }
+
+  if (options.json) {
+    nlohmann::ordered_json j;
+    j["record"] = U8(record);
+    nlohmann::ordered_json devicesJson = nlohmann::ordered_json::array();
+    for (size_t i = 0; i < rows.size(); ++i) {
+      nlohmann::ordered_json row = RecordJson(rows[i]);
+      row["report"] = reports[i];
+      devicesJson.push_back(std::move(row));
+    }
+    j["devices"] = devicesJson;
+    if (options.verb == Verb::Submit) {
+      if (submission.archive.empty()) {
+        j["submission"] = nullptr;
+      } else {
+        const fs::path archive = text::ToPath(submission.archive);
+        j["submission"] = {{"archive", U8(archive.filename())},
+                           {"archiveSize", fs::file_size(archive)},
+                           {"sha256", Sha256OfFile(archive)}};
+      }
+    }
+    j["failures"] = failures;
+    out << j.dump(2) << '\n';
+  } else {
+    if (options.verb == Verb::Submit) {
+      PrintMessages(out, submission.messages);
+      if (!submission.archive.empty()) out << "Submission: " << U8(submission.archive) << '\n';
+    }
+    out << exported << " of " << rows.size() << " devices exported to " << U8(folder) << "\nRecord: " << U8(record) << '\n';
+    if (!failures.empty()) {
+      out << failures.size() << " failed:\n";
+      for (const std::string& f : failures) out << "  " << f << '\n';
+    }
+  }
+  return failures.empty() ? 0 : 1;
+}
+
+}  // namespace cli

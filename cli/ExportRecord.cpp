@@ -1,0 +1,99 @@
+#include "cli/ExportRecord.h"
+
+#include <cstdio>
+#include <fstream>
+#include <system_error>
+
+#include "app/MainFormUnit.h"
+#include "cli/Sha256.h"
+#include "platform/Errors.h"
+#include "platform/Paths.h"
+
+namespace cli {
+
+namespace {
+
+std::string U8(const WString& s) { return text::ToUtf8(s); }
+
+const char* const kColumns[] = {"Instance Id", "Name",    "Class", "Hardware Ids", "Provider",     "Version",
+                                "Date",        "INF",     "Verdict", "Archive",    "Archive Size", "SHA-256"};
+
+std::string Quoted(const std::string& field) {
+  std::string out = "\"";
+  for (char c : field) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return out + "\"";
+}
+
+}  // namespace
+
+RecordRow MakeRecordRow(const TDevice& device, const DeviceOutcome& outcome) {
+  RecordRow row;
+  row.instanceId = U8(device.InstanceId);
+  row.name = U8(device.FriendlyName.empty() ? device.Description : device.FriendlyName);
+  row.deviceClass = U8(device.ClassDescription);
+  row.hardwareIds = U8(device.HWID);
+  row.provider = U8(device.ProviderName);
+  row.version = U8(device.DriverVersion);
+  row.date = U8(device.DriverDate);
+  row.inf = U8(device.OriginalInfName);
+  if (!outcome.verified)
+    row.verdict = "verification failed";
+  else if (!outcome.exported())
+    row.verdict = "export failed: " + U8(outcome.failure);
+  else
+    row.verdict = "exported";
+  if (outcome.exported()) {
+    const std::filesystem::path archive = text::ToPath(outcome.archive);
+    row.archive = U8(paths::ExtractFileName(outcome.archive));
+    std::error_code ec;
+    row.archiveSize = std::filesystem::file_size(archive, ec);
+    if (ec) throw QuillonError(outcome.archive + u": " + text::FromUtf8(ec.message()));
+    row.sha256 = Sha256OfFile(archive);
+  }
+  return row;
+}
+
+std::string RecordFileName(const winapi::SystemTime& t) {
+  char name[64];
+  std::snprintf(name, sizeof name, "Quillon-%04u_%02u_%02u_%02u_%02u_%02u.csv", unsigned(t.wYear),
+                unsigned(t.wMonth), unsigned(t.wDay), unsigned(t.wHour), unsigned(t.wMinute), unsigned(t.wSecond));
+  return name;
+}
+
+void WriteRecord(const std::filesystem::path& file, const std::vector<RecordRow>& rows) {
+  auto fail = [&](const std::string& cause) {
+    std::error_code ec;
+    std::filesystem::remove(file, ec);
+    throw QuillonError(text::FromPath(file) + u": " + text::FromUtf8(cause));
+  };
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  if (!out) fail("cannot be created: " + std::error_code(errno, std::generic_category()).message());
+  auto line = [&](const std::vector<std::string>& fields) {
+    for (size_t i = 0; i < fields.size(); ++i) out << (i ? "," : "") << Quoted(fields[i]);
+    out << "\r\n";
+  };
+  line(std::vector<std::string>(std::begin(kColumns), std::end(kColumns)));
+  for (const RecordRow& r : rows)
+    line({r.instanceId, r.name, r.deviceClass, r.hardwareIds, r.provider, r.version, r.date, r.inf, r.verdict,
+          r.archive, r.archive.empty() ? std::string() : std::to_string(r.archiveSize), r.sha256});
+  out.flush();
+  if (!out) fail("cannot be written: " + std::error_code(errno, std::generic_category()).message());
+  out.close();
+  if (!out) fail("cannot be written: " + std::error_code(errno, std::generic_category()).message());
+}
+
+nlohmann::ordered_json RecordJson(const RecordRow& r) {
+  nlohmann::ordered_json j = {{"instanceId", r.instanceId}, {"name", r.name},         {"class", r.deviceClass},
+                      {"hardwareIds", r.hardwareIds}, {"provider", r.provider}, {"version", r.version},
+                      {"date", r.date},             {"inf", r.inf},           {"verdict", r.verdict}};
+  if (r.archive.empty()) {
+    j["archive"] = nullptr;
+  } else {
+    j["archive"] = r.archive;
+    j["archiveSize"] = r.archiveSize;
+    j["sha256"] = r.sha256;
+  }
+  return j;
+}
+
+}  // namespace cli

@@ -1,0 +1,39 @@
+// The record of an export, kept with the backup: one row per device with what
+// was exported and the archive's size and SHA-256. Written beside the archives
+// as Quillon-yyyy_mm_dd_hh_nn_ss.csv and given in the JSON output.
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "cli/DeviceWorker.h"
+#include "devices/Devices.h"
+#include "platform/WinTypes.h"
+
+namespace cli {
+
+struct RecordRow {
+  std::string instanceId, name, deviceClass, hardwareIds, provider, version, date, inf;
+  std::string verdict;       // "exported", "verification failed" or "export failed: ..."
+  std::string archive;       // the archive's file name; empty when none was written
+  uint64_t archiveSize = 0;
+  std::string sha256;        // lower-case hexadecimal; empty when no archive
+};
+
+// The device's row; the archive's size and SHA-256 read from the file now.
+RecordRow MakeRecordRow(const TDevice& device, const DeviceOutcome& outcome);
+
+// "Quillon-yyyy_mm_dd_hh_nn_ss.csv".
+std::string RecordFileName(const winapi::SystemTime& localTime);
+
+// Writes the CSV (UTF-8, a header row, CR LF line ends, every field quoted).
+// A file that cannot be written completely is removed; raises QuillonError
+// naming it and the cause.
+void WriteRecord(const std::filesystem::path& file, const std::vector<RecordRow>& rows);
+
+nlohmann::ordered_json RecordJson(const RecordRow& row);
+
+}  // namespace cli

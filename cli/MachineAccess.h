@@ -1,0 +1,26 @@
+// The machine the command line reads: on Linux an offline Windows installation
+// (named with --windows or the one mounted), on Windows the running system.
+#pragma once
+#include <memory>
+
+#include "cli/CliOptions.h"
+#include "platform/Platform.h"
+#include "platform/Shell.h"
+
+namespace cli {
+
+class MachineAccess {
+ public:
+  virtual ~MachineAccess() = default;
+  // The ports, with `dialogs` as the message-box port.
+  virtual Platform& Ports() = 0;
+  // The 7-Zip library the archives are written with; empty: Zip. Asked once the
+  // ports are installed.
+  virtual WString SevenZipLibrary() = 0;
+};
+
+// Raises UsageError when no machine can be named (no or several installations
+// mounted, --windows on Windows) and QuillonError when it cannot be read.
+std::unique_ptr<MachineAccess> OpenMachine(const Options& options, ports::IMessageDialogs& dialogs);
+
+}  // namespace cli

@@ -1,0 +1,64 @@
+// quillon (Linux) / quillon-cli.exe (Windows console): the command line for
+// people and scripts. Exit codes: 0 all done, 1 some device failed verification
+// or export (or the run failed), 2 wrong arguments or nothing to read.
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/CliOptions.h"
+#include "cli/Commands.h"
+#include "cli/Console.h"
+#include "cli/Session.h"
+#include "platform/Errors.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+int Run(int argc, const char* const* argv) {
+  std::optional<cli::Options> options;
+  try {
+    options = cli::ParseOptions(argc, argv, std::cout);
+    if (!options) return 0;  // --help
+    // The submission never holds Microsoft's drivers: the window rescans without them.
+    if (options->verb == cli::Verb::Submit) options->includeMicrosoft = false;
+    cli::Session session(*options, std::cerr);
+    switch (options->verb) {
+      case cli::Verb::List: return cli::RunList(session, *options, std::cout);
+      case cli::Verb::Show: return cli::RunShow(session, *options, std::cout);
+      case cli::Verb::Verify: return cli::RunVerify(session, *options, std::cout, std::cerr);
+      default: return cli::RunExport(session, *options, std::cout, std::cerr);
+    }
+  } catch (const cli::UsageError& e) {
+    std::cout.flush();
+    std::cerr << "quillon: " << e.what() << "\nRun `quillon --help` or `quillon VERB --help` for the usage.\n";
+    return 2;
+  } catch (const std::exception& e) {
+    std::cout.flush();
+    std::cerr << "quillon: " << e.what() << '\n';
+    return 1;
+  }
+}
+
+}  // namespace
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+  cli::UseUtf8Console();
+  std::vector<std::string> utf8;
+  for (int i = 0; i < argc; ++i) {
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, nullptr, 0, nullptr, nullptr);
+    std::string s(size_t(size > 0 ? size - 1 : 0), '\0');
+    if (size > 1) ::WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, s.data(), size, nullptr, nullptr);
+    utf8.push_back(std::move(s));
+  }
+  std::vector<const char*> pointers;
+  for (const std::string& s : utf8) pointers.push_back(s.c_str());
+  return Run(argc, pointers.data());
+}
+#else
+int main(int argc, char** argv) { return Run(argc, argv); }
+#endif

@@ -1,0 +1,159 @@
+// quillon-cli.exe under Wine, on the running (Wine) system: a device the test
+// writes into the registry is listed, verified and exported. Wine's setup
+// services know no driver store, so the device has no package files: it fails
+// verification and is not exported, and the command line says so.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "windows/support/RegistrySeed.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::wstring Pid() { return std::to_wstring(::GetCurrentProcessId()); }
+std::string Narrow(const std::wstring& s) { return std::string(s.begin(), s.end()); }
+
+std::wstring HostToWine(std::string path) {
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return L"Z:" + std::wstring(path.begin(), path.end());
+}
+
+struct CliRun {
+  DWORD exitCode = 0;
+  std::string out, err;
+};
+
+// Runs quillon-cli.exe with `arguments`, its stdout and stderr into files.
+CliRun RunQuillonCli(const std::wstring& arguments, const fs::path& scratch) {
+  const std::wstring exe = HostToWine(std::string(QUILLON_BINARY_DIR) + "/cli/quillon-cli.exe");
+  // Files of their own for each run: nothing of an earlier run can be read back.
+  static int runs = 0;
+  const std::string n = std::to_string(++runs);
+  const fs::path outFile = scratch / ("out" + n + ".txt"), errFile = scratch / ("err" + n + ".txt");
+  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+  HANDLE out = ::CreateFileW(outFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+  HANDLE err = ::CreateFileW(errFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = out;
+  startup.hStdError = err;
+  startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+  std::wstring command = L"\"" + exe + L"\" " + arguments;
+  PROCESS_INFORMATION process{};
+  CliRun run;
+  run.exitCode = 255;
+  if (::CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                       &startup, &process)) {
+    ::WaitForSingleObject(process.hProcess, 120000);
+    ::GetExitCodeProcess(process.hProcess, &run.exitCode);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+  } else {
+    ADD_FAILURE() << "quillon-cli.exe did not start: " << ::GetLastError();
+  }
+  ::CloseHandle(out);
+  ::CloseHandle(err);
+  auto read = [](const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  };
+  // A console program's text output ends its lines with CR LF; compared as LF.
+  auto lf = [](std::string s) {
+    s.erase(std::remove(s.begin(), s.end(), '\r'), s.end());
+    return s;
+  };
+  run.out = lf(read(outFile));
+  run.err = lf(read(errFile));
+  return run;
+}
+
+class CliOnWine : public ::testing::Test {
+ protected:
+  CliOnWine() : enumerator_(L"QUILLONCLI" + Pid()), scratch_(fs::temp_directory_path() / ("quillon-cli-" + Narrow(Pid()))) {
+    fs::create_directories(scratch_);
+    wchar_t guid[40];
+    swprintf(guid, 40, L"{5EEDC11%01X-C0DE-4000-8000-0000000000D2}", unsigned(::GetCurrentProcessId() & 0xF));
+    const std::wstring classKey = L"SYSTEM\\CurrentControlSet\\Control\\Class\\" + std::wstring(guid);
+    const std::wstring device = L"SYSTEM\\CurrentControlSet\\Enum\\" + enumerator_ + L"\\CLIDEV\\0000";
+    seed_.Tree(L"SYSTEM\\CurrentControlSet\\Enum\\" + enumerator_);
+    seed_.Tree(classKey);
+    seed_.String(classKey, L"", L"Quillon command-line devices");
+    seed_.String(device, L"ClassGUID", guid);
+    seed_.String(device, L"DeviceDesc", L"Quillon CLI device");
+    seed_.Multi(device, L"HardwareID", {L"ROOT\\QUILLON_CLI"});
+    seed_.String(device, L"Driver", std::wstring(guid) + L"\\0000");
+    seed_.String(classKey + L"\\0000", L"DriverDesc", L"Quillon CLI driver");
+    seed_.String(classKey + L"\\0000", L"DriverVersion", L"7.0.0.1");
+    seed_.String(classKey + L"\\0000", L"ProviderName", L"Quillon");
+  }
+  ~CliOnWine() override {
+    std::error_code ec;
+    fs::remove_all(scratch_, ec);
+  }
+  std::string InstanceId() const { return Narrow(enumerator_) + "\\CLIDEV\\0000"; }
+  fs::path Scratch() const { return scratch_; }
+
+ private:
+  std::wstring enumerator_;
+  fs::path scratch_;
+  win32_test::RegistrySeed seed_;
+};
+
+TEST_F(CliOnWine, ListsVerifiesAndExportsADeviceOfTheRunningSystem) {
+  const CliRun list = RunQuillonCli(L"--json list", Scratch());
+  ASSERT_EQ(list.exitCode, 0u) << list.err;
+  const nlohmann::json devices = nlohmann::json::parse(list.out)["devices"];
+  int number = 0;
+  for (const auto& d : devices)
+    if (d["instanceId"] == InstanceId()) {
+      number = d["number"];
+      EXPECT_EQ(d["name"], "Quillon CLI device");
+      EXPECT_EQ(d["provider"], "Quillon");
+      EXPECT_EQ(d["version"], "7.0.0.1");
+    }
+  ASSERT_GT(number, 0) << list.out;
+
+  const std::string id = InstanceId();
+  const std::wstring wideId(id.begin(), id.end());
+  const CliRun verify = RunQuillonCli(L"verify \"" + wideId + L"\"", Scratch());
+  EXPECT_EQ(verify.exitCode, 1u) << verify.err;
+  EXPECT_NE(verify.out.find("=== Quillon CLI device (" + InstanceId() + ")\n*** Verifying Driver ***"),
+            std::string::npos) << verify.out;
+  EXPECT_NE(verify.out.find("1 of 1 devices failed verification"), std::string::npos) << verify.out;
+
+  const fs::path out = Scratch() / "out";
+  const CliRun exported = RunQuillonCli(L"--json export " + std::to_wstring(number) + L" --to \"" + out.wstring() + L"\"",
+                                  Scratch());
+  EXPECT_EQ(exported.exitCode, 1u) << exported.err;
+  const nlohmann::json result = nlohmann::json::parse(exported.out);
+  ASSERT_EQ(result["devices"].size(), 1u);
+  EXPECT_EQ(result["devices"][0]["verdict"], "verification failed");
+  EXPECT_TRUE(result["devices"][0]["archive"].is_null());
+  // Only the record is written.
+  size_t files = 0;
+  for (const auto& e : fs::directory_iterator(out)) {
+    ++files;
+    EXPECT_EQ(e.path().extension(), ".csv");
+  }
+  EXPECT_EQ(files, 1u);
+
+  const CliRun unknown = RunQuillonCli(L"show NO\\SUCH\\DEVICE", Scratch());
+  EXPECT_EQ(unknown.exitCode, 2u);
+  EXPECT_NE(unknown.err.find("NO\\SUCH\\DEVICE"), std::string::npos) << unknown.err;
+}
+
+}  // namespace
