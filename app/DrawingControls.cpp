@@ -64,6 +64,19 @@ int NextInTabOrder(const std::vector<bool>& focusable, int current, bool forward
   return -1;
 }
 
+RowSpeech SpeakRow(const std::vector<WString>& cells, bool header) {
+  RowSpeech speech;
+  if (cells.empty()) return speech;
+  WString& rest = header ? speech.name : speech.value;
+  if (!header) speech.name = cells.front();
+  for (size_t i = header ? 0 : 1; i < cells.size(); ++i) {
+    if (cells[i].empty()) continue;
+    if (!rest.empty()) rest += u", ";
+    rest += cells[i];
+  }
+  return speech;
+}
+
 int ColumnEdgeAt(const std::vector<int>& colWidths, int x, int scrollX) {
   int edge = -scrollX;
   for (size_t col = 0; col < colWidths.size(); ++col) {

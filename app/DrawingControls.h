@@ -47,6 +47,16 @@ int MenuItemForKey(const std::vector<WString>& texts, char16_t typed);
 // the focus; -1 when none can.
 int NextInTabOrder(const std::vector<bool>& focusable, int current, bool forward);
 
+// ---------------------------------------------------------------- screen readers
+
+// A grid row as a screen reader reads it: the first cell names it, the other cells
+// are its value; the header row is named by all its cells.
+struct RowSpeech {
+  WString name;
+  WString value;
+};
+RowSpeech SpeakRow(const std::vector<WString>& cells, bool header);
+
 // ---------------------------------------------------------------- grid columns
 
 constexpr int kColumnGrip = 3;     // pixels either side of a column edge that grab it

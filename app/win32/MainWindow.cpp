@@ -116,6 +116,8 @@ void MainWindow::CreateControls() {
   tree_ = std::make_unique<DeviceTreeView>(Handle(), kIdTree, AsFont(formFont_), images_, dpi_);
   deviceInfo_ = std::make_unique<StringGrid>(Handle(), kIdDeviceInfo, true, kFontFace);
   files_ = std::make_unique<StringGrid>(Handle(), kIdFiles, false, kFontFace);
+  deviceInfo_->SetAccessibleName(reinterpret_cast<const char16_t*>(kHeaderCaptions[1]));
+  files_->SetAccessibleName(reinterpret_cast<const char16_t*>(kHeaderCaptions[2]));
   pages_ = std::make_unique<PageControl>(Handle(), kIdPages, AsFont(formFont_));
   infFile_ = std::make_unique<RichEdit>(pages_->Handle(), kIdInfFile, AsFont(textFont_), kCream);
   output_ = std::make_unique<RichEdit>(pages_->Handle(), kIdOutput, AsFont(textFont_), kCream);
