@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/Dpi.h"
 #include "app/DrawingControls.h"
 #include "platform/win32/Handles.h"
 
@@ -195,6 +196,10 @@ void StringGrid::OnHScroll(int request) {
 
 // ---------------------------------------------------------------- mouse and keys
 
+int StringGrid::ColumnEdgeAt(int x) const {
+  return controls::ColumnEdgeAt(ColWidths(), x, scrollX_, dpi::Scale(controls::kColumnGrip, dpi_));
+}
+
 int StringGrid::RowAt(int y) const {
   if (y < 0) return -1;
   const int band = y / rowHeight_;
@@ -204,7 +209,7 @@ int StringGrid::RowAt(int y) const {
 
 void StringGrid::OnMouseDown(int x, int y) {
   ::SetFocus(Handle());
-  const int col = y < fixedRows_ * rowHeight_ ? controls::ColumnEdgeAt(ColWidths(), x, scrollX_) : -1;
+  const int col = y < fixedRows_ * rowHeight_ ? ColumnEdgeAt(x) : -1;
   if (col >= 0) {
     resizingCol_ = col;
     resizeStartX_ = x;
@@ -218,7 +223,8 @@ void StringGrid::OnMouseDown(int x, int y) {
 
 void StringGrid::OnMouseMove(int x, int) {
   if (resizingCol_ < 0) return;
-  SetColWidth(resizingCol_, controls::DraggedColumnWidth(resizeStartWidth_, x - resizeStartX_));
+  const int narrowest = dpi::Scale(controls::kMinColumnWidth, dpi_);
+  SetColWidth(resizingCol_, controls::DraggedColumnWidth(resizeStartWidth_, x - resizeStartX_, narrowest));
 }
 
 bool StringGrid::OnSetCursor() {
@@ -226,7 +232,7 @@ bool StringGrid::OnSetCursor() {
   ::GetCursorPos(&p);
   ::ScreenToClient(Handle(), &p);
   const bool onEdge = resizingCol_ >= 0 ||
-                      (p.y >= 0 && p.y < fixedRows_ * rowHeight_ && controls::ColumnEdgeAt(ColWidths(), p.x, scrollX_) >= 0);
+                      (p.y >= 0 && p.y < fixedRows_ * rowHeight_ && ColumnEdgeAt(p.x) >= 0);
   if (!onEdge) return false;
   ::SetCursor(::LoadCursorW(nullptr, IDC_SIZEWE));
   return true;

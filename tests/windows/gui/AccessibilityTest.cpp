@@ -87,10 +87,7 @@ class MainWindowAccessibility : public MainWindowFixture {
 };
 
 TEST_F(MainWindowAccessibility, TheGridsAreTablesWhoseRowsCarryTheCellsTexts) {
-  Start();
-  const view::NodeId device = FirstDeviceNode();
-  ASSERT_NE(device, view::kNoNode);
-  UserSelects(device);
+  ASSERT_NE(StartWithFirstDevice(), view::kNoNode);
   gui::StringGrid& grid = window->DeviceInfoGrid();
   ASSERT_EQ(grid.RowCount(), 25);
 
@@ -118,8 +115,7 @@ TEST_F(MainWindowAccessibility, TheGridsAreTablesWhoseRowsCarryTheCellsTexts) {
 }
 
 TEST_F(MainWindowAccessibility, ToolbarButtonsArePushButtonsNamedByTheirCaptions) {
-  Start();
-  UserSelects(FirstDeviceNode());
+  ASSERT_NE(StartWithFirstDevice(), view::kNoNode);
   const wchar_t* captions[] = {L"Scan Hardware", L"Verify Signatures", L"Export Driver", L"Export All",
                                L"Prepare NAVU Submission"};
   for (int i = 0; i < layout::kToolbarButtonCount; ++i) {
