@@ -64,15 +64,28 @@ int NextInTabOrder(const std::vector<bool>& focusable, int current, bool forward
   return -1;
 }
 
-int ColumnEdgeAt(const std::vector<int>& colWidths, int x, int scrollX) {
+RowSpeech SpeakRow(const std::vector<WString>& cells, bool header) {
+  RowSpeech speech;
+  if (cells.empty()) return speech;
+  WString& rest = header ? speech.name : speech.value;
+  if (!header) speech.name = cells.front();
+  for (size_t i = header ? 0 : 1; i < cells.size(); ++i) {
+    if (cells[i].empty()) continue;
+    if (!rest.empty()) rest += u", ";
+    rest += cells[i];
+  }
+  return speech;
+}
+
+int ColumnEdgeAt(const std::vector<int>& colWidths, int x, int scrollX, int grip) {
   int edge = -scrollX;
   for (size_t col = 0; col < colWidths.size(); ++col) {
     edge += colWidths[col];
-    if (std::abs(x - edge) <= kColumnGrip) return int(col);
+    if (std::abs(x - edge) <= grip) return int(col);
   }
   return -1;
 }
 
-int DraggedColumnWidth(int startWidth, int delta) { return std::max(kMinColumnWidth, startWidth + delta); }
+int DraggedColumnWidth(int startWidth, int delta, int minWidth) { return std::max(minWidth, startWidth + delta); }
 
 }  // namespace controls

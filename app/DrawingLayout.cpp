@@ -126,4 +126,12 @@ view::Rect CentreOver(int width, int height, const view::Rect& over) {
   return {left, top, left + width, top + height};
 }
 
+view::Rect PlaceOnScreen(int width, int height, const view::Rect& screen, const view::Rect& workArea) {
+  const int w = std::min(width, workArea.Width()), h = std::min(height, workArea.Height());
+  const view::Rect centred = CentreOver(w, h, screen);
+  const int left = std::clamp(centred.left, workArea.left, workArea.right - w);
+  const int top = std::clamp(centred.top, workArea.top, workArea.bottom - h);
+  return {left, top, left + w, top + h};
+}
+
 }  // namespace layout

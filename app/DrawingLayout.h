@@ -89,4 +89,9 @@ view::Rect SnapToEdges(const view::Rect& window, const view::Rect& workArea, int
 // A rectangle of `width` x `height` centred over `over`.
 view::Rect CentreOver(int width, int height, const view::Rect& over);
 
+// Where the main window first shows: centred on the screen, but never larger than
+// the work area and moved into it, so that a window scaled for a high DPI on a
+// small screen keeps its title bar and edges within reach.
+view::Rect PlaceOnScreen(int width, int height, const view::Rect& screen, const view::Rect& workArea);
+
 }  // namespace layout

@@ -13,31 +13,41 @@ namespace cli {
 #ifdef _WIN32
 bool IsTerminal(std::FILE* stream) { return ::_isatty(::_fileno(stream)) != 0; }
 
-int TerminalColumns() {
-  if (!IsTerminal(stdout)) return 0;
+int TerminalColumns(std::FILE* stream) {
+  if (!IsTerminal(stream)) return 0;
   CONSOLE_SCREEN_BUFFER_INFO info;
-  if (!::GetConsoleScreenBufferInfo(::GetStdHandle(STD_OUTPUT_HANDLE), &info)) return 0;
+  const HANDLE console = ::GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+  if (!::GetConsoleScreenBufferInfo(console, &info)) return 0;
   return info.srWindow.Right - info.srWindow.Left + 1;
 }
 
-void UseUtf8Console() {
+Utf8Console::Utf8Console() : codePage_(::GetConsoleOutputCP()) {
   ::SetConsoleOutputCP(CP_UTF8);
   // The progress line rewrites itself with terminal sequences (Windows 10 consoles).
   const HANDLE err = ::GetStdHandle(STD_ERROR_HANDLE);
   DWORD mode = 0;
-  if (::GetConsoleMode(err, &mode)) ::SetConsoleMode(err, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+  if (::GetConsoleMode(err, &mode)) {
+    errorMode_ = mode;
+    errorModeSet_ = ::SetConsoleMode(err, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
+  }
+}
+
+Utf8Console::~Utf8Console() {
+  if (codePage_) ::SetConsoleOutputCP(codePage_);
+  if (errorModeSet_) ::SetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), DWORD(errorMode_));
 }
 #else
 bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) != 0; }
 
-int TerminalColumns() {
-  if (!IsTerminal(stdout)) return 0;
+int TerminalColumns(std::FILE* stream) {
+  if (!IsTerminal(stream)) return 0;
   winsize size{};
-  if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_col == 0) return 80;
+  if (::ioctl(::fileno(stream), TIOCGWINSZ, &size) != 0 || size.ws_col == 0) return 80;
   return size.ws_col;
 }
 
-void UseUtf8Console() {}
+Utf8Console::Utf8Console() = default;
+Utf8Console::~Utf8Console() = default;
 #endif
 
 }  // namespace cli

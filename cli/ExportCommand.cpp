@@ -1,6 +1,7 @@
 // export, export-all and submit: the archives exactly as the window's Export
 // Driver, Export All and Prepare NAVU Submission write them, a report per device
 // in list order, and the record of the export beside the archives.
+#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <thread>
@@ -30,13 +31,26 @@ std::string U8(const WString& s) { return text::ToUtf8(s); }
 // Paths print as UTF-8 whatever the system's code page.
 std::string U8(const fs::path& p) { return text::ToUtf8(text::FromPath(p)); }
 
-// The output folder as an absolute path, made when missing.
-fs::path OutputFolder(const std::string& to) {
+bool IsSameOrBelow(const fs::path& inner, const fs::path& outer) {
+  const auto [o, i] = std::mismatch(outer.begin(), outer.end(), inner.begin(), inner.end());
+  return o == outer.end();
+}
+
+// The output folder as an absolute path, made when missing; never at or below
+// the installation being read.
+fs::path OutputFolder(const std::string& to, const fs::path& installation) {
   std::error_code ec;
   const fs::path folder = fs::absolute(text::ToPath(text::FromUtf8(to)), ec).lexically_normal();
   if (ec) throw UsageError("--to \"" + to + "\": " + ec.message());
   if (fs::exists(folder, ec) && !fs::is_directory(folder, ec))
     throw UsageError("--to \"" + to + "\" is a file, not a folder");
+  if (!installation.empty()) {
+    // Compared with links resolved: a link into the installation is inside it too.
+    const fs::path root = fs::weakly_canonical(installation, ec);
+    if (!ec && IsSameOrBelow(fs::weakly_canonical(folder, ec), root))
+      throw UsageError("--to \"" + to + "\" lies inside the installation being read (" + U8(root) +
+                       "); nothing is written there: choose a folder elsewhere");
+  }
   fs::create_directories(folder, ec);
   if (ec) throw QuillonError("--to \"" + to + "\": the folder cannot be made: " + ec.message());
   return folder;
@@ -91,16 +105,69 @@ void PrintMessages(std::ostream& out, const std::vector<Message>& messages) {
   for (const Message& m : messages) out << "[" << KindName(m.kind) << "] " << U8(m.text) << '\n';
 }
 
+// Each device not exported, and a submission not written, with the reason.
+std::vector<std::string> Failures(const std::vector<RecordRow>& rows, const Submission* submission) {
+  std::vector<std::string> failures;
+  for (const RecordRow& row : rows)
+    if (row.archive.empty()) failures.push_back(row.name + " (" + row.instanceId + "): " + row.verdict);
+  if (submission && submission->archive.empty()) {
+    std::string why = "the submission archive was not written";
+    for (const Message& m : submission->messages) why += ": " + U8(m.text);
+    failures.push_back(why);
+  }
+  return failures;
+}
+
+nlohmann::ordered_json ResultJson(const fs::path& record, const std::vector<RecordRow>& rows,
+                                  const std::vector<std::string>& reports, const Submission* submission,
+                                  const std::vector<std::string>& failures) {
+  nlohmann::ordered_json j;
+  j["record"] = U8(record);
+  j["devices"] = nlohmann::ordered_json::array();
+  for (size_t i = 0; i < rows.size(); ++i) {
+    nlohmann::ordered_json row = RecordJson(rows[i]);
+    row["report"] = reports[i];
+    j["devices"].push_back(std::move(row));
+  }
+  if (submission) {
+    j["submission"] = nullptr;
+    if (!submission->archive.empty()) {
+      const fs::path archive = text::ToPath(submission->archive);
+      j["submission"] = {{"archive", U8(archive.filename())},
+                         {"archiveSize", fs::file_size(archive)},
+                         {"sha256", Sha256OfFile(archive)}};
+    }
+  }
+  j["failures"] = failures;
+  return j;
+}
+
+void PrintSummary(std::ostream& out, const fs::path& folder, const fs::path& record,
+                  const std::vector<RecordRow>& rows, const Submission* submission,
+                  const std::vector<std::string>& failures) {
+  if (submission) {
+    PrintMessages(out, submission->messages);
+    if (!submission->archive.empty()) out << "Submission: " << U8(submission->archive) << '\n';
+  }
+  const auto written = [](const RecordRow& r) { return !r.archive.empty(); };
+  const size_t exported = size_t(std::count_if(rows.begin(), rows.end(), written));
+  out << exported << " of " << rows.size() << " devices exported to " << U8(folder) << "\nRecord: " << U8(record)
+      << '\n';
+  if (failures.empty()) return;
+  out << failures.size() << " failed:\n";
+  for (const std::string& f : failures) out << "  " << f << '\n';
+}
+
 }  // namespace
 
 int RunExport(Session& session, const Options& options, std::ostream& out, std::ostream& err) {
   const TDeviceList devices = Chosen(session, options);  // an unknown device stops before --to is made
-  const fs::path folder = OutputFolder(options.to);
+  const fs::path folder = OutputFolder(options.to, session.InstallationRoot());
   const WString chosen = text::FromPath(folder);
   const std::set<WString> before = submissionfiles::FilesIn(chosen);
 
-  ProgressLine progress(err, IsTerminal(stderr), devices.size(), TerminalColumns());
-  nlohmann::ordered_json reports = nlohmann::ordered_json::array();
+  ProgressLine progress(err, IsTerminal(stderr), devices.size(), TerminalColumns(stderr));
+  std::vector<std::string> reports;
   std::vector<RecordRow> rows;
   const std::vector<DeviceOutcome> outcomes = ExportDevices(
       devices, {session.SevenZipLibrary(), chosen, Jobs(options)},
@@ -129,51 +196,12 @@ int RunExport(Session& session, const Options& options, std::ostream& out, std::
   const fs::path record = folder / RecordFileName(Os().system->GetLocalTime());
   WriteRecord(record, rows);
 
-  std::vector<std::string> failures;
-  size_t exported = 0;
-  for (const RecordRow& row : rows) {
-    if (!row.archive.empty()) ++exported;
-    else failures.push_back(row.name + " (" + row.instanceId + "): " + row.verdict);
-  }
-  if (options.verb == Verb::Submit && submission.archive.empty()) {
-    std::string why = "the submission archive was not written";
-    for (const Message& m : submission.messages) why += ": " + U8(m.text);
-    failures.push_back(why);
-  }
-
-  if (options.json) {
-    nlohmann::ordered_json j;
-    j["record"] = U8(record);
-    nlohmann::ordered_json devicesJson = nlohmann::ordered_json::array();
-    for (size_t i = 0; i < rows.size(); ++i) {
-      nlohmann::ordered_json row = RecordJson(rows[i]);
-      row["report"] = reports[i];
-      devicesJson.push_back(std::move(row));
-    }
-    j["devices"] = devicesJson;
-    if (options.verb == Verb::Submit) {
-      if (submission.archive.empty()) {
-        j["submission"] = nullptr;
-      } else {
-        const fs::path archive = text::ToPath(submission.archive);
-        j["submission"] = {{"archive", U8(archive.filename())},
-                           {"archiveSize", fs::file_size(archive)},
-                           {"sha256", Sha256OfFile(archive)}};
-      }
-    }
-    j["failures"] = failures;
-    out << j.dump(2) << '\n';
-  } else {
-    if (options.verb == Verb::Submit) {
-      PrintMessages(out, submission.messages);
-      if (!submission.archive.empty()) out << "Submission: " << U8(submission.archive) << '\n';
-    }
-    out << exported << " of " << rows.size() << " devices exported to " << U8(folder) << "\nRecord: " << U8(record) << '\n';
-    if (!failures.empty()) {
-      out << failures.size() << " failed:\n";
-      for (const std::string& f : failures) out << "  " << f << '\n';
-    }
-  }
+  const std::vector<std::string> failures = Failures(rows, options.verb == Verb::Submit ? &submission : nullptr);
+  if (options.json)
+    out << ResultJson(record, rows, reports, options.verb == Verb::Submit ? &submission : nullptr, failures).dump(2)
+        << '\n';
+  else
+    PrintSummary(out, folder, record, rows, options.verb == Verb::Submit ? &submission : nullptr, failures);
   return failures.empty() ? 0 : 1;
 }
 

@@ -15,6 +15,16 @@ FlatButton::FlatButton(HWND parent, int id, const WString& caption, view::Rgb ba
     : background_(background), font_(font), accessKey_(accessKey) {
   Create(L"QuillonFlatButton", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, 0, win32::Wide(caption.c_str()),
          RECT{0, 0, 0, 0}, parent, reinterpret_cast<HMENU>(INT_PTR(id)), ::LoadCursorW(nullptr, IDC_HAND));
+  accessible_ = std::make_unique<AccessibleWindow>(Handle(), speech_);
+}
+
+WString FlatButton::Speech::Name() const {
+  return button_.accessibleName_.empty() ? button_.Caption() : button_.accessibleName_;
+}
+
+void FlatButton::SetAccessibleName(const WString& name) {
+  accessibleName_ = name;
+  accessible_->NameChanged();
 }
 
 WString FlatButton::Caption() const {
@@ -77,6 +87,11 @@ LRESULT FlatButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_GETDLGCODE:
       return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+    case WM_GETOBJECT: {
+      LRESULT result = 0;
+      if (accessible_ && accessible_->Answer(wParam, lParam, result)) return result;
+      return Default(message, wParam, lParam);
+    }
     case WM_KEYDOWN:
     case WM_KEYUP:
       if (OnKey(message, wParam)) return 0;

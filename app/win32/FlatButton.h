@@ -5,8 +5,10 @@
 // underlined while the window shows keyboard cues.
 #pragma once
 #include <functional>
+#include <memory>
 
 #include "app/View.h"
+#include "app/win32/Accessible.h"
 #include "app/win32/Window.h"
 
 namespace gui {
@@ -21,6 +23,8 @@ class FlatButton final : public Window, public view::ICommand {
   // As a click: runs the handler when the button is enabled.
   void Press();
   char16_t AccessKey() const { return accessKey_; }
+  // What screen readers call the button; empty: its caption.
+  void SetAccessibleName(const WString& name);
   WString Caption() const;
   void SetCaption(const WString& caption);
   // The font is the owner's: it stays alive as long as the button.
@@ -33,6 +37,19 @@ class FlatButton final : public Window, public view::ICommand {
   void SetEnabled(bool enabled) override;
 
  private:
+  // A push button to screen readers, named by its caption, pressed by its default action.
+  class Speech final : public AccessibleModel {
+   public:
+    explicit Speech(FlatButton& button) : button_(button) {}
+    long Role() const override { return ROLE_SYSTEM_PUSHBUTTON; }
+    WString Name() const override;
+    WString DefaultAction() const override { return u"Press"; }
+    void DoDefaultAction() override { button_.Press(); }
+
+   private:
+    FlatButton& button_;
+  };
+
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Paint();
   void PaintTo(HDC dc, const RECT& client);
@@ -45,6 +62,9 @@ class FlatButton final : public Window, public view::ICommand {
   HFONT font_;
   char16_t accessKey_;
   bool spaceDown_ = false;
+  WString accessibleName_;
+  Speech speech_{*this};
+  std::unique_ptr<AccessibleWindow> accessible_;
   std::function<void()> onClick_;
   bool hot_ = false;
   bool pressed_ = false;

@@ -98,6 +98,8 @@ void MainWindow::ApplyFonts() {
   for (auto& button : toolbar_) button->SetFont(AsFont(formFont_));
   infoButton_->SetFont(AsFont(formFont_));
   tree_->SetFontAndDpi(AsFont(formFont_), dpi_);
+  deviceInfo_->SetDpi(dpi_);
+  files_->SetDpi(dpi_);
   ::SendMessageW(pages_->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(AsFont(formFont_)), TRUE);
   for (RichEdit* box : {infFile_.get(), output_.get()})
     ::SendMessageW(box->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(AsFont(textFont_)), TRUE);
@@ -116,6 +118,10 @@ void MainWindow::CreateControls() {
   tree_ = std::make_unique<DeviceTreeView>(Handle(), kIdTree, AsFont(formFont_), images_, dpi_);
   deviceInfo_ = std::make_unique<StringGrid>(Handle(), kIdDeviceInfo, true, kFontFace);
   files_ = std::make_unique<StringGrid>(Handle(), kIdFiles, false, kFontFace);
+  deviceInfo_->SetDpi(dpi_);
+  files_->SetDpi(dpi_);
+  deviceInfo_->SetAccessibleName(reinterpret_cast<const char16_t*>(kHeaderCaptions[1]));
+  files_->SetAccessibleName(reinterpret_cast<const char16_t*>(kHeaderCaptions[2]));
   pages_ = std::make_unique<PageControl>(Handle(), kIdPages, AsFont(formFont_));
   infFile_ = std::make_unique<RichEdit>(pages_->Handle(), kIdInfFile, AsFont(textFont_), kCream);
   output_ = std::make_unique<RichEdit>(pages_->Handle(), kIdOutput, AsFont(textFont_), kCream);
@@ -167,10 +173,16 @@ void MainWindow::Show() {
   RECT window;
   ::GetWindowRect(Handle(), &window);
   const view::Rect screen{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-  const view::Rect centred = layout::CentreOver(window.right - window.left, window.bottom - window.top, screen);
-  // Centred exactly: only the user's moves snap to the edges.
+  MONITORINFO monitor{sizeof(monitor)};
+  view::Rect workArea = screen;
+  if (::GetMonitorInfoW(::MonitorFromWindow(Handle(), MONITOR_DEFAULTTOPRIMARY), &monitor))
+    workArea = FromRect(monitor.rcWork);
+  const view::Rect placed =
+      layout::PlaceOnScreen(window.right - window.left, window.bottom - window.top, screen, workArea);
+  // Placed exactly: only the user's moves snap to the edges.
   placing_ = true;
-  ::SetWindowPos(Handle(), nullptr, centred.left, centred.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SetWindowPos(Handle(), nullptr, placed.left, placed.top, placed.Width(), placed.Height(),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
   placing_ = false;
   shown_ = true;
   ::ShowWindow(Handle(), SW_SHOW);

@@ -123,7 +123,11 @@ class MainWindow final : public Window, public view::IMainView {
     WString Caption() const override { return window_.infoButton_->Caption(); }
     void SetCaption(const WString& caption) override { window_.infoButton_->SetCaption(caption); }
     WString Hint() const override { return window_.tips_->Tip(window_.infoButton_->Handle()); }
-    void SetHint(const WString& hint) override { window_.tips_->SetTip(window_.infoButton_->Handle(), hint); }
+    // The hint says what the arrow caption means: screen readers read it as the button's name.
+    void SetHint(const WString& hint) override {
+      window_.tips_->SetTip(window_.infoButton_->Handle(), hint);
+      window_.infoButton_->SetAccessibleName(hint);
+    }
     int Tag() const override { return tag_; }
     void SetTag(int tag) override { tag_ = tag; }
 

@@ -1,6 +1,7 @@
 #include "app/win32/ProgressWindow.h"
 
 #include "app/Dpi.h"
+#include "app/win32/Accessible.h"
 #include "app/win32/Gdi.h"
 #include "app/win32/SmallWindow.h"
 #include "platform/win32/Handles.h"
@@ -30,6 +31,18 @@ class Win32ProgressWindow final : public SmallWindow, public view::IProgressWind
   char16_t DecimalSeparator() const override { return decimalSeparator_; }
 
  private:
+  // A progress bar to screen readers: named by the title, its caption as value.
+  class Speech final : public AccessibleModel {
+   public:
+    explicit Speech(Win32ProgressWindow& window) : window_(window) {}
+    long Role() const override { return ROLE_SYSTEM_PROGRESSBAR; }
+    WString Name() const override;
+    WString Value() const override { return window_.caption_; }
+
+   private:
+    Win32ProgressWindow& window_;
+  };
+
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void LayOut() override;
   HFONT CaptionFont(int points);
@@ -39,12 +52,22 @@ class Win32ProgressWindow final : public SmallWindow, public view::IProgressWind
   UniqueGdiObject captionFont_;
   int captionPixels_ = 0;
   HWND lblTitle_ = nullptr, lblText_ = nullptr;
+  WString caption_;  // the bar's, as last drawn
+  Speech speech_{*this};
+  std::unique_ptr<AccessibleWindow> accessible_;
 };
+
+WString Win32ProgressWindow::Speech::Name() const {
+  wchar_t title[256] = {};
+  const int n = ::GetWindowTextW(window_.lblTitle_, title, 256);
+  return WString(reinterpret_cast<const char16_t*>(title), size_t(n));
+}
 
 Win32ProgressWindow::Win32ProgressWindow(HWND owner) {
   CreateSmall(kProgressWindowClass, 0, owner);
   lblTitle_ = CreateLabel(kProgressTitleId);
   lblText_ = CreateLabel(kProgressTextId);
+  accessible_ = std::make_unique<AccessibleWindow>(Handle(), speech_);
   LayOut();
   // Not activated: the main window keeps the keyboard while its command runs.
   ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
@@ -97,6 +120,10 @@ HFONT Win32ProgressWindow::CaptionFont(int points) {
 }
 
 void Win32ProgressWindow::DrawCentredText(const view::Rect& r, const WString& text, int points) {
+  if (text != caption_) {
+    caption_ = text;
+    accessible_->ValueChanged();
+  }
   WindowDc dc(Handle());
   SelectScope font(dc.Get(), CaptionFont(points));
   ::SetBkMode(dc.Get(), TRANSPARENT);
@@ -110,6 +137,9 @@ LRESULT Win32ProgressWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM l
   LRESULT result = 0;
   if (HandleCommon(message, wParam, lParam, result)) return result;
   switch (message) {
+    case WM_GETOBJECT:
+      if (accessible_ && accessible_->Answer(wParam, lParam, result)) return result;
+      return Default(message, wParam, lParam);
     case WM_MOUSEACTIVATE:
       return MA_NOACTIVATE;  // a click must not take the focus from the main window either
     case WM_CLOSE:

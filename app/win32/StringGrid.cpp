@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/Dpi.h"
 #include "app/DrawingControls.h"
 #include "platform/win32/Handles.h"
 
@@ -15,7 +16,58 @@ StringGrid::StringGrid(HWND parent, int id, bool horizontalScrollBar, const wcha
   if (horizontalScrollBar) style |= WS_HSCROLL;
   Create(L"QuillonStringGrid", style, 0, nullptr, RECT{0, 0, 0, 0}, parent,
          reinterpret_cast<HMENU>(INT_PTR(id)));
+  accessible_ = std::make_unique<AccessibleWindow>(Handle(), speech_);
   Changed();
+}
+
+// ---------------------------------------------------------------- screen readers
+
+long StringGrid::Speech::ChildRole(int child) const {
+  return child - 1 < grid_.fixedRows_ ? ROLE_SYSTEM_COLUMNHEADER : ROLE_SYSTEM_ROW;
+}
+
+namespace {
+std::vector<WString> RowCells(const StringGrid& grid, int row) {
+  std::vector<WString> cells;
+  for (int col = 0; col < grid.ColCount(); ++col) cells.push_back(grid.Cell(col, row));
+  return cells;
+}
+}  // namespace
+
+WString StringGrid::Speech::ChildName(int child) const {
+  return controls::SpeakRow(RowCells(grid_, child - 1), child - 1 < grid_.fixedRows_).name;
+}
+
+WString StringGrid::Speech::ChildValue(int child) const {
+  return controls::SpeakRow(RowCells(grid_, child - 1), child - 1 < grid_.fixedRows_).value;
+}
+
+// A cell is named by its column's header; its value is its text.
+WString StringGrid::Speech::CellName(int, int cell) const {
+  return grid_.fixedRows_ > 0 ? grid_.Cell(cell - 1, 0) : WString();
+}
+
+WString StringGrid::Speech::CellValue(int child, int cell) const {
+  return child - 1 < grid_.fixedRows_ ? WString() : grid_.Cell(cell - 1, child - 1);
+}
+
+RECT StringGrid::Speech::CellRect(int child, int cell) const {
+  const auto r = grid_.CellRect(cell - 1, child - 1);
+  return r ? ToRect(*r) : RECT{};
+}
+
+RECT StringGrid::Speech::ChildRect(int child) const {
+  const int row = child - 1;
+  int band = row;
+  if (row >= grid_.fixedRows_) {
+    if (row < grid_.TopRow()) return {};
+    band = grid_.fixedRows_ + row - grid_.TopRow();
+  }
+  RECT client;
+  ::GetClientRect(grid_.Handle(), &client);
+  const int top = band * grid_.rowHeight_;
+  if (top >= client.bottom) return {};
+  return {0, top, client.right, std::min<LONG>(top + grid_.rowHeight_, client.bottom)};
 }
 
 // ---------------------------------------------------------------- contents
@@ -158,6 +210,10 @@ void StringGrid::OnHScroll(int request) {
 
 // ---------------------------------------------------------------- mouse and keys
 
+int StringGrid::ColumnEdgeAt(int x) const {
+  return controls::ColumnEdgeAt(ColWidths(), x, scrollX_, dpi::Scale(controls::kColumnGrip, dpi_));
+}
+
 int StringGrid::RowAt(int y) const {
   if (y < 0) return -1;
   const int band = y / rowHeight_;
@@ -167,7 +223,7 @@ int StringGrid::RowAt(int y) const {
 
 void StringGrid::OnMouseDown(int x, int y) {
   ::SetFocus(Handle());
-  const int col = y < fixedRows_ * rowHeight_ ? controls::ColumnEdgeAt(ColWidths(), x, scrollX_) : -1;
+  const int col = y < fixedRows_ * rowHeight_ ? ColumnEdgeAt(x) : -1;
   if (col >= 0) {
     resizingCol_ = col;
     resizeStartX_ = x;
@@ -181,7 +237,8 @@ void StringGrid::OnMouseDown(int x, int y) {
 
 void StringGrid::OnMouseMove(int x, int) {
   if (resizingCol_ < 0) return;
-  SetColWidth(resizingCol_, controls::DraggedColumnWidth(resizeStartWidth_, x - resizeStartX_));
+  const int narrowest = dpi::Scale(controls::kMinColumnWidth, dpi_);
+  SetColWidth(resizingCol_, controls::DraggedColumnWidth(resizeStartWidth_, x - resizeStartX_, narrowest));
 }
 
 bool StringGrid::OnSetCursor() {
@@ -189,7 +246,7 @@ bool StringGrid::OnSetCursor() {
   ::GetCursorPos(&p);
   ::ScreenToClient(Handle(), &p);
   const bool onEdge = resizingCol_ >= 0 ||
-                      (p.y >= 0 && p.y < fixedRows_ * rowHeight_ && controls::ColumnEdgeAt(ColWidths(), p.x, scrollX_) >= 0);
+                      (p.y >= 0 && p.y < fixedRows_ * rowHeight_ && ColumnEdgeAt(p.x) >= 0);
   if (!onEdge) return false;
   ::SetCursor(::LoadCursorW(nullptr, IDC_SIZEWE));
   return true;
@@ -204,6 +261,7 @@ void StringGrid::SelectRow(int row) {
   if (scrolled < scrollRows_) ScrollRowsTo(scrolled);
   else if (scrolled >= scrollRows_ + visible) ScrollRowsTo(scrolled - visible + 1);
   ::InvalidateRect(Handle(), nullptr, FALSE);
+  accessible_->FocusChanged(selectedRow_ + 1);
 }
 
 void StringGrid::OnKey(WPARAM key) {
@@ -240,7 +298,7 @@ void StringGrid::PaintCell(HDC dc, int col, int row, const view::Rect& cell) {
   ::ExtTextOutW(dc, look.textX, look.textY, ETO_CLIPPED, &clip, win32::Wide(text.c_str()), UINT(text.size()), nullptr);
 }
 
-std::optional<StringGrid::PaintedCell> StringGrid::Painted(int col, int row) {
+std::optional<view::Rect> StringGrid::CellRect(int col, int row) const {
   if (col < 0 || col >= ColCount() || row < 0 || row >= RowCount()) return std::nullopt;
   int band = row;
   if (row >= fixedRows_) {
@@ -250,7 +308,13 @@ std::optional<StringGrid::PaintedCell> StringGrid::Painted(int col, int row) {
   const std::vector<int> widths = ColWidths();
   int left = -scrollX_;
   for (int c = 0; c < col; ++c) left += widths[size_t(c)];
-  const view::Rect cell{left, band * rowHeight_, left + widths[size_t(col)], (band + 1) * rowHeight_};
+  return view::Rect{left, band * rowHeight_, left + widths[size_t(col)], (band + 1) * rowHeight_};
+}
+
+std::optional<StringGrid::PaintedCell> StringGrid::Painted(int col, int row) {
+  const std::optional<view::Rect> shown = CellRect(col, row);
+  if (!shown) return std::nullopt;
+  const view::Rect cell = *shown;
   drawing::GridCellPaint look;
   if (onDrawCell_) look = onDrawCell_(col, row, cell);
   WindowDc dc(Handle());
@@ -319,6 +383,14 @@ LRESULT StringGrid::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (LOWORD(lParam) == HTCLIENT && OnSetCursor()) return TRUE;
       return Default(message, wParam, lParam);
     case WM_GETDLGCODE: return DLGC_WANTARROWS;
+    case WM_GETOBJECT: {
+      LRESULT result = 0;
+      if (accessible_ && accessible_->Answer(wParam, lParam, result)) return result;
+      return Default(message, wParam, lParam);
+    }
+    case WM_SETFOCUS:
+      if (RowCount() > fixedRows_) accessible_->FocusChanged(selectedRow_ + 1);
+      return Default(message, wParam, lParam);
     case WM_KEYDOWN: OnKey(wParam); return 0;
     default: return Default(message, wParam, lParam);
   }

@@ -5,12 +5,14 @@
 #pragma once
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "app/Drawing.h"
 #include "app/MemoryView.h"
 #include "app/View.h"
+#include "app/win32/Accessible.h"
 #include "app/win32/Gdi.h"
 #include "app/win32/Window.h"
 
@@ -24,6 +26,10 @@ class StringGrid final : public Window, public view::IStringGrid {
   StringGrid(HWND parent, int id, bool horizontalScrollBar, const wchar_t* fontFace);
 
   void OnDrawCell(DrawCellHandler handler) { onDrawCell_ = std::move(handler); }
+  // The window's DPI: the column edges' grip and the narrowest column follow it.
+  void SetDpi(int dpi) { dpi_ = dpi; }
+  // What screen readers call the grid (its header strip's caption).
+  void SetAccessibleName(const WString& name) { accessibleName_ = name; }
 
   void SetDefaultRowHeight(int pixels) override;
   void SetDefaultColWidth(int pixels) override;
@@ -55,6 +61,27 @@ class StringGrid final : public Window, public view::IStringGrid {
   std::optional<PaintedCell> Painted(int col, int row);
 
  private:
+  // The grid as screen readers read it: a table, one child per row.
+  class Speech final : public AccessibleModel {
+   public:
+    explicit Speech(StringGrid& grid) : grid_(grid) {}
+    long Role() const override { return ROLE_SYSTEM_TABLE; }
+    WString Name() const override { return grid_.accessibleName_; }
+    int ChildCount() const override { return grid_.RowCount(); }
+    long ChildRole(int child) const override;
+    WString ChildName(int child) const override;
+    WString ChildValue(int child) const override;
+    bool ChildSelected(int child) const override { return child - 1 == grid_.selectedRow_; }
+    RECT ChildRect(int child) const override;
+    int CellCount(int) const override { return grid_.ColCount(); }
+    WString CellName(int child, int cell) const override;
+    WString CellValue(int child, int cell) const override;
+    RECT CellRect(int child, int cell) const override;
+
+   private:
+    StringGrid& grid_;
+  };
+
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Paint();
   void PaintTo(HDC dc, const RECT& client);
@@ -74,6 +101,9 @@ class StringGrid final : public Window, public view::IStringGrid {
   void OnKey(WPARAM key);
   void SelectRow(int row);
   int RowAt(int y) const;  // -1 when no row is there
+  // A cell's rectangle in client coordinates; nothing when it is scrolled out of view.
+  std::optional<view::Rect> CellRect(int col, int row) const;
+  int ColumnEdgeAt(int x) const;  // the column whose right edge the header grabs at x, or -1
   std::vector<int> ColWidths() const;
 
   bool horizontalBar_;
@@ -88,10 +118,14 @@ class StringGrid final : public Window, public view::IStringGrid {
   int scrollRows_ = 0;  // scrolled rows hidden above the first one shown
   int scrollX_ = 0;
   int selectedRow_ = 1;
+  int dpi_ = 96;
   int resizingCol_ = -1;
   int resizeStartX_ = 0;
   int resizeStartWidth_ = 0;
   std::map<int, UniqueGdiObject> fonts_;  // by character height in pixels
+  WString accessibleName_;
+  Speech speech_{*this};
+  std::unique_ptr<AccessibleWindow> accessible_;
 };
 
 }  // namespace gui

@@ -6,6 +6,7 @@
 
 #include "app/Dpi.h"
 #include "app/Drawing.h"
+#include "app/DrawingControls.h"
 #include "app/DrawingLayout.h"
 #include "app/DrawingWindows.h"
 #include "app/ProgressFormUnit.h"
@@ -75,8 +76,23 @@ TEST(DpiLayout, DraggedSizesKeepTheirProportionAcrossDpiChanges) {
   EXPECT_NEAR(back.devicesWidth, 333, 1);
   EXPECT_NEAR(back.deviceInfoWidth, 250, 1);
   EXPECT_NEAR(back.propertiesHeight, 401, 1);
-  // The minimum a splitter leaves is the caller's, at its DPI.
+  // The minimum a splitter leaves is the caller's, at its DPI; so are a column
+  // edge's grip and the narrowest column.
   EXPECT_EQ(layout::DragSplitter(100, -200, 900, 45), 45);
+  EXPECT_EQ(controls::ColumnEdgeAt({150, 250}, 154, 0, dpi::Scale(controls::kColumnGrip, 144)), 0);
+  EXPECT_EQ(controls::ColumnEdgeAt({150, 250}, 154, 0), -1);
+  EXPECT_EQ(controls::DraggedColumnWidth(30, -40, dpi::Scale(controls::kMinColumnWidth, 192)), 16);
+}
+
+TEST(DpiLayout, AWindowTooLargeForTheScreenIsFittedIntoTheWorkArea) {
+  const view::Rect screen{0, 0, 1920, 1080}, work{0, 0, 1920, 1040};
+  // 150 % on a full-HD screen: fits, centred on the screen.
+  EXPECT_EQ(layout::PlaceOnScreen(1531, 938, screen, work), (view::Rect{194, 71, 1725, 1009}));
+  // 125 % on a 1366 x 768 laptop: as high as the work area, its title bar at the top.
+  const view::Rect laptop{0, 0, 1366, 768}, laptopWork{0, 0, 1366, 728};
+  EXPECT_EQ(layout::PlaceOnScreen(1278, 791, laptop, laptopWork), (view::Rect{44, 0, 1322, 728}));
+  // A work area beside a taskbar on the left: moved right of it.
+  EXPECT_EQ(layout::PlaceOnScreen(1300, 700, laptop, {100, 0, 1366, 768}), (view::Rect{100, 34, 1366, 734}));
 }
 
 TEST(DpiDrawing, GlyphsAreTheDesignAtTheScaledSize) {

@@ -1,5 +1,6 @@
-// The keyboard decisions of the window's own controls: where Tab goes, which
-// letter a button's access key underlines, and when a flat button shows focus.
+// The keyboard and screen-reader decisions of the window's own controls: where
+// Tab goes, which letter a button's access key underlines, when a flat button
+// shows focus, and how a grid row is read out.
 #include <gtest/gtest.h>
 
 #include "app/DrawingControls.h"
@@ -57,6 +58,19 @@ TEST(FlatButtons, ShowTheFocusMarkOnlyWhenFocusedEnabledAndCuesAreShown) {
   EXPECT_FALSE(controls::DecideFlatButton({false, false, false, true, true}, white).focusMark);
   // Held down with Space, it looks pressed as under the mouse.
   EXPECT_EQ(controls::DecideFlatButton({true, false, true, true, true}, white).face, (view::Rgb{204, 228, 247}));
+}
+
+TEST(ScreenReaders, ReadARowAsItsFirstCellWithTheOthersAsItsValue) {
+  const auto row = controls::SpeakRow({u"Class", u"Net"}, false);
+  EXPECT_EQ(row.name, u"Class");
+  EXPECT_EQ(row.value, u"Net");
+  const auto file = controls::SpeakRow({u"e1d68x64.sys", u""}, false);
+  EXPECT_EQ(file.name, u"e1d68x64.sys");
+  EXPECT_EQ(file.value, u"");  // no folder: nothing to read after the name
+  const auto header = controls::SpeakRow({u"File", u"Sub Directory"}, true);
+  EXPECT_EQ(header.name, u"File, Sub Directory");
+  EXPECT_EQ(header.value, u"");
+  EXPECT_EQ(controls::SpeakRow({}, false).name, u"");
 }
 
 }  // namespace

@@ -106,10 +106,7 @@ TEST_F(MainWindowDpi, EveryControlIsThe96DpiLayoutScaledToTheWindowsDpi) {
 }
 
 TEST_F(MainWindowDpi, GridTextFitsItsCellsAndGlyphsHaveTheirScaledSize) {
-  Start();
-  const view::NodeId device = FirstDeviceNode();
-  ASSERT_NE(device, view::kNoNode);
-  UserSelects(device);
+  ASSERT_NE(StartWithFirstDevice(), view::kNoNode);
   ASSERT_EQ(window->DeviceInfoGrid().RowCount(), 25);
   ExpectGridTextFits(window->DeviceInfoGrid(), "sgDeviceInfo");
   ExpectGridTextFits(window->FilesGrid(), "sgFiles");
@@ -139,8 +136,7 @@ TEST_F(MainWindowDpi, GridTextFitsItsCellsAndGlyphsHaveTheirScaledSize) {
 }
 
 TEST_F(MainWindowDpi, AMoveToAnotherDpiLaysEverythingOutAgainKeepingDraggedSizes) {
-  Start();
-  UserSelects(FirstDeviceNode());
+  ASSERT_NE(StartWithFirstDevice(), view::kNoNode);
   const int from = Dpi(), to = from == 192 ? 144 : 192;
   window->DeviceInfoGrid().SetColWidth(0, dpi::Scale(200, from));  // as the user dragged it
   const int imagesBefore = window->Images().Count();
