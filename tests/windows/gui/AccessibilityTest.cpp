@@ -52,8 +52,20 @@ class Accessible {
     return v.lVal;
   }
   HRESULT DoDefaultAction() const { return object_->accDoDefaultAction(Child(CHILDID_SELF)); }
+  // The child's own object (a row with cells); an empty one for a simple element.
+  Accessible ChildObject(long child) const {
+    Accessible result;
+    IDispatch* dispatch = nullptr;
+    if (object_->get_accChild(Child(child), &dispatch) == S_OK && dispatch) {
+      dispatch->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&result.object_));
+      dispatch->Release();
+    }
+    return result;
+  }
+  Accessible(Accessible&& other) noexcept : object_(other.object_) { other.object_ = nullptr; }
 
  private:
+  Accessible() = default;
   std::wstring Text(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*), long child) const {
     BSTR text = nullptr;
     (object_->*get)(Child(child), &text);
@@ -106,6 +118,19 @@ TEST_F(MainWindowAccessibility, TheGridsAreTablesWhoseRowsCarryTheCellsTexts) {
   EXPECT_EQ(table.Name(2), L"Class");
   EXPECT_EQ(table.Selection(), 2);  // the first row below the header
   EXPECT_TRUE(table.State(2) & STATE_SYSTEM_SELECTED);
+
+  // Each row is an object whose cells are named by their column headers.
+  const Accessible row = table.ChildObject(6);  // "Instance Id"
+  ASSERT_TRUE(row);
+  EXPECT_EQ(row.Role(), ROLE_SYSTEM_ROW);
+  EXPECT_EQ(row.Name(), L"Instance Id");
+  ASSERT_EQ(row.ChildCount(), 2);
+  EXPECT_EQ(row.Role(1), ROLE_SYSTEM_CELL);
+  EXPECT_EQ(row.Name(1), L"Property Name");
+  EXPECT_EQ(row.Value(1), L"Instance Id");
+  EXPECT_EQ(row.Name(2), L"Property Value");
+  EXPECT_EQ(row.Value(2), Wide(grid.Cell(1, 5)));
+  EXPECT_FALSE(row.Value(2).empty());
 
   Accessible files(window->FilesGrid().Handle());
   ASSERT_TRUE(files);
