@@ -42,6 +42,20 @@ WString StringGrid::Speech::ChildValue(int child) const {
   return controls::SpeakRow(RowCells(grid_, child - 1), child - 1 < grid_.fixedRows_).value;
 }
 
+// A cell is named by its column's header; its value is its text.
+WString StringGrid::Speech::CellName(int, int cell) const {
+  return grid_.fixedRows_ > 0 ? grid_.Cell(cell - 1, 0) : WString();
+}
+
+WString StringGrid::Speech::CellValue(int child, int cell) const {
+  return child - 1 < grid_.fixedRows_ ? WString() : grid_.Cell(cell - 1, child - 1);
+}
+
+RECT StringGrid::Speech::CellRect(int child, int cell) const {
+  const auto r = grid_.CellRect(cell - 1, child - 1);
+  return r ? ToRect(*r) : RECT{};
+}
+
 RECT StringGrid::Speech::ChildRect(int child) const {
   const int row = child - 1;
   int band = row;
@@ -284,7 +298,7 @@ void StringGrid::PaintCell(HDC dc, int col, int row, const view::Rect& cell) {
   ::ExtTextOutW(dc, look.textX, look.textY, ETO_CLIPPED, &clip, win32::Wide(text.c_str()), UINT(text.size()), nullptr);
 }
 
-std::optional<StringGrid::PaintedCell> StringGrid::Painted(int col, int row) {
+std::optional<view::Rect> StringGrid::CellRect(int col, int row) const {
   if (col < 0 || col >= ColCount() || row < 0 || row >= RowCount()) return std::nullopt;
   int band = row;
   if (row >= fixedRows_) {
@@ -294,7 +308,13 @@ std::optional<StringGrid::PaintedCell> StringGrid::Painted(int col, int row) {
   const std::vector<int> widths = ColWidths();
   int left = -scrollX_;
   for (int c = 0; c < col; ++c) left += widths[size_t(c)];
-  const view::Rect cell{left, band * rowHeight_, left + widths[size_t(col)], (band + 1) * rowHeight_};
+  return view::Rect{left, band * rowHeight_, left + widths[size_t(col)], (band + 1) * rowHeight_};
+}
+
+std::optional<StringGrid::PaintedCell> StringGrid::Painted(int col, int row) {
+  const std::optional<view::Rect> shown = CellRect(col, row);
+  if (!shown) return std::nullopt;
+  const view::Rect cell = *shown;
   drawing::GridCellPaint look;
   if (onDrawCell_) look = onDrawCell_(col, row, cell);
   WindowDc dc(Handle());

@@ -73,6 +73,10 @@ class StringGrid final : public Window, public view::IStringGrid {
     WString ChildValue(int child) const override;
     bool ChildSelected(int child) const override { return child - 1 == grid_.selectedRow_; }
     RECT ChildRect(int child) const override;
+    int CellCount(int) const override { return grid_.ColCount(); }
+    WString CellName(int child, int cell) const override;
+    WString CellValue(int child, int cell) const override;
+    RECT CellRect(int child, int cell) const override;
 
    private:
     StringGrid& grid_;
@@ -97,6 +101,8 @@ class StringGrid final : public Window, public view::IStringGrid {
   void OnKey(WPARAM key);
   void SelectRow(int row);
   int RowAt(int y) const;  // -1 when no row is there
+  // A cell's rectangle in client coordinates; nothing when it is scrolled out of view.
+  std::optional<view::Rect> CellRect(int col, int row) const;
   int ColumnEdgeAt(int x) const;  // the column whose right edge the header grabs at x, or -1
   std::vector<int> ColWidths() const;
 
