@@ -17,6 +17,7 @@
 #include "cli/ProgressLine.h"
 #include "cli/Sha256.h"
 #include "platform/Errors.h"
+#include "platform/HostPath.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
@@ -132,7 +133,7 @@ nlohmann::ordered_json ResultJson(const fs::path& record, const std::vector<Reco
   if (submission) {
     j["submission"] = nullptr;
     if (!submission->archive.empty()) {
-      const fs::path archive = text::ToPath(submission->archive);
+      const fs::path archive = paths::HostPath(submission->archive);
       j["submission"] = {{"archive", U8(archive.filename())},
                          {"archiveSize", fs::file_size(archive)},
                          {"sha256", Sha256OfFile(archive)}};

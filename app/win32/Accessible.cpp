@@ -137,7 +137,10 @@ class AccessibleObject final : public IAccessible {
     if (topic) *topic = 0;
     return S_FALSE;
   }
-  HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT, BSTR* text) override { return Nothing(text); }
+  HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* text) override {
+    return Text(child, text,
+                [this](long id) { return row_ == 0 && id == CHILDID_SELF ? Model()->KeyboardShortcut() : WString(); });
+  }
   HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* child) override {
     if (!child) return E_POINTER;
     if (!Model()) return CO_E_OBJNOTCONNECTED;

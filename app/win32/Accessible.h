@@ -21,6 +21,7 @@ class AccessibleModel {
   virtual WString Name() const = 0;
   virtual WString Value() const { return {}; }
   virtual WString DefaultAction() const { return {}; }
+  virtual WString KeyboardShortcut() const { return {}; }  // e.g. "Alt+S"
   virtual void DoDefaultAction() {}
   // Its children, 1 to ChildCount() (a grid's rows).
   virtual int ChildCount() const { return 0; }

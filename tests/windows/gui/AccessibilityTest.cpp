@@ -38,6 +38,7 @@ class Accessible {
   }
   std::wstring Name(long child = CHILDID_SELF) const { return Text(&IAccessible::get_accName, child); }
   std::wstring Value(long child = CHILDID_SELF) const { return Text(&IAccessible::get_accValue, child); }
+  std::wstring Shortcut(long child = CHILDID_SELF) const { return Text(&IAccessible::get_accKeyboardShortcut, child); }
   long Role(long child = CHILDID_SELF) const { return Number(&IAccessible::get_accRole, child); }
   long State(long child = CHILDID_SELF) const { return Number(&IAccessible::get_accState, child); }
   long ChildCount() const {
@@ -143,11 +144,13 @@ TEST_F(MainWindowAccessibility, ToolbarButtonsArePushButtonsNamedByTheirCaptions
   ASSERT_NE(StartWithFirstDevice(), view::kNoNode);
   const wchar_t* captions[] = {L"Scan Hardware", L"Verify Signatures", L"Export Driver", L"Export All",
                                L"Prepare NAVU Submission"};
+  const wchar_t* shortcuts[] = {L"Alt+S", L"Alt+V", L"Alt+E", L"Alt+A", L"Alt+P"};
   for (int i = 0; i < layout::kToolbarButtonCount; ++i) {
     Accessible button(window->ToolbarButton(layout::ToolbarButtonIndex(i)).Handle());
     ASSERT_TRUE(button) << i;
     EXPECT_EQ(button.Role(), ROLE_SYSTEM_PUSHBUTTON) << i;
     EXPECT_EQ(button.Name(), captions[i]) << i;
+    EXPECT_EQ(button.Shortcut(), shortcuts[i]) << i;
   }
   // The panel button's arrow means nothing read aloud: its hint names it.
   Accessible panel(window->InfoPanelButton().Handle());

@@ -67,19 +67,26 @@ class ChildProcess {
   bool started_ = false;
 };
 
-TEST(QuillonExe, StartsScansAndEndsWithExitCodeZeroWhenClosed) {
-  ChildProcess quillon(L"\"" + QuillonExePath() + L"\"");
-  ASSERT_TRUE(quillon.Started()) << "cannot start Quillon.exe, error " << ::GetLastError();
-
-  // The first scan runs after the window is shown; wait for its tree (20 s at most).
+// The first scan runs after the window is shown: waits for its tree (20 s at most)
+// and gives the main window (null if none appeared) and the tree's node count.
+HWND WaitForFirstScan(const ChildProcess& quillon, DWORD_PTR& nodes) {
   HWND main = nullptr;
-  DWORD_PTR nodes = 0;
+  nodes = 0;
   for (int i = 0; i < 200 && nodes == 0; ++i) {
     ::Sleep(100);
     if (!main) main = MainWindowOf(quillon.Id());
     // Never blocked by a busy child: a scan in progress answers later.
     if (main && !::SendMessageTimeoutW(TreeOf(main), TVM_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 1000, &nodes)) nodes = 0;
   }
+  return main;
+}
+
+TEST(QuillonExe, StartsScansAndEndsWithExitCodeZeroWhenClosed) {
+  ChildProcess quillon(L"\"" + QuillonExePath() + L"\"");
+  ASSERT_TRUE(quillon.Started()) << "cannot start Quillon.exe, error " << ::GetLastError();
+
+  DWORD_PTR nodes = 0;
+  HWND main = WaitForFirstScan(quillon, nodes);
   ASSERT_NE(main, nullptr) << "no main window appeared";
   EXPECT_GT(nodes, 2u) << "the tree holds no devices";
   wchar_t caption[64] = {};
@@ -101,13 +108,8 @@ TEST(QuillonExe, ScreenReadersInAnotherProcessReadItsButtonsAndGrids) {
   {
     ChildProcess quillon(L"\"" + QuillonExePath() + L"\"");
     ASSERT_TRUE(quillon.Started());
-    HWND main = nullptr;
     DWORD_PTR nodes = 0;
-    for (int i = 0; i < 200 && nodes == 0; ++i) {
-      ::Sleep(100);
-      if (!main) main = MainWindowOf(quillon.Id());
-      if (main && !::SendMessageTimeoutW(TreeOf(main), TVM_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 1000, &nodes)) nodes = 0;
-    }
+    HWND main = WaitForFirstScan(quillon, nodes);
     ASSERT_NE(main, nullptr);
     VARIANT self;
     ::VariantInit(&self);
