@@ -112,7 +112,7 @@ void TfrmMainForm::btnInfoPanelClick() {
     button.SetTag(1);
   } else {
     // A window too low for 300 pixels of tabs gives the properties nothing, not a negative height.
-    panels.SetPropertiesHeight(std::max(allForProperties - 300, 0));
+    panels.SetPropertiesHeight(std::max(allForProperties - ScaleToMonitor(300), 0));
     button.SetCaption(u"\u25BC");
     button.SetHint(u"Shrink the information panel");
     button.SetTag(0);
@@ -120,9 +120,9 @@ void TfrmMainForm::btnInfoPanelClick() {
 }
 
 drawing::GridCellPaint TfrmMainForm::sgDeviceInfoDrawCell(int, int row, const view::Rect& cell) const {
-  return drawing::DecideGridCell(drawing::GridKind::DeviceInfo, row, cell, ScaleToMonitor(9));
+  return drawing::DecideGridCell(drawing::GridKind::DeviceInfo, row, cell, view_.MonitorDpi());
 }
 
 drawing::GridCellPaint TfrmMainForm::sgFilesDrawCell(int, int row, const view::Rect& cell) const {
-  return drawing::DecideGridCell(drawing::GridKind::Files, row, cell, ScaleToMonitor(9));
+  return drawing::DecideGridCell(drawing::GridKind::Files, row, cell, view_.MonitorDpi());
 }

@@ -116,6 +116,6 @@ drawing::TreeItemPaint TfrmMainForm::tvDevicesCustomDrawItem(view::NodeId node, 
   facts.textRect = textRect;
   facts.treeBackground = treeBackground;
   facts.deviceIconIndex = device ? device->ClassIconIndex : 0;
-  facts.textGap = ScaleToMonitor(6);
+  facts.dpi = view_.MonitorDpi();
   return drawing::DecideTreeItem(facts);
 }

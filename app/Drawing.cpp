@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "app/Dpi.h"
+
 namespace drawing {
 
 namespace {
@@ -23,22 +25,31 @@ view::Rgb GradientEnd(view::Rgb start) {
 
 }  // namespace
 
-GlyphPixels ClassNodeGlyph(int index) {
+int ImageSize(int dpi) { return dpi::Scale(kImageSize, dpi); }
+
+GlyphPixels ClassNodeGlyph(int index, int size) {
   if (index < kGlyphCollapsed || index > kGlyphExpandedSelected)
     throw std::out_of_range("class-node glyph index " + std::to_string(index));
-  GlyphPixels pixels{};
+  if (size < 1) throw std::out_of_range("class-node glyph size " + std::to_string(size));
   const bool selected = index == kGlyphCollapsedSelected || index == kGlyphExpandedSelected;
   const bool expanded = index >= kGlyphExpanded;
   const uint32_t colour = selected ? Opaque(0, 0, 0) : expanded ? Opaque(159, 159, 159) : Opaque(160, 160, 160);
+  std::array<bool, kImageSize * kImageSize> design{};
   for (int i = 0; i < 8; ++i) {
     for (int stroke = 0; stroke < 3; ++stroke) {
       const int along = ChevronOffset(i) + stroke;
       // Right-pointing: rows 4-11, columns 2-7. Down-pointing: columns 2-9, rows 6-11.
       const int x = expanded ? 2 + i : 2 + along;
       const int y = expanded ? 6 + along : 4 + i;
-      pixels[y * 16 + x] = colour;
+      design[size_t(y * kImageSize + x)] = true;
     }
   }
+  // Each pixel of the scaled glyph takes the design pixel under its centre.
+  GlyphPixels pixels(size_t(size) * size, 0);
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x)
+      if (design[size_t(((2 * y + 1) * kImageSize / (2 * size)) * kImageSize + (2 * x + 1) * kImageSize / (2 * size))])
+        pixels[size_t(y) * size + x] = colour;
   return pixels;
 }
 
@@ -52,20 +63,20 @@ TreeItemPaint DecideTreeItem(const TreeItemFacts& facts) {
       paint.glyph = facts.selected ? kGlyphExpandedSelected : kGlyphExpanded;
     else
       paint.glyph = facts.selected ? kGlyphCollapsedSelected : kGlyphCollapsed;
-    paint.glyphX = facts.fullRow.left + 22;
+    paint.glyphX = facts.fullRow.left + dpi::Scale(22, facts.dpi);
     paint.glyphY = facts.fullRow.top;
   }
   paint.icon = facts.deviceIconIndex;
   paint.iconX = facts.textRect.left;
   paint.iconY = facts.textRect.top;
-  constexpr int kIconWidth = 16;
+  const int shift = ImageSize(facts.dpi) + dpi::Scale(6, facts.dpi);
   paint.textRect = facts.textRect;
-  paint.textRect.left += kIconWidth + facts.textGap;
-  paint.textRect.right += kIconWidth + facts.textGap;
+  paint.textRect.left += shift;
+  paint.textRect.right += shift;
   return paint;
 }
 
-GridCellPaint DecideGridCell(GridKind grid, int row, const view::Rect& cell, int fontPoints) {
+GridCellPaint DecideGridCell(GridKind grid, int row, const view::Rect& cell, int dpi) {
   GridCellPaint paint;
   const bool info = grid == GridKind::DeviceInfo;
   if (row == 0)
@@ -75,9 +86,11 @@ GridCellPaint DecideGridCell(GridKind grid, int row, const view::Rect& cell, int
   else
     paint.background = info ? view::Rgb{234, 234, 250} : view::Rgb{232, 232, 248};
   paint.textColour = {0, 0, 96};
-  paint.fontPoints = fontPoints;
-  paint.textX = cell.left + 3;
-  paint.textY = cell.top + 1;
+  // 9 points at the window's DPI: the point size is not scaled again.
+  paint.fontPoints = 9;
+  paint.fontPixels = dpi::PointsToPixels(paint.fontPoints, dpi);
+  paint.textX = cell.left + dpi::Scale(3, dpi);
+  paint.textY = cell.top + dpi::Scale(1, dpi);
   return paint;
 }
 

@@ -12,7 +12,7 @@ namespace drawing {
 
 // ---------------------------------------------------------------- imgDevices glyphs
 
-// The four fixed 16 x 16 class-node glyphs of imgDevices.
+// The four fixed class-node glyphs of imgDevices, 16 x 16 at 96 DPI.
 enum ClassGlyph : int {
   kGlyphCollapsed = 0,
   kGlyphCollapsedSelected = 1,
@@ -20,12 +20,17 @@ enum ClassGlyph : int {
   kGlyphExpandedSelected = 3,
 };
 constexpr int kFirstDeviceIcon = 4;  // the scan's icons start here
+constexpr int kImageSize = 16;       // glyphs and device icons, 96-DPI pixels
+
+// The side of imgDevices' square images at `dpi`.
+int ImageSize(int dpi);
 
 // 32-bit pixels 0xAARRGGBB, row by row from the top; 0 is transparent.
-using GlyphPixels = std::array<uint32_t, 16 * 16>;
-// A chevron with a 3-pixel stroke: right-pointing (0, 1) or down-pointing (2, 3),
-// grey or, for the selected states, black.
-GlyphPixels ClassNodeGlyph(int index);
+using GlyphPixels = std::vector<uint32_t>;
+// A chevron with a 3-pixel stroke (at 96 DPI): right-pointing (0, 1) or
+// down-pointing (2, 3), grey or, for the selected states, black; `size` x `size`
+// pixels, the 16 x 16 design scaled to that size.
+GlyphPixels ClassNodeGlyph(int index, int size = kImageSize);
 
 // ---------------------------------------------------------------- tvDevices
 
@@ -38,7 +43,7 @@ struct TreeItemFacts {
   view::Rect textRect;         // the item's text rectangle
   view::Rgb treeBackground;
   int deviceIconIndex = 0;     // ClassIconIndex of the node's device
-  int textGap = 6;             // ScaleToMonitor(6)
+  int dpi = 96;                // the window's: every length below is scaled to it
 };
 
 struct TreeItemPaint {
@@ -62,11 +67,15 @@ struct GridCellPaint {
   view::Rgb background;  // fills the whole cell
   view::Rgb textColour;
   int fontPoints = 9;
+  int fontPixels = 12;       // the character height of fontPoints at the window's DPI
   int textX = 0, textY = 0;  // top-left of the cell text
 };
 
-// `fontPoints` is the form's ScaleToMonitor(9). Selection and focus change nothing.
-GridCellPaint DecideGridCell(GridKind grid, int row, const view::Rect& cell, int fontPoints);
+// At the window's `dpi`. Selection and focus change nothing.
+GridCellPaint DecideGridCell(GridKind grid, int row, const view::Rect& cell, int dpi);
+
+// The grids' 96-DPI lengths.
+constexpr int kGridRowHeight = 19;
 
 // The client area a grid's cells leave free: right of the last column and below
 // the last row. Each rectangle gets a horizontal gradient from `from` (left) to

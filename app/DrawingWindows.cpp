@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "app/Dpi.h"
+
 namespace windows_layout {
 
 const char16_t* const kAboutTitle = u"Quillon Driver Backup";
@@ -25,6 +27,19 @@ SmallWindowLayout AboutLayout() {
   l.lblTitle = {LabelRect(16, 25), kTitlePixels, 0, true};
   l.lblText = {LabelRect(43, 27), 0, 12, false};
   return l;
+}
+
+LabelBox Scaled(const LabelBox& label, int dpi) {
+  LabelBox scaled = label;
+  scaled.box = dpi::Scale(label.box, dpi);
+  scaled.fontPixels =
+      label.fontPixels > 0 ? dpi::Scale(label.fontPixels, dpi) : dpi::PointsToPixels(label.fontPoints, dpi);
+  scaled.fontPoints = 0;
+  return scaled;
+}
+
+SmallWindowLayout Scaled(const SmallWindowLayout& layout, int dpi) {
+  return {dpi::Scale(layout.logo, dpi), Scaled(layout.lblTitle, dpi), Scaled(layout.lblText, dpi)};
 }
 
 LabelBox AboutCreditLine() { return {LabelRect(73, 22), 0, 12, false}; }

@@ -1,5 +1,5 @@
 // The layout of the two small borderless windows (progress and About) at 96 DPI,
-// and the About window's own texts.
+// its scaling to a window's DPI, and the About window's own texts.
 #pragma once
 #include "app/View.h"
 
@@ -23,6 +23,11 @@ struct SmallWindowLayout {
 
 SmallWindowLayout ProgressLayout();
 SmallWindowLayout AboutLayout();
+
+// Every length of a 96-DPI layout at `dpi`. A scaled label gives its font as a
+// pixel height only: a point size is turned into pixels at `dpi`, once.
+LabelBox Scaled(const LabelBox& label, int dpi);
+SmallWindowLayout Scaled(const SmallWindowLayout& layout, int dpi);
 
 // The About window's credit line (Label1) and its "X" button (btnClose).
 LabelBox AboutCreditLine();

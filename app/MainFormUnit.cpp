@@ -1,10 +1,11 @@
 // TfrmMainForm: creation, start-up, layout and the shared progress and log helpers.
 #include "app/MainFormUnit.h"
 
-#include <cmath>
 #include <exception>
 
 #include "app/AboutUnit.h"
+#include "app/Dpi.h"
+#include "app/Drawing.h"
 #include "app/SevenZipLibrary.h"
 #include "platform/Errors.h"
 #include "platform/Platform.h"
@@ -18,10 +19,20 @@ TfrmMainForm::~TfrmMainForm() = default;
 void TfrmMainForm::FormCreate() {
   view_.SetHintHidePause(5000);
   SevenZipLibraryPath = findSevenZip_();
-  const int rowHeight = ScaleToMonitor(19);
-  SetUpGrid(view_.sgDeviceInfo(), 150, u"Property Name", u"Property Value", rowHeight);
-  SetUpGrid(view_.sgFiles(), 180, u"File", u"Sub Directory", rowHeight);
+  const int rowHeight = ScaleToMonitor(drawing::kGridRowHeight);
+  SetUpGrid(view_.sgDeviceInfo(), ScaleToMonitor(150), u"Property Name", u"Property Value", rowHeight);
+  SetUpGrid(view_.sgFiles(), ScaleToMonitor(180), u"File", u"Sub Directory", rowHeight);
   Splitter2Moved();
+}
+
+void TfrmMainForm::FormAfterMonitorDpiChanged(int oldDpi, int newDpi) {
+  for (view::IStringGrid* grid : {&view_.sgDeviceInfo(), &view_.sgFiles()}) {
+    grid->SetDefaultRowHeight(ScaleToMonitor(drawing::kGridRowHeight));
+    // The first column keeps its share of the grid, however the user dragged it.
+    if (grid->ColCount() > 0 && grid->RowCount() > 0)
+      grid->SetColWidth(0, dpi::Rescale(grid->ColWidth(0), oldDpi, newDpi));
+  }
+  FormResize();
 }
 
 void TfrmMainForm::SetUpGrid(view::IStringGrid& grid, int defaultColWidth, const WString& header0,
@@ -87,9 +98,7 @@ void TfrmMainForm::AppendShellOutput(const WString& text) {
   view_.reOutput().InsertAtCaret(text::ReplaceAll(text, u"\r\r", u"\r"));
 }
 
-int TfrmMainForm::ScaleToMonitor(int length) const {
-  return int(std::trunc(double(view_.MonitorDpi()) / 96.0 * double(length)));
-}
+int TfrmMainForm::ScaleToMonitor(int length) const { return dpi::Scale(length, view_.MonitorDpi()); }
 
 void TfrmMainForm::AddShellLine(const WString& line) { view_.reOutput().LinesAdd(line); }
 

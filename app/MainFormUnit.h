@@ -36,6 +36,10 @@ class TfrmMainForm : public IArchiveHost {
   void FormShow();
   void StartupMessage();  // the private message 1025, posted by FormShow
   void FormResize();
+  // The window moved to a monitor of another DPI and has been laid out anew:
+  // grid rows take the new DPI's height, the first columns keep their proportion,
+  // the second columns and the panels are fitted again.
+  void FormAfterMonitorDpiChanged(int oldDpi, int newDpi);
   void btnQuitClick();
   void mnuIncludeMicrosoftClick();
   void mnuAboutClick();
@@ -46,7 +50,7 @@ class TfrmMainForm : public IArchiveHost {
   void SetProgressText(const WString& text) override;
   // Collapses every CR CR pair to one CR (one pass), then inserts at reOutput's caret.
   void AppendShellOutput(const WString& text);
-  // Truncate(monitor DPI / 96 x length).
+  // Truncate(monitor DPI / 96 x length): a 96-DPI length in the window's pixels.
   int ScaleToMonitor(int length) const;
 
   // ------------------------------------------------ device tree and panels

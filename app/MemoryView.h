@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/Dpi.h"
 #include "app/View.h"
 
 namespace memview {
@@ -174,14 +175,16 @@ class MemoryProgressWindow final : public view::IProgressWindowView {
   void SetTitleLabel(const WString& text) override;
   void SetTextLabel(const WString& text) override { textLabel = text; }
   void Repaint() override { ++repaints; }
-  int Width() const override { return 452; }
-  int Height() const override { return 119; }
+  int Width() const override { return dpi::Scale(452, dpi); }
+  int Height() const override { return dpi::Scale(119, dpi); }
+  int Dpi() const override { return dpi; }
   void FillRect(const view::Rect& r, view::Rgb colour) override;
   void FillRectButtonFace(const view::Rect& r) override { lastTrack = r; }
   void DrawCentredText(const view::Rect&, const WString& text, int points) override;
   char16_t DecimalSeparator() const override { return decimalSeparator_; }
 
   WString titleLabel, textLabel;
+  int dpi = 96;
   int repaints = 0;
   int barsDrawn = 0;
   std::optional<view::Rect> lastTrack, lastFill;

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "app/Dpi.h"
+
 namespace {
 
 WString FormatFixed(double v, int decimals, const char* unit, char16_t decimalSeparator) {
@@ -29,13 +31,14 @@ WString FormatBytes(uint64_t n, char16_t decimalSeparator) {
 }
 
 std::optional<ProgressBarPaint> DecideProgressBar(int W, int H, int64_t value, int64_t total, bool formatAsBytes,
-                                                  char16_t decimalSeparator) {
+                                                  char16_t decimalSeparator, int dpi) {
   if (total <= 0) return std::nullopt;
   ProgressBarPaint paint;
-  paint.track = {10, H - 28, W - 10, H - 10};
+  const int margin = dpi::Scale(10, dpi);
+  paint.track = {margin, H - dpi::Scale(28, dpi), W - margin, H - margin};
   // The percentage goes through single precision before it scales the width.
   const float percent = float(double(value) * 100.0 / double(total));
-  const int fillWidth = int(std::trunc(double(W - 20) * double(percent) / 100.0));
+  const int fillWidth = int(std::trunc(double(W - 2 * margin) * double(percent) / 100.0));
   paint.fill = {paint.track.left, paint.track.top, paint.track.left + fillWidth, paint.track.bottom};
   if (formatAsBytes)
     paint.caption = FormatBytes(uint64_t(value), decimalSeparator) + u" / " +
@@ -73,7 +76,7 @@ void TfrmProgress::SetProgressBar(int64_t ProgressVal, int64_t TotalVal) {
 
 void TfrmProgress::DrawProgressBar() {
   const auto paint = DecideProgressBar(view_->Width(), view_->Height(), fProgressValue, fProgressTotal,
-                                       fFormatAsBytes, view_->DecimalSeparator());
+                                       fFormatAsBytes, view_->DecimalSeparator(), view_->Dpi());
   if (!paint) return;
   view_->FillRectButtonFace(paint->track);
   view_->FillRect(paint->fill, paint->fillColour);

@@ -20,9 +20,10 @@ struct ProgressBarPaint {
   WString caption;   // centred in the track, 10 pt, transparent
   int captionPoints = 10;
 };
-// Nothing (no bar) when total is 0 or less.
+// Nothing (no bar) when total is 0 or less. W and H are the window's size in
+// device pixels at `dpi`; the track's margins and height are scaled to it.
 std::optional<ProgressBarPaint> DecideProgressBar(int W, int H, int64_t value, int64_t total, bool formatAsBytes,
-                                                  char16_t decimalSeparator);
+                                                  char16_t decimalSeparator, int dpi = 96);
 
 class TfrmProgress {
  public:

@@ -194,10 +194,13 @@ class IProgressWindowView {
   virtual void Repaint() = 0;
   virtual int Width() const = 0;
   virtual int Height() const = 0;
+  // The window's DPI: the bar's 96-DPI lengths are scaled to it.
+  virtual int Dpi() const = 0;
   // PaintBox1's canvas. The bar is drawn directly, outside the window's painting.
   virtual void FillRect(const Rect& r, Rgb colour) = 0;
   virtual void FillRectButtonFace(const Rect& r) = 0;  // the system's button-face colour
-  // The window's font at `points`, transparent background, centred both ways in r.
+  // The window's font at `points` (turned into pixels at the window's DPI),
+  // transparent background, centred both ways in r.
   virtual void DrawCentredText(const Rect& r, const WString& text, int points) = 0;
   // The user's decimal separator, for byte-size captions.
   virtual char16_t DecimalSeparator() const = 0;

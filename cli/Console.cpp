@@ -13,10 +13,11 @@ namespace cli {
 #ifdef _WIN32
 bool IsTerminal(std::FILE* stream) { return ::_isatty(::_fileno(stream)) != 0; }
 
-int TerminalColumns() {
-  if (!IsTerminal(stdout)) return 0;
+int TerminalColumns(std::FILE* stream) {
+  if (!IsTerminal(stream)) return 0;
   CONSOLE_SCREEN_BUFFER_INFO info;
-  if (!::GetConsoleScreenBufferInfo(::GetStdHandle(STD_OUTPUT_HANDLE), &info)) return 0;
+  const HANDLE console = ::GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+  if (!::GetConsoleScreenBufferInfo(console, &info)) return 0;
   return info.srWindow.Right - info.srWindow.Left + 1;
 }
 
@@ -30,10 +31,10 @@ void UseUtf8Console() {
 #else
 bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) != 0; }
 
-int TerminalColumns() {
-  if (!IsTerminal(stdout)) return 0;
+int TerminalColumns(std::FILE* stream) {
+  if (!IsTerminal(stream)) return 0;
   winsize size{};
-  if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_col == 0) return 80;
+  if (::ioctl(::fileno(stream), TIOCGWINSZ, &size) != 0 || size.ws_col == 0) return 80;
   return size.ws_col;
 }
 

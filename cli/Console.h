@@ -6,8 +6,9 @@ namespace cli {
 
 // True when the stream is an interactive terminal (not a file or a pipe).
 bool IsTerminal(std::FILE* stream);
-// The terminal's width in columns; 0 when stdout is no terminal (nothing is cut).
-int TerminalColumns();
+// The width in columns of the terminal `stream` shows on; 0 when it is no
+// terminal (nothing is cut).
+int TerminalColumns(std::FILE* stream = stdout);
 // Windows consoles: UTF-8 output and terminal sequences. Elsewhere nothing to do.
 void UseUtf8Console();
 

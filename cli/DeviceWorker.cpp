@@ -39,12 +39,12 @@ bool DeviceWorker::VerifyLogged(TDevice& device, DeviceOutcome& outcome) {
   return outcome.verified;
 }
 
-DeviceOutcome DeviceWorker::Show(TDevice& device) {
-  DeviceOutcome outcome;
-  MessagePort::Collector collect(outcome.messages);
+std::vector<Message> DeviceWorker::Show(TDevice& device) {
+  std::vector<Message> messages;
+  MessagePort::Collector collect(messages);
   std::lock_guard<std::mutex> lock(verifying);
   form_.ShowDevice(device);
-  return outcome;
+  return messages;
 }
 
 DeviceOutcome DeviceWorker::Verify(TDevice device) {
@@ -57,20 +57,13 @@ DeviceOutcome DeviceWorker::Verify(TDevice device) {
   return outcome;
 }
 
-DeviceOutcome DeviceWorker::Export(TDevice device, const std::optional<WString>& alreadyWritten) {
+DeviceOutcome DeviceWorker::Export(TDevice device, TExportedPackages& exported) {
   DeviceOutcome outcome;
   MessagePort::Collector collect(outcome.messages);
   view_.output.LinesClear();
   try {
     const commands::ProgressCloser closeProgress(form_);
-    if (VerifyLogged(device, outcome)) {
-      if (alreadyWritten) {
-        outcome.archive = *alreadyWritten;
-      } else {
-        form_.ShowProgress(u"Exporting Driver");
-        outcome.archive = form_.ExportDriver(device);
-      }
-    }
+    if (VerifyLogged(device, outcome)) outcome.archive = ExportPackageOnce(form_, device, exported);
   } catch (const QuillonError& e) {
     outcome.failure = e.Message();
   } catch (const std::exception& e) {

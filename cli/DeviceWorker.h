@@ -4,9 +4,9 @@
 // the window's commands run.
 #pragma once
 #include <functional>
-#include <optional>
 #include <vector>
 
+#include "app/ExportedPackages.h"
 #include "app/MainFormUnit.h"
 #include "app/MemoryView.h"
 #include "cli/Messages.h"
@@ -35,14 +35,16 @@ class DeviceWorker {
 
   // ShowDevice and VerifyDriver, as Verify Signatures does.
   DeviceOutcome Verify(TDevice device);
-  // ShowDevice, VerifyDriver and, when it passed, ExportDriver, as Export All does
-  // for each device. `alreadyWritten`: an archive of the same package written
-  // earlier in this run; it is taken instead of writing it again.
-  DeviceOutcome Export(TDevice device, const std::optional<WString>& alreadyWritten = std::nullopt);
+  // ShowDevice, VerifyDriver and, when it passed, the export of its package, as
+  // Export All does for each device: a package already in `exported` is not
+  // written again.
+  DeviceOutcome Export(TDevice device, TExportedPackages& exported);
 
-  // The properties grid, the files grid and the INF text of the device as shown.
+  // ShowDevice: the panels then hold the device (Shown()). Returns the messages
+  // the window would have shown.
+  std::vector<Message> Show(TDevice& device);
+  // The properties grid, the files grid and the INF text as shown.
   const memview::MemoryView& Shown() const { return view_; }
-  DeviceOutcome Show(TDevice& device);
 
  private:
   bool VerifyLogged(TDevice& device, DeviceOutcome& outcome);

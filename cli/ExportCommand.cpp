@@ -1,6 +1,7 @@
 // export, export-all and submit: the archives exactly as the window's Export
 // Driver, Export All and Prepare NAVU Submission write them, a report per device
 // in list order, and the record of the export beside the archives.
+#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <thread>
@@ -30,13 +31,26 @@ std::string U8(const WString& s) { return text::ToUtf8(s); }
 // Paths print as UTF-8 whatever the system's code page.
 std::string U8(const fs::path& p) { return text::ToUtf8(text::FromPath(p)); }
 
-// The output folder as an absolute path, made when missing.
-fs::path OutputFolder(const std::string& to) {
+bool IsSameOrBelow(const fs::path& inner, const fs::path& outer) {
+  const auto [o, i] = std::mismatch(outer.begin(), outer.end(), inner.begin(), inner.end());
+  return o == outer.end();
+}
+
+// The output folder as an absolute path, made when missing; never at or below
+// the installation being read.
+fs::path OutputFolder(const std::string& to, const fs::path& installation) {
   std::error_code ec;
   const fs::path folder = fs::absolute(text::ToPath(text::FromUtf8(to)), ec).lexically_normal();
   if (ec) throw UsageError("--to \"" + to + "\": " + ec.message());
   if (fs::exists(folder, ec) && !fs::is_directory(folder, ec))
     throw UsageError("--to \"" + to + "\" is a file, not a folder");
+  if (!installation.empty()) {
+    // Compared with links resolved: a link into the installation is inside it too.
+    const fs::path root = fs::weakly_canonical(installation, ec);
+    if (!ec && IsSameOrBelow(fs::weakly_canonical(folder, ec), root))
+      throw UsageError("--to \"" + to + "\" lies inside the installation being read (" + U8(root) +
+                       "); nothing is written there: choose a folder elsewhere");
+  }
   fs::create_directories(folder, ec);
   if (ec) throw QuillonError("--to \"" + to + "\": the folder cannot be made: " + ec.message());
   return folder;
@@ -95,11 +109,11 @@ void PrintMessages(std::ostream& out, const std::vector<Message>& messages) {
 
 int RunExport(Session& session, const Options& options, std::ostream& out, std::ostream& err) {
   const TDeviceList devices = Chosen(session, options);  // an unknown device stops before --to is made
-  const fs::path folder = OutputFolder(options.to);
+  const fs::path folder = OutputFolder(options.to, session.InstallationRoot());
   const WString chosen = text::FromPath(folder);
   const std::set<WString> before = submissionfiles::FilesIn(chosen);
 
-  ProgressLine progress(err, IsTerminal(stderr), devices.size(), TerminalColumns());
+  ProgressLine progress(err, IsTerminal(stderr), devices.size(), TerminalColumns(stderr));
   nlohmann::ordered_json reports = nlohmann::ordered_json::array();
   std::vector<RecordRow> rows;
   const std::vector<DeviceOutcome> outcomes = ExportDevices(

@@ -10,13 +10,19 @@
 #include <thread>
 
 #include "app/ExportNames.h"
-#include "platform/Paths.h"
 
 namespace cli {
 
 namespace {
 
-WString Folded(const WString& s) { return text::UpperAscii(s); }
+// Names Windows may take for one file: letter case aside, and (as Windows folds
+// case beyond ASCII too) every character outside ASCII taken as possibly equal.
+WString Folded(const WString& s) {
+  WString folded = text::UpperAscii(s);
+  for (char16_t& c : folded)
+    if (c >= 0x80) c = u'\uFFFD';
+  return folded;
+}
 
 // Union-find over device indexes.
 class Groups {
@@ -28,14 +34,6 @@ class Groups {
  private:
   std::vector<size_t> parent_;
 };
-
-// The archive a device's package already got in this run, keyed by archive name
-// and driver-store folder: a package shared by several devices is written once.
-using WrittenPackages = std::map<std::pair<WString, WString>, WString>;
-
-std::pair<WString, WString> PackageKey(const TDevice& device, const WString& outputFolder) {
-  return {exportnames::ArchiveBaseName(outputFolder, device), paths::ExtractFilePath(device.DriverStore)};
-}
 
 }  // namespace
 
@@ -76,21 +74,17 @@ std::vector<DeviceOutcome> ExportDevices(
 
   auto work = [&] {
     try {
-      thread_local size_t current = 0;
+      size_t current = 0;  // the device this thread works on
       DeviceWorker worker(settings.sevenZipLibrary, settings.outputFolder,
                           [&](const WString& title, const WString& text, const WString& caption) {
                             if (progress) progress(current, title, text, caption);
                           });
       for (size_t g; (g = nextGroup++) < groups.size();) {
-        WrittenPackages written;
+        TExportedPackages exported;  // devices sharing a package share a group
         for (size_t i : groups[g]) {
           current = i;
           if (progress) progress(i, WString(), WString(), WString());
-          const auto key = PackageKey(devices[i], settings.outputFolder);
-          const auto earlier = written.find(key);
-          DeviceOutcome outcome = worker.Export(
-              devices[i], earlier == written.end() ? std::nullopt : std::optional<WString>(earlier->second));
-          if (outcome.exported()) written[key] = outcome.archive;
+          DeviceOutcome outcome = worker.Export(devices[i], exported);
           std::lock_guard<std::mutex> guard(lock);
           outcomes[i] = std::move(outcome);
           done[i] = true;

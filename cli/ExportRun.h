@@ -17,8 +17,8 @@ struct ExportSettings {
 };
 
 // Which devices must be exported by the same worker, in list order: each group
-// holds the indexes of devices sharing an archive name or a work-folder name
-// (letter case ignored), in ascending order; the groups ordered by first index.
+// holds the indexes of devices whose archive names or work-folder names may name
+// one file on Windows, in ascending order; the groups ordered by first index.
 std::vector<std::vector<size_t>> ExportGroups(const TDeviceList& devices, const WString& outputFolder);
 
 // Exports every device; the outcomes in list order. `finished` is called on the

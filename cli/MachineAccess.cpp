@@ -23,6 +23,7 @@ class LiveMachine final : public MachineAccess {
   Platform& Ports() override { return ports_; }
   // The window's rule: beside the exe, the registered 7-Zip, the program folders.
   WString SevenZipLibrary() override { return FindSevenZipLibrary(); }
+  std::filesystem::path InstallationRoot() const override { return {}; }
 
  private:
   Platform ports_;
@@ -34,7 +35,7 @@ const char* const kHostSevenZip[] = {"/usr/lib/p7zip/7z.so", "/usr/lib/7zip/7z.s
 
 class OfflineMachine final : public MachineAccess {
  public:
-  OfflineMachine(const std::filesystem::path& root, ports::IMessageDialogs& dialogs) {
+  OfflineMachine(const std::filesystem::path& root, ports::IMessageDialogs& dialogs) : root_(root) {
     std::unique_ptr<offline::Machine> machine;
     try {
       machine = offline::Machine::Load(root);
@@ -51,8 +52,10 @@ class OfflineMachine final : public MachineAccess {
       if (std::filesystem::is_regular_file(library, ec)) return text::FromUtf8(library);
     return WString();
   }
+  std::filesystem::path InstallationRoot() const override { return root_; }
 
  private:
+  std::filesystem::path root_;
   std::unique_ptr<offline::OfflinePlatform> platform_;
 };
 #endif

@@ -1,6 +1,7 @@
 // The machine the command line reads: on Linux an offline Windows installation
 // (named with --windows or the one mounted), on Windows the running system.
 #pragma once
+#include <filesystem>
 #include <memory>
 
 #include "cli/CliOptions.h"
@@ -17,6 +18,9 @@ class MachineAccess {
   // The 7-Zip library the archives are written with; empty: Zip. Asked once the
   // ports are installed.
   virtual WString SevenZipLibrary() = 0;
+  // The folder of the installation read offline, which nothing may be written
+  // below; empty for the running system.
+  virtual std::filesystem::path InstallationRoot() const = 0;
 };
 
 // Raises UsageError when no machine can be named (no or several installations

@@ -35,6 +35,8 @@ class Session {
   // A device by its number in Listed() or its instance id (letter case ignored).
   // Raises UsageError when none matches.
   TDevice& Find(const std::string& device) const;
+  // The installation read offline (empty for the running system).
+  std::filesystem::path InstallationRoot() const { return machine_->InstallationRoot(); }
   // The 7-Zip library the archives are written with; empty: Zip.
   const WString& SevenZipLibrary() const { return sevenZip_; }
 

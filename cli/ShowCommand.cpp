@@ -27,8 +27,7 @@ std::vector<std::pair<std::string, std::string>> Rows(const view::IStringGrid& g
 int RunShow(Session& session, const Options& options, std::ostream& out) {
   TDevice device = session.Find(options.devices.front());
   DeviceWorker worker(session.SevenZipLibrary(), WString());
-  const DeviceOutcome shown = worker.Show(device);
-  for (const Message& m : shown.messages) session.Messages().ShowMessage(m.kind, m.text);
+  for (const Message& m : worker.Show(device)) session.Messages().ShowMessage(m.kind, m.text);
   const memview::MemoryView& view = worker.Shown();
   const auto properties = Rows(view.deviceInfo);
   const auto files = Rows(view.files);

@@ -17,7 +17,7 @@ int RunVerify(Session& session, const Options& options, std::ostream& out, std::
     for (const std::string& wanted : options.devices) devices.push_back(&session.Find(wanted));
   }
 
-  ProgressLine progress(err, !options.json && IsTerminal(stderr), devices.size(), TerminalColumns());
+  ProgressLine progress(err, IsTerminal(stderr), devices.size(), TerminalColumns(stderr));
   size_t current = 0;
   DeviceWorker worker(session.SevenZipLibrary(), WString(),
                       [&](const WString& title, const WString& text, const WString& caption) {

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "app/Dpi.h"
 #include "app/win32/FlatButton.h"
 #include "app/win32/Gdi.h"
 #include "app/win32/SmallWindow.h"
@@ -19,15 +20,12 @@ class Win32AboutWindow final : public SmallWindow, public view::IAboutWindowView
 
  private:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void LayOut() override;
   void RunUntilClosed();
   void Close();
 
-  const windows_layout::SmallWindowLayout layout_ = windows_layout::AboutLayout();
-  const windows_layout::LabelBox credit_ = windows_layout::AboutCreditLine();
-  UniqueGdiObject titleFont_ = MakeLabelFont(layout_.lblTitle), textFont_ = MakeLabelFont(layout_.lblText),
-                  creditFont_ = MakeLabelFont(credit_),
-                  closeFont_ = MakeFont(L"Verdana", windows_layout::kAboutCloseButtonPoints);
-  HWND lblText_ = nullptr;
+  UniqueGdiObject titleFont_, textFont_, creditFont_, closeFont_;
+  HWND lblTitle_ = nullptr, lblText_ = nullptr, lblCredit_ = nullptr;
   std::unique_ptr<FlatButton> btnClose_;
   bool closed_ = false;
 };
@@ -35,16 +33,33 @@ class Win32AboutWindow final : public SmallWindow, public view::IAboutWindowView
 Win32AboutWindow::Win32AboutWindow(HWND owner) {
   // WS_SYSMENU: Alt+F4 closes the window although it has no caption.
   CreateSmall(kAboutWindowClass, WS_SYSMENU, owner);
-  ::SetWindowTextW(CreateLabel(kAboutTitleId, layout_.lblTitle, AsFont(titleFont_)),
-                   win32::Wide(windows_layout::kAboutTitle));
-  lblText_ = CreateLabel(kAboutVersionId, layout_.lblText, AsFont(textFont_));
-  ::SetWindowTextW(CreateLabel(kAboutCreditId, credit_, AsFont(creditFont_)),
-                   win32::Wide(windows_layout::kAboutCredit));
+  lblTitle_ = CreateLabel(kAboutTitleId);
+  ::SetWindowTextW(lblTitle_, win32::Wide(windows_layout::kAboutTitle));
+  lblText_ = CreateLabel(kAboutVersionId);
+  lblCredit_ = CreateLabel(kAboutCreditId);
+  ::SetWindowTextW(lblCredit_, win32::Wide(windows_layout::kAboutCredit));
+  // Its font comes with the layout.
   btnClose_ = std::make_unique<FlatButton>(Handle(), kAboutCloseId, u"X", FromColorRef(::GetSysColor(COLOR_BTNFACE)),
-                                           AsFont(closeFont_));
-  const view::Rect& b = windows_layout::kAboutCloseButton;
-  ::MoveWindow(btnClose_->Handle(), b.left, b.top, b.Width(), b.Height(), FALSE);
+                                           nullptr);
   btnClose_->OnClick([this] { Close(); });  // btnOkClick
+  LayOut();
+}
+
+void Win32AboutWindow::LayOut() {
+  const int dpi = CurrentDpi();
+  const windows_layout::SmallWindowLayout layout = windows_layout::Scaled(windows_layout::AboutLayout(), dpi);
+  const windows_layout::LabelBox credit = windows_layout::Scaled(windows_layout::AboutCreditLine(), dpi);
+  titleFont_ = MakeLabelFont(layout.lblTitle);
+  textFont_ = MakeLabelFont(layout.lblText);
+  creditFont_ = MakeLabelFont(credit);
+  PlaceLabel(lblTitle_, layout.lblTitle, AsFont(titleFont_));
+  PlaceLabel(lblText_, layout.lblText, AsFont(textFont_));
+  PlaceLabel(lblCredit_, credit, AsFont(creditFont_));
+  UniqueGdiObject closeFont = MakeFont(L"Verdana", windows_layout::kAboutCloseButtonPoints, dpi);
+  btnClose_->SetFont(AsFont(closeFont));
+  closeFont_ = std::move(closeFont);
+  const view::Rect b = dpi::Scale(windows_layout::kAboutCloseButton, dpi);
+  ::MoveWindow(btnClose_->Handle(), b.left, b.top, b.Width(), b.Height(), TRUE);
 }
 
 void Win32AboutWindow::ShowModal() {
@@ -84,7 +99,7 @@ void Win32AboutWindow::Close() {
 
 LRESULT Win32AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
-  if (HandleCommon(message, wParam, result)) return result;
+  if (HandleCommon(message, wParam, lParam, result)) return result;
   switch (message) {
     case WM_COMMAND:
       if (LOWORD(wParam) == kAboutCloseId) Close();

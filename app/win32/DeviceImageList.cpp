@@ -12,15 +12,13 @@ namespace gui {
 
 namespace {
 
-constexpr int kSize = 16;
-
 // A top-down 32-bit DIB holding the glyph with its alpha channel.
-UniqueGdiObject GlyphBitmap(int index) {
-  const drawing::GlyphPixels pixels = drawing::ClassNodeGlyph(index);
+UniqueGdiObject GlyphBitmap(int index, int size) {
+  const drawing::GlyphPixels pixels = drawing::ClassNodeGlyph(index, size);
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = kSize;
-  info.bmiHeader.biHeight = -kSize;
+  info.bmiHeader.biWidth = size;
+  info.bmiHeader.biHeight = -size;
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
@@ -29,28 +27,35 @@ UniqueGdiObject GlyphBitmap(int index) {
   if (!bitmap) ThrowLastError("CreateDIBSection");
   // 0xAARRGGBB is the DIB's byte order B, G, R, A on a little-endian machine; the
   // glyphs are fully opaque or fully transparent, so no premultiplying is needed.
-  std::memcpy(bits, pixels.data(), sizeof(pixels));
+  std::memcpy(bits, pixels.data(), pixels.size() * sizeof(pixels[0]));
   return bitmap;
 }
 
 }  // namespace
 
-DeviceImageList::DeviceImageList() {
-  list_ = ::ImageList_Create(kSize, kSize, ILC_COLOR32, 8, 8);
-  if (!list_) ThrowLastError("ImageList_Create");
+HIMAGELIST DeviceImageList::MakeList(int size) {
+  HIMAGELIST list = ::ImageList_Create(size, size, ILC_COLOR32, 8, 8);
+  if (!list) ThrowLastError("ImageList_Create");
   for (int glyph = drawing::kGlyphCollapsed; glyph <= drawing::kGlyphExpandedSelected; ++glyph) {
-    UniqueGdiObject bitmap = GlyphBitmap(glyph);
-    if (::ImageList_Add(list_, AsBitmap(bitmap), nullptr) != glyph) {
-      ::ImageList_Destroy(list_);
+    UniqueGdiObject bitmap = GlyphBitmap(glyph, size);
+    if (::ImageList_Add(list, AsBitmap(bitmap), nullptr) != glyph) {
+      ::ImageList_Destroy(list);
       throw QuillonError("imgDevices: glyph " + std::to_string(glyph) + " was not added");
     }
   }
+  return list;
 }
+
+DeviceImageList::DeviceImageList(int size) : size_(size), list_(MakeList(size)) {}
 
 DeviceImageList::~DeviceImageList() { ::ImageList_Destroy(list_); }
 
 int DeviceImageList::AddIcon(winapi::Handle icon) {
-  return ::ImageList_AddIcon(list_, reinterpret_cast<HICON>(icon));
+  UniqueIcon copy(::CopyIcon(reinterpret_cast<HICON>(icon)));
+  if (!copy) ThrowLastError("CopyIcon");
+  const int index = ::ImageList_AddIcon(list_, copy.Get());
+  if (index >= 0) icons_.push_back(std::move(copy));
+  return index;
 }
 
 int DeviceImageList::Count() const { return ::ImageList_GetImageCount(list_); }
@@ -58,6 +63,22 @@ int DeviceImageList::Count() const { return ::ImageList_GetImageCount(list_); }
 void DeviceImageList::Delete(int index) {
   if (index < 0 || index >= Count() || !::ImageList_Remove(list_, index))
     throw QuillonError("imgDevices: no image " + std::to_string(index));
+  if (index >= drawing::kFirstDeviceIcon && size_t(index - drawing::kFirstDeviceIcon) < icons_.size())
+    icons_.erase(icons_.begin() + (index - drawing::kFirstDeviceIcon));
+}
+
+void DeviceImageList::Resize(int size) {
+  if (size == size_) return;
+  HIMAGELIST list = MakeList(size);
+  for (const UniqueIcon& icon : icons_) {
+    if (::ImageList_AddIcon(list, icon.Get()) < 0) {
+      ::ImageList_Destroy(list);
+      throw QuillonError("imgDevices: a device icon could not be made at " + std::to_string(size) + " pixels");
+    }
+  }
+  ::ImageList_Destroy(list_);
+  list_ = list;
+  size_ = size;
 }
 
 void DeviceImageList::Draw(int index, HDC dc, int x, int y) const {

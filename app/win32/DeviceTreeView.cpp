@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "app/Dpi.h"
 #include "app/win32/Gdi.h"
 #include "app/win32/Window.h"
 #include "platform/win32/Handles.h"
@@ -13,8 +14,8 @@ namespace gui {
 
 namespace {
 
-constexpr int kIndent = 19;
-constexpr int kMinItemHeight = 18;  // room for the 16-pixel glyphs and icons
+constexpr int kIndent = 19;         // 96-DPI pixels
+constexpr int kMinItemHeight = 18;  // room for the glyphs and icons, 96-DPI pixels
 
 // Counts a change of the selection made by the logic, for its whole scope.
 class ChangeScope {
@@ -34,18 +35,25 @@ HTREEITEM Next(HWND tree, HTREEITEM item, UINT relation) {
 
 }  // namespace
 
-DeviceTreeView::DeviceTreeView(HWND parent, int id, HFONT font, const DeviceImageList& images)
+DeviceTreeView::DeviceTreeView(HWND parent, int id, HFONT font, const DeviceImageList& images, int dpi)
     : font_(font), images_(images) {
   hwnd_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, nullptr,
                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | TVS_HASBUTTONS |
-                                TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_FULLROWSELECT,
+                                TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_FULLROWSELECT | TVS_NONEVENHEIGHT,
                             0, 0, 0, 0, parent, reinterpret_cast<HMENU>(INT_PTR(id)), ModuleInstance(), nullptr);
   if (!hwnd_) ThrowLastError("CreateWindowEx(tree view)");
-  ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  ::SendMessageW(hwnd_, TVM_SETINDENT, kIndent, 0);
   ::SendMessageW(hwnd_, TVM_SETEXTENDEDSTYLE, TVS_EX_DOUBLEBUFFER, TVS_EX_DOUBLEBUFFER);
-  if (::SendMessageW(hwnd_, TVM_GETITEMHEIGHT, 0, 0) < kMinItemHeight)
-    ::SendMessageW(hwnd_, TVM_SETITEMHEIGHT, kMinItemHeight, 0);
+  SetFontAndDpi(font, dpi);
+}
+
+void DeviceTreeView::SetFontAndDpi(HFONT font, int dpi) {
+  font_ = font;
+  ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  ::SendMessageW(hwnd_, TVM_SETINDENT, WPARAM(dpi::Scale(kIndent, dpi)), 0);
+  // Back to the font's own height first (-1), then at least the images' room.
+  ::SendMessageW(hwnd_, TVM_SETITEMHEIGHT, WPARAM(-1), 0);
+  const int minHeight = dpi::Scale(kMinItemHeight, dpi);
+  if (::SendMessageW(hwnd_, TVM_GETITEMHEIGHT, 0, 0) < minHeight) ::SendMessageW(hwnd_, TVM_SETITEMHEIGHT, minHeight, 0);
 }
 
 DeviceTreeView::~DeviceTreeView() {

@@ -19,12 +19,16 @@ class DeviceTreeView final : public view::ITreeView {
   using DrawItemHandler = std::function<drawing::TreeItemPaint(
       view::NodeId node, const view::Rect& fullRow, const view::Rect& textRect, view::Rgb background, bool selected)>;
 
-  DeviceTreeView(HWND parent, int id, HFONT font, const DeviceImageList& images);  // throws QuillonError
+  // Lengths at the window's `dpi`. Throws QuillonError.
+  DeviceTreeView(HWND parent, int id, HFONT font, const DeviceImageList& images, int dpi);
   ~DeviceTreeView() override;
   DeviceTreeView(const DeviceTreeView&) = delete;
   DeviceTreeView& operator=(const DeviceTreeView&) = delete;
 
   void OnDrawItem(DrawItemHandler handler) { onDrawItem_ = std::move(handler); }
+  // The font and the indent and item height for the window's `dpi` (the font is
+  // the owner's and outlives the tree).
+  void SetFontAndDpi(HFONT font, int dpi);
   // NM_CUSTOMDRAW from the control.
   LRESULT CustomDraw(NMTVCUSTOMDRAW& draw);
   // True while the logic itself changes the selection or clears the tree: the

@@ -10,10 +10,21 @@
 
 namespace gui {
 
-FlatButton::FlatButton(HWND parent, int id, const WString& caption, view::Rgb background, HFONT font)
-    : background_(background), font_(font) {
-  Create(L"QuillonFlatButton", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, win32::Wide(caption.c_str()),
+FlatButton::FlatButton(HWND parent, int id, const WString& caption, view::Rgb background, HFONT font,
+                       char16_t accessKey)
+    : background_(background), font_(font), accessKey_(accessKey) {
+  Create(L"QuillonFlatButton", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, 0, win32::Wide(caption.c_str()),
          RECT{0, 0, 0, 0}, parent, reinterpret_cast<HMENU>(INT_PTR(id)), ::LoadCursorW(nullptr, IDC_HAND));
+  accessible_ = std::make_unique<AccessibleWindow>(Handle(), speech_);
+}
+
+WString FlatButton::Speech::Name() const {
+  return button_.accessibleName_.empty() ? button_.Caption() : button_.accessibleName_;
+}
+
+void FlatButton::SetAccessibleName(const WString& name) {
+  accessibleName_ = name;
+  accessible_->NameChanged();
 }
 
 WString FlatButton::Caption() const {
@@ -27,12 +38,17 @@ void FlatButton::SetCaption(const WString& caption) {
   ::InvalidateRect(Handle(), nullptr, FALSE);
 }
 
+void FlatButton::SetFont(HFONT font) {
+  font_ = font;
+  ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
 bool FlatButton::Enabled() const { return ::IsWindowEnabled(Handle()) != FALSE; }
 
 void FlatButton::SetEnabled(bool enabled) {
   if (Enabled() == enabled) return;
   ::EnableWindow(Handle(), enabled);
-  if (!enabled) hot_ = pressed_ = false;
+  if (!enabled) hot_ = pressed_ = spaceDown_ = false;
   ::InvalidateRect(Handle(), nullptr, FALSE);
 }
 
@@ -69,6 +85,27 @@ LRESULT FlatButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       pressed_ = false;
       ::InvalidateRect(Handle(), nullptr, FALSE);
       return 0;
+    case WM_GETDLGCODE:
+      return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+    case WM_GETOBJECT: {
+      LRESULT result = 0;
+      if (accessible_ && accessible_->Answer(wParam, lParam, result)) return result;
+      return Default(message, wParam, lParam);
+    }
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+      if (OnKey(message, wParam)) return 0;
+      return Default(message, wParam, lParam);
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      spaceDown_ = false;
+      ::InvalidateRect(Handle(), nullptr, FALSE);
+      return Default(message, wParam, lParam);
+    case WM_UPDATEUISTATE: {
+      const LRESULT result = Default(message, wParam, lParam);
+      ::InvalidateRect(Handle(), nullptr, FALSE);
+      return result;
+    }
     case WM_SETTEXT: {
       const LRESULT result = Default(message, wParam, lParam);
       ::InvalidateRect(Handle(), nullptr, FALSE);
@@ -103,6 +140,26 @@ void FlatButton::Released(int x, int y) {
   if (wasPressed && inside && Enabled() && onClick_) onClick_();
 }
 
+void FlatButton::Press() {
+  if (Enabled() && onClick_) onClick_();
+}
+
+// Space presses on its release, as a push button does; Enter at once.
+bool FlatButton::OnKey(UINT message, WPARAM key) {
+  if (key == VK_SPACE) {
+    const bool wasDown = spaceDown_;
+    spaceDown_ = message == WM_KEYDOWN && Enabled();
+    ::InvalidateRect(Handle(), nullptr, FALSE);
+    if (message == WM_KEYUP && wasDown) Press();
+    return true;
+  }
+  if (key == VK_RETURN && message == WM_KEYDOWN) {
+    Press();
+    return true;
+  }
+  return false;
+}
+
 void FlatButton::SetHot(bool hot) {
   if (hot_ == hot) return;
   hot_ = hot;
@@ -115,19 +172,30 @@ void FlatButton::Paint() {
 }
 
 void FlatButton::PaintTo(HDC dc, const RECT& client) {
-  const controls::FlatButtonPaint look = controls::DecideFlatButton({Enabled(), hot_, Pressed()}, background_);
+  const auto uiState = LRESULT(::SendMessageW(Handle(), WM_QUERYUISTATE, 0, 0));
+  controls::FlatButtonState state{Enabled(), hot_, Pressed() || spaceDown_, ::GetFocus() == Handle(),
+                                  !(uiState & UISF_HIDEFOCUS)};
+  const controls::FlatButtonPaint look = controls::DecideFlatButton(state, background_);
   FillSolid(dc, FromRect(client), look.face);
   if (look.frame) {
     UniqueGdiObject brush(::CreateSolidBrush(ToColorRef(look.frameColour)));
     ::FrameRect(dc, &client, AsBrush(brush));
   }
+  if (look.focusMark) {
+    RECT mark = client;
+    ::InflateRect(&mark, -2, -2);
+    ::SetTextColor(dc, RGB(0, 0, 0));
+    ::SetBkColor(dc, ToColorRef(look.face));
+    ::DrawFocusRect(dc, &mark);
+  }
   SelectScope font(dc, font_);
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, ToColorRef(look.textColour));
   RECT r = client;
-  const WString caption = Caption();
-  ::DrawTextW(dc, win32::Wide(caption.c_str()), int(caption.size()), &r,
-              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  const WString caption = controls::CaptionWithAccessKey(Caption(), accessKey_);
+  UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+  if (uiState & UISF_HIDEACCEL) format |= DT_HIDEPREFIX;  // underlined only while Alt shows the keys
+  ::DrawTextW(dc, win32::Wide(caption.c_str()), int(caption.size()), &r, format);
 }
 
 }  // namespace gui

@@ -1,5 +1,7 @@
 #include "app/win32/Gdi.h"
 
+#include "app/Dpi.h"
+
 namespace gui {
 
 BufferedPaint::BufferedPaint(HWND window) : window_(window) {
@@ -43,8 +45,8 @@ UniqueGdiObject MakeFontOfPixelHeight(const wchar_t* face, int pixels, bool bold
   return UniqueGdiObject(::CreateFontIndirectW(&lf));
 }
 
-UniqueGdiObject MakeFont(const wchar_t* face, int points, bool bold) {
-  return MakeFontOfPixelHeight(face, ::MulDiv(points, 96, 72), bold);
+UniqueGdiObject MakeFont(const wchar_t* face, int points, int dpi, bool bold) {
+  return MakeFontOfPixelHeight(face, dpi::PointsToPixels(points, dpi), bold);
 }
 
 }  // namespace gui

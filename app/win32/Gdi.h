@@ -76,8 +76,8 @@ void FillSolid(HDC dc, const view::Rect& r, view::Rgb colour);
 // A horizontal gradient across `r`, `from` at its left edge to `to` at its right.
 void FillHorizontalGradient(HDC dc, const view::Rect& r, view::Rgb from, view::Rgb to);
 
-// Fonts are sized for 96 pixels per inch: the windows are laid out at 96 DPI.
-UniqueGdiObject MakeFont(const wchar_t* face, int points, bool bold = false);
+// A font of `points` at the window's `dpi`, or of a character height in device pixels.
+UniqueGdiObject MakeFont(const wchar_t* face, int points, int dpi, bool bold = false);
 UniqueGdiObject MakeFontOfPixelHeight(const wchar_t* face, int pixels, bool bold = false);
 
 }  // namespace gui

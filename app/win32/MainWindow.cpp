@@ -1,8 +1,11 @@
 #include "app/win32/MainWindow.h"
 
+#include "app/Dpi.h"
+#include "app/DrawingControls.h"
 #include "app/win32/AboutWindow.h"
 #include "app/win32/FolderPicker.h"
 #include "app/win32/ProgressWindow.h"
+#include "app/win32/WindowDpi.h"
 #include "platform/win32/Handles.h"
 
 namespace gui {
@@ -31,10 +34,13 @@ constexpr int kIconResource = 1;
 
 const wchar_t* const kHeaderCaptions[] = {L"Devices", L"Driver Properties", L"Driver Files"};
 
-RECT WindowRectForClient(int width, int height) {
-  RECT r{0, 0, width, height};
-  ::AdjustWindowRectEx(&r, kStyle, TRUE, kExStyle);
-  return {0, 0, r.right - r.left, r.bottom - r.top};
+bool IsTreeNavigationKey(WPARAM key) {
+  switch (key) {
+    case VK_UP: case VK_DOWN: case VK_LEFT: case VK_RIGHT: case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT:
+      return true;
+    default:
+      return false;
+  }
 }
 
 void Place(HWND window, const view::Rect& r) {
@@ -45,9 +51,6 @@ void Place(HWND window, const view::Rect& r) {
 
 MainWindow::MainWindow(MainWindowOptions options)
     : options_(std::move(options)),
-      formFont_(MakeFont(kFontFace, 9)),
-      headerFont_(MakeFont(kFontFace, 10)),
-      textFont_(MakeFont(L"Consolas", 10)),
       mainMenu_(MakeMainMenu()),
       popupMenu_(MakeDevicePopupMenu()),
       mnuVerify_(popupMenu_.Get(), kMenuVerify),
@@ -55,7 +58,16 @@ MainWindow::MainWindow(MainWindowOptions options)
       mnuProperties_(popupMenu_.Get(), kMenuProperties),
       mnuIncludeMicrosoft_(mainMenu_.Get(), kMenuIncludeMicrosoft) {
   Create(L"QuillonMainWindow", kStyle, kExStyle, L"NAVU Driver Backup",
-         WindowRectForClient(layout::kClientWidth, layout::kClientHeight), nullptr, mainMenu_.Get());
+         WindowRectForClient(layout::kClientWidth, layout::kClientHeight, kStyle, true, kExStyle, dpi::kBase), nullptr,
+         mainMenu_.Get());
+  // The window's own DPI is known once it exists: its size follows it.
+  dpi_ = WindowDpi(Handle());
+  sizes_ = layout::InitialSizes(dpi_);
+  const RECT outer = WindowRectForClient(layout::ClientWidth(dpi_), layout::ClientHeight(dpi_), kStyle, true, kExStyle,
+                                         dpi_);
+  ::SetWindowPos(Handle(), nullptr, 0, 0, outer.right, outer.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  images_.Resize(drawing::ImageSize(dpi_));
+  MakeFonts();
   if (HICON icon = ::LoadIconW(ModuleInstance(), MAKEINTRESOURCEW(kIconResource))) {
     ::SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     ::SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
@@ -73,19 +85,39 @@ MainWindow::~MainWindow() {
   ::SetMenu(Handle(), nullptr);
 }
 
+int MainWindow::Scaled(int length) const { return dpi::Scale(length, dpi_); }
+
+void MainWindow::MakeFonts() {
+  formFont_ = MakeFont(kFontFace, 9, dpi_);
+  headerFont_ = MakeFont(kFontFace, 10, dpi_);
+  textFont_ = MakeFont(L"Consolas", 10, dpi_);
+  if (!formFont_ || !headerFont_ || !textFont_) ThrowLastError("CreateFontIndirect");
+}
+
+void MainWindow::ApplyFonts() {
+  for (auto& button : toolbar_) button->SetFont(AsFont(formFont_));
+  infoButton_->SetFont(AsFont(formFont_));
+  tree_->SetFontAndDpi(AsFont(formFont_), dpi_);
+  ::SendMessageW(pages_->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(AsFont(formFont_)), TRUE);
+  for (RichEdit* box : {infFile_.get(), output_.get()})
+    ::SendMessageW(box->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(AsFont(textFont_)), TRUE);
+}
+
 void MainWindow::CreateControls() {
   tips_ = std::make_unique<ToolTips>(Handle());
   for (int i = 0; i < layout::kToolbarButtonCount; ++i) {
     const layout::ToolbarButton& spec = layout::ToolbarButtons()[size_t(i)];
     toolbar_[i] = std::make_unique<FlatButton>(Handle(), kIdToolbarFirst + i, spec.caption,
-                                               layout::kToolbarBackground, AsFont(formFont_));
+                                               layout::kToolbarBackground, AsFont(formFont_), spec.accessKey);
     tips_->SetTip(toolbar_[i]->Handle(), spec.hint);
   }
   infoButton_ = std::make_unique<FlatButton>(Handle(), kIdInfoPanel, u"\u25BA", layout::kFormBackground,
                                              AsFont(formFont_));
-  tree_ = std::make_unique<DeviceTreeView>(Handle(), kIdTree, AsFont(formFont_), images_);
+  tree_ = std::make_unique<DeviceTreeView>(Handle(), kIdTree, AsFont(formFont_), images_, dpi_);
   deviceInfo_ = std::make_unique<StringGrid>(Handle(), kIdDeviceInfo, true, kFontFace);
   files_ = std::make_unique<StringGrid>(Handle(), kIdFiles, false, kFontFace);
+  deviceInfo_->SetAccessibleName(reinterpret_cast<const char16_t*>(kHeaderCaptions[1]));
+  files_->SetAccessibleName(reinterpret_cast<const char16_t*>(kHeaderCaptions[2]));
   pages_ = std::make_unique<PageControl>(Handle(), kIdPages, AsFont(formFont_));
   infFile_ = std::make_unique<RichEdit>(pages_->Handle(), kIdInfFile, AsFont(textFont_), kCream);
   output_ = std::make_unique<RichEdit>(pages_->Handle(), kIdOutput, AsFont(textFont_), kCream);
@@ -94,6 +126,8 @@ void MainWindow::CreateControls() {
   splitter1_ = std::make_unique<Splitter>(Handle(), kIdSplitter1, Splitter::Direction::Vertical, layout::kFormBackground);
   splitter2_ = std::make_unique<Splitter>(Handle(), kIdSplitter2, Splitter::Direction::Vertical, layout::kFormBackground);
   splitter3_ = std::make_unique<Splitter>(Handle(), kIdSplitter3, Splitter::Direction::Horizontal, layout::kFormBackground);
+  // Focus marks and access keys stay hidden until the keyboard is used.
+  ::SendMessageW(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEACCEL | UISF_HIDEFOCUS), 0);
 }
 
 void MainWindow::ConnectHandlers() {
@@ -135,20 +169,28 @@ void MainWindow::Show() {
   RECT window;
   ::GetWindowRect(Handle(), &window);
   const view::Rect screen{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-  const view::Rect centred = layout::CentreOver(window.right - window.left, window.bottom - window.top, screen);
-  // Centred exactly: only the user's moves snap to the edges.
+  MONITORINFO monitor{sizeof(monitor)};
+  view::Rect workArea = screen;
+  if (::GetMonitorInfoW(::MonitorFromWindow(Handle(), MONITOR_DEFAULTTOPRIMARY), &monitor))
+    workArea = FromRect(monitor.rcWork);
+  const view::Rect placed =
+      layout::PlaceOnScreen(window.right - window.left, window.bottom - window.top, screen, workArea);
+  // Placed exactly: only the user's moves snap to the edges.
   placing_ = true;
-  ::SetWindowPos(Handle(), nullptr, centred.left, centred.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SetWindowPos(Handle(), nullptr, placed.left, placed.top, placed.Width(), placed.Height(),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
   placing_ = false;
   shown_ = true;
   ::ShowWindow(Handle(), SW_SHOW);
   ::UpdateWindow(Handle());
+  ::SetFocus(tree_->Handle());  // the keyboard starts in the device tree
   Run(&TfrmMainForm::FormShow);
 }
 
 void MainWindow::RunMessageLoop() {
   MSG message;
   while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (TranslateKeyboard(message)) continue;
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
   }
@@ -168,22 +210,13 @@ void MainWindow::ProcessMessages() {
       ::PostQuitMessage(int(message.wParam));
       return;
     }
+    if (TranslateKeyboard(message)) continue;
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
   }
 }
 
-int MainWindow::MonitorDpi() const {
-  // GetDpiForWindow exists from Windows 10 1607 on: bound at run time.
-  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
-      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-  if (getDpi) {
-    if (const UINT dpi = getDpi(Handle())) return int(dpi);
-  }
-  WindowDc dc(Handle());
-  return ::GetDeviceCaps(dc.Get(), LOGPIXELSY);
-}
+int MainWindow::MonitorDpi() const { return dpi_; }
 
 // ---------------------------------------------------------------- other windows
 
@@ -209,11 +242,8 @@ void MainWindow::Relayout() {
   if (!ready_) return;
   RECT client;
   ::GetClientRect(Handle(), &client);
-  layout_ = layout::DecideMainLayout(client.right, client.bottom, sizes_);
-  for (int i = 0; i < layout::kToolbarButtonCount; ++i) {
-    const layout::ToolbarButton& spec = layout::ToolbarButtons()[size_t(i)];
-    Place(toolbar_[i]->Handle(), {spec.x, layout_.pnlToolbar.top, spec.x + spec.width, layout_.pnlToolbar.bottom});
-  }
+  layout_ = layout::DecideMainLayout(client.right, client.bottom, sizes_, dpi_);
+  for (int i = 0; i < layout::kToolbarButtonCount; ++i) Place(toolbar_[i]->Handle(), layout_.toolbarButtons[size_t(i)]);
   Place(tree_->Handle(), layout_.tvDevices);
   Place(splitter2_->Handle(), layout_.Splitter2);
   Place(deviceInfo_->Handle(), layout_.sgDeviceInfo);
@@ -236,21 +266,39 @@ void MainWindow::StartSplitterDrag(int which) {
 }
 
 void MainWindow::DragSplitter(int which, int delta) {
-  const int thickness = layout::kSplitterThickness;
+  const int thickness = Scaled(layout::kSplitterThickness), minSize = Scaled(layout::kSplitterMinSize);
   if (which == 2) {
     RECT client;
     ::GetClientRect(Handle(), &client);
-    sizes_.devicesWidth = layout::DragSplitter(dragStartSize_, delta, client.right - thickness - layout::kSplitterMinSize);
+    sizes_.devicesWidth = layout::DragSplitter(dragStartSize_, delta, client.right - thickness - minSize, minSize);
   } else if (which == 1) {
     sizes_.deviceInfoWidth =
-        layout::DragSplitter(dragStartSize_, delta, layout_.Panel5.Width() - thickness - layout::kSplitterMinSize);
+        layout::DragSplitter(dragStartSize_, delta, layout_.Panel5.Width() - thickness - minSize, minSize);
   } else {
-    sizes_.propertiesHeight =
-        layout::DragSplitter(dragStartSize_, delta, layout_.Panel5.Height() - thickness - layout::kExpandPanelHeight);
+    sizes_.propertiesHeight = layout::DragSplitter(
+        dragStartSize_, delta, layout_.Panel5.Height() - thickness - Scaled(layout::kExpandPanelHeight), minSize);
   }
   Relayout();
   // Splitter3 changes the heights only; the vertical splitters refit the grids.
   if (which != 3) Run(&TfrmMainForm::Splitter2Moved);
+}
+
+void MainWindow::OnDpiChanged(int newDpi, const RECT& suggested) {
+  const int oldDpi = dpi_;
+  if (newDpi <= 0 || newDpi == oldDpi) return;
+  dpi_ = newDpi;
+  sizes_ = layout::RescaleSizes(sizes_, oldDpi, newDpi);
+  images_.Resize(drawing::ImageSize(newDpi));
+  MakeFonts();
+  ApplyFonts();
+  // The suggested rectangle is where the system wants the window: taken as it is.
+  placing_ = true;
+  ::SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  placing_ = false;
+  Relayout();
+  if (form_) RunHandler([this, oldDpi, newDpi] { form_->FormAfterMonitorDpiChanged(oldDpi, newDpi); });
+  ::InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 void MainWindow::SnapToScreenEdges(WINDOWPOS& position) {
@@ -282,7 +330,7 @@ void MainWindow::Paint() {
   const view::Rect headers[] = {layout_.devicesHeader, layout_.deviceInfoHeader, layout_.filesHeader};
   for (size_t i = 0; i < 3; ++i) {
     RECT r = ToRect(headers[i]);
-    r.left += layout::kHeaderTextInset;
+    r.left += Scaled(layout::kHeaderTextInset);
     ::DrawTextW(dc, kHeaderCaptions[i], -1, &r, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
   }
 }
@@ -304,6 +352,110 @@ void MainWindow::OnCommand(UINT id) {
 void MainWindow::ShowPopupMenu(POINT screen) {
   ::TrackPopupMenu(popupMenu_.Get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, Handle(),
                    nullptr);
+}
+
+void MainWindow::ShowPopupMenuAtSelection() {
+  const view::NodeId node = tree_->Selected();
+  const view::Rect r = node == view::kNoNode ? view::Rect{} : tree_->TextRect(node);
+  POINT screen{r.left, r.bottom};
+  ::ClientToScreen(tree_->Handle(), &screen);
+  ShowPopupMenu(screen);
+}
+
+// ---------------------------------------------------------------- keyboard
+
+std::vector<HWND> MainWindow::TabOrder() const {
+  std::vector<HWND> order;
+  for (const auto& button : toolbar_) order.push_back(button->Handle());
+  order.push_back(tree_->Handle());
+  order.push_back(deviceInfo_->Handle());
+  order.push_back(files_->Handle());
+  order.push_back(infoButton_->Handle());
+  order.push_back(pages_->Handle());
+  order.push_back(pages_->ActivePage() == view::Page::tsOutput ? output_->Handle() : infFile_->Handle());
+  return order;
+}
+
+void MainWindow::MoveFocus(bool forward) {
+  const std::vector<HWND> order = TabOrder();
+  std::vector<bool> focusable;
+  int current = -1;
+  HWND focus = ::GetFocus();
+  for (size_t i = 0; i < order.size(); ++i) {
+    RECT r{};
+    ::GetWindowRect(order[i], &r);
+    // A collapsed panel leaves its controls without room: they are skipped.
+    focusable.push_back(::IsWindowVisible(order[i]) && ::IsWindowEnabled(order[i]) && !::IsRectEmpty(&r));
+    if (order[i] == focus) current = int(i);
+  }
+  const int next = controls::NextInTabOrder(focusable, current, forward);
+  if (next >= 0) ::SetFocus(order[size_t(next)]);
+}
+
+void MainWindow::ShowKeyboardCues() {
+  ::SendMessageW(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL | UISF_HIDEFOCUS), 0);
+}
+
+bool MainWindow::PressAccessKey(char16_t key) {
+  for (const auto& button : toolbar_) {
+    if (!controls::IsAccessKey(key, button->AccessKey())) continue;
+    button->Press();
+    return true;
+  }
+  return false;
+}
+
+bool MainWindow::TranslateKeyboard(const MSG& message) {
+  if (!ready_ || destroying_ || !message.hwnd) return false;
+  if (message.hwnd != Handle() && !::IsChild(Handle(), message.hwnd)) return false;  // another window's keys
+  const bool shift = (::GetKeyState(VK_SHIFT) & 0x8000) != 0;
+  const bool control = (::GetKeyState(VK_CONTROL) & 0x8000) != 0;
+  const bool onTree = message.hwnd == tree_->Handle();
+  const auto key = message.wParam;
+  switch (message.message) {
+    case WM_KEYDOWN:
+      if (key == VK_TAB && !control) {
+        ShowKeyboardCues();
+        MoveFocus(!shift);
+        return true;
+      }
+      if (key == VK_F5) {
+        Run(&TfrmMainForm::btnScanClick);
+        return true;
+      }
+      if (onTree && key == VK_RETURN) {
+        Run(&TfrmMainForm::tvDevicesDblClick);
+        return true;
+      }
+      if (onTree && key == VK_APPS) {
+        ShowPopupMenuAtSelection();
+        return true;
+      }
+      if (onTree && tree_->Selected() == view::kNoNode && IsTreeNavigationKey(key)) {
+        // Nothing selected yet (as after a scan): the first move lands on the root,
+        // as a click would select it.
+        const auto top = tree_->Children(view::kNoNode);
+        if (top.empty()) return false;
+        tree_->SelectAsUser(top.front());
+        return true;
+      }
+      return false;
+    case WM_KEYUP:
+      return onTree && key == VK_APPS;  // its menu has been shown on the way down
+    case WM_SYSKEYDOWN:
+      if (key == VK_MENU) ShowKeyboardCues();
+      if (onTree && key == VK_F10 && shift) {
+        ShowPopupMenuAtSelection();
+        return true;
+      }
+      return false;
+    case WM_SYSKEYUP:
+      return onTree && key == VK_F10 && shift;  // no menu-bar activation after Shift+F10
+    case WM_SYSCHAR:
+      return PressAccessKey(char16_t(key));
+    default:
+      return false;
+  }
 }
 
 void MainWindow::OnTreeRightClick() {
@@ -363,22 +515,33 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_CONTEXTMENU:
       if (ready_ && reinterpret_cast<HWND>(wParam) == tree_->Handle()) {
-        POINT screen{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        if (screen.x == -1 && screen.y == -1) {  // from the keyboard: under the selected node
-          const view::NodeId node = tree_->Selected();
-          const view::Rect r = node == view::kNoNode ? view::Rect{} : tree_->TextRect(node);
-          screen = {r.left, r.bottom};
-          ::ClientToScreen(tree_->Handle(), &screen);
-        }
-        ShowPopupMenu(screen);
+        const POINT screen{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        if (screen.x == -1 && screen.y == -1)
+          ShowPopupMenuAtSelection();
+        else
+          ShowPopupMenu(screen);
         return 0;
       }
       return Default(message, wParam, lParam);
+    case WM_MENUCHAR: {
+      // The menus' texts carry no access keys: a letter picks the item it begins with.
+      const auto menu = reinterpret_cast<HMENU>(lParam);
+      std::vector<WString> texts;
+      for (int i = 0, count = ::GetMenuItemCount(menu); i < count; ++i) {
+        wchar_t text[128] = {};
+        ::GetMenuStringW(menu, UINT(i), text, 128, MF_BYPOSITION);
+        texts.emplace_back(reinterpret_cast<const char16_t*>(text));
+      }
+      const int item = controls::MenuItemForKey(texts, char16_t(LOWORD(wParam)));
+      if (item >= 0) return MAKELRESULT(item, MNC_EXECUTE);
+      return Default(message, wParam, lParam);
+    }
     case WM_WINDOWPOSCHANGING:
       SnapToScreenEdges(*reinterpret_cast<WINDOWPOS*>(lParam));
       return Default(message, wParam, lParam);
     case WM_DPICHANGED:
-      return 0;  // laid out in fixed pixels: the window keeps its size
+      OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
     case WM_CLOSE:
       // The window stays until its object goes; closing ends the message loop.
       ::ShowWindow(Handle(), SW_HIDE);

@@ -5,6 +5,7 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/DrawingLayout.h"
 #include "app/MainFormUnit.h"
@@ -44,7 +45,12 @@ class MainWindow final : public Window, public view::IMainView {
   // Centres the window on the screen, shows it and runs FormShow.
   void Show();
   // Runs the message loop until the window closes.
-  static void RunMessageLoop();
+  void RunMessageLoop();
+  // The keyboard's use of the window, asked before a message of the window or its
+  // controls is dispatched: Tab and Shift+Tab move through the panes, F5 scans,
+  // Alt and a button's letter press it, Enter on the tree opens Properties,
+  // Shift+F10 and the menu key open the device menu. True: the message is used up.
+  bool TranslateKeyboard(const MSG& message);
   bool Closed() const { return closed_; }
 
   // What tests look at.
@@ -64,6 +70,8 @@ class MainWindow final : public Window, public view::IMainView {
   DeviceImageList& Images() { return images_; }
   // The device popup menu at a screen point, as a right click on the tree shows it.
   void ShowPopupMenu(POINT screen);
+  // The controls Tab moves through, in order (the shown page's text box last).
+  std::vector<HWND> TabOrder() const;
 
   // ---------------------------------------------------------------- view::IMainView
   view::ITreeView& tvDevices() override { return *tree_; }
@@ -99,8 +107,8 @@ class MainWindow final : public Window, public view::IMainView {
    public:
     explicit PanelLayout(MainWindow& window) : window_(window) {}
     int Panel5Height() const override { return window_.layout_.Panel5.Height(); }
-    int pnlExpandHeight() const override { return layout::kExpandPanelHeight; }
-    int Splitter3Height() const override { return layout::kSplitterThickness; }
+    int pnlExpandHeight() const override { return window_.Scaled(layout::kExpandPanelHeight); }
+    int Splitter3Height() const override { return window_.Scaled(layout::kSplitterThickness); }
     int pnlPropertiesHeight() const override { return window_.sizes_.propertiesHeight; }
     void SetPropertiesHeight(int pixels) override;
 
@@ -115,7 +123,11 @@ class MainWindow final : public Window, public view::IMainView {
     WString Caption() const override { return window_.infoButton_->Caption(); }
     void SetCaption(const WString& caption) override { window_.infoButton_->SetCaption(caption); }
     WString Hint() const override { return window_.tips_->Tip(window_.infoButton_->Handle()); }
-    void SetHint(const WString& hint) override { window_.tips_->SetTip(window_.infoButton_->Handle(), hint); }
+    // The hint says what the arrow caption means: screen readers read it as the button's name.
+    void SetHint(const WString& hint) override {
+      window_.tips_->SetTip(window_.infoButton_->Handle(), hint);
+      window_.infoButton_->SetAccessibleName(hint);
+    }
     int Tag() const override { return tag_; }
     void SetTag(int tag) override { tag_ = tag; }
 
@@ -128,10 +140,21 @@ class MainWindow final : public Window, public view::IMainView {
   void CreateControls();
   void ConnectHandlers();
   void Relayout();
+  // A 96-DPI length at the window's DPI.
+  int Scaled(int length) const;
+  // The fonts at the window's DPI, handed to every control that shows text.
+  void MakeFonts();
+  void ApplyFonts();
+  // WM_DPICHANGED: every length at the new DPI, the window at the system's suggested rectangle.
+  void OnDpiChanged(int newDpi, const RECT& suggested);
   void Paint();
   void OnCommand(UINT id);
   LRESULT OnNotify(const NMHDR& header);
   void OnTreeRightClick();
+  void ShowPopupMenuAtSelection();  // from the keyboard: under the selected node
+  void MoveFocus(bool forward);
+  void ShowKeyboardCues();
+  bool PressAccessKey(char16_t key);
   void OnSizeChanged(WPARAM kind);
   void SnapToScreenEdges(WINDOWPOS& position);
   void StartSplitterDrag(int which);
@@ -155,6 +178,7 @@ class MainWindow final : public Window, public view::IMainView {
   std::unique_ptr<Splitter> splitter1_, splitter2_, splitter3_;
   PanelLayout panels_{*this};
   InfoPanel infoPanel_{*this};
+  int dpi_ = 96;  // the window's; every length of the layout is scaled to it
   layout::MainLayoutSizes sizes_;
   layout::MainLayout layout_;
   int dragStartSize_ = 0;

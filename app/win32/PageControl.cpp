@@ -9,8 +9,8 @@ namespace gui {
 
 PageControl::PageControl(HWND parent, int id, HFONT font) {
   tabs_ = ::CreateWindowExW(0, WC_TABCONTROLW, nullptr,
-                            WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | TCS_BUTTONS |
-                                TCS_FLATBUTTONS | TCS_FOCUSNEVER,
+                            WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP | TCS_BUTTONS |
+                                TCS_FLATBUTTONS,
                             0, 0, 0, 0, parent, reinterpret_cast<HMENU>(INT_PTR(id)), ModuleInstance(), nullptr);
   if (!tabs_) ThrowLastError("CreateWindowEx(tab control)");
   ::SendMessageW(tabs_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);

@@ -1,5 +1,7 @@
 #include "app/win32/ProgressWindow.h"
 
+#include "app/Dpi.h"
+#include "app/win32/Accessible.h"
 #include "app/win32/Gdi.h"
 #include "app/win32/SmallWindow.h"
 #include "platform/win32/Handles.h"
@@ -22,30 +24,62 @@ class Win32ProgressWindow final : public SmallWindow, public view::IProgressWind
   void Repaint() override;
   int Width() const override;
   int Height() const override;
+  int Dpi() const override { return CurrentDpi(); }
   void FillRect(const view::Rect& r, view::Rgb colour) override;
   void FillRectButtonFace(const view::Rect& r) override;
   void DrawCentredText(const view::Rect& r, const WString& text, int points) override;
   char16_t DecimalSeparator() const override { return decimalSeparator_; }
 
  private:
+  // A progress bar to screen readers: named by the title, its caption as value.
+  class Speech final : public AccessibleModel {
+   public:
+    explicit Speech(Win32ProgressWindow& window) : window_(window) {}
+    long Role() const override { return ROLE_SYSTEM_PROGRESSBAR; }
+    WString Name() const override;
+    WString Value() const override { return window_.caption_; }
+
+   private:
+    Win32ProgressWindow& window_;
+  };
+
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void LayOut() override;
   HFONT CaptionFont(int points);
 
-  const windows_layout::SmallWindowLayout layout_ = windows_layout::ProgressLayout();
   const char16_t decimalSeparator_ = UserDecimalSeparator();
-  UniqueGdiObject titleFont_ = MakeLabelFont(layout_.lblTitle), textFont_ = MakeLabelFont(layout_.lblText);
+  UniqueGdiObject titleFont_, textFont_;
   UniqueGdiObject captionFont_;
-  int captionPoints_ = 0;
+  int captionPixels_ = 0;
   HWND lblTitle_ = nullptr, lblText_ = nullptr;
+  WString caption_;  // the bar's, as last drawn
+  Speech speech_{*this};
+  std::unique_ptr<AccessibleWindow> accessible_;
 };
+
+WString Win32ProgressWindow::Speech::Name() const {
+  wchar_t title[256] = {};
+  const int n = ::GetWindowTextW(window_.lblTitle_, title, 256);
+  return WString(reinterpret_cast<const char16_t*>(title), size_t(n));
+}
 
 Win32ProgressWindow::Win32ProgressWindow(HWND owner) {
   CreateSmall(kProgressWindowClass, 0, owner);
-  lblTitle_ = CreateLabel(kProgressTitleId, layout_.lblTitle, AsFont(titleFont_));
-  lblText_ = CreateLabel(kProgressTextId, layout_.lblText, AsFont(textFont_));
+  lblTitle_ = CreateLabel(kProgressTitleId);
+  lblText_ = CreateLabel(kProgressTextId);
+  accessible_ = std::make_unique<AccessibleWindow>(Handle(), speech_);
+  LayOut();
   // Not activated: the main window keeps the keyboard while its command runs.
   ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
   ::UpdateWindow(Handle());
+}
+
+void Win32ProgressWindow::LayOut() {
+  const windows_layout::SmallWindowLayout layout = windows_layout::Scaled(windows_layout::ProgressLayout(), CurrentDpi());
+  titleFont_ = MakeLabelFont(layout.lblTitle);
+  textFont_ = MakeLabelFont(layout.lblText);
+  PlaceLabel(lblTitle_, layout.lblTitle, AsFont(titleFont_));
+  PlaceLabel(lblText_, layout.lblText, AsFont(textFont_));
 }
 
 void Win32ProgressWindow::Repaint() {
@@ -77,14 +111,19 @@ void Win32ProgressWindow::FillRectButtonFace(const view::Rect& r) {
 }
 
 HFONT Win32ProgressWindow::CaptionFont(int points) {
-  if (!captionFont_ || captionPoints_ != points) {
-    captionFont_ = MakeFont(L"Segoe UI", points);
-    captionPoints_ = points;
+  const int pixels = dpi::PointsToPixels(points, CurrentDpi());
+  if (!captionFont_ || captionPixels_ != pixels) {
+    captionFont_ = MakeFontOfPixelHeight(L"Segoe UI", pixels);
+    captionPixels_ = pixels;
   }
   return AsFont(captionFont_);
 }
 
 void Win32ProgressWindow::DrawCentredText(const view::Rect& r, const WString& text, int points) {
+  if (text != caption_) {
+    caption_ = text;
+    accessible_->ValueChanged();
+  }
   WindowDc dc(Handle());
   SelectScope font(dc.Get(), CaptionFont(points));
   ::SetBkMode(dc.Get(), TRANSPARENT);
@@ -96,8 +135,11 @@ void Win32ProgressWindow::DrawCentredText(const view::Rect& r, const WString& te
 
 LRESULT Win32ProgressWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
-  if (HandleCommon(message, wParam, result)) return result;
+  if (HandleCommon(message, wParam, lParam, result)) return result;
   switch (message) {
+    case WM_GETOBJECT:
+      if (accessible_ && accessible_->Answer(wParam, lParam, result)) return result;
+      return Default(message, wParam, lParam);
     case WM_MOUSEACTIVATE:
       return MA_NOACTIVATE;  // a click must not take the focus from the main window either
     case WM_CLOSE:

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/Dpi.h"
 #include "app/DrawingLogo.h"
+#include "app/win32/WindowDpi.h"
 
 namespace gui {
 
@@ -28,9 +30,10 @@ void CentreOver(HWND window, HWND owner) {
   ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-UniqueGdiObject MakeLabelFont(const windows_layout::LabelBox& label) {
-  if (label.fontPixels > 0) return MakeFontOfPixelHeight(L"Segoe UI", label.fontPixels, label.bold);
-  return MakeFont(L"Segoe UI", label.fontPoints, label.bold);
+UniqueGdiObject MakeLabelFont(const windows_layout::LabelBox& scaledLabel) {
+  UniqueGdiObject font = MakeFontOfPixelHeight(L"Segoe UI", scaledLabel.fontPixels, scaledLabel.bold);
+  if (!font) ThrowLastError("CreateFontIndirect");
+  return font;
 }
 
 LogoBitmap::LogoBitmap() {
@@ -69,17 +72,24 @@ void LogoBitmap::Draw(HDC dc, const view::Rect& box) const {
 void SmallWindow::CreateSmall(const wchar_t* className, DWORD extraStyle, HWND owner) {
   Create(className, WS_POPUP | WS_CLIPCHILDREN | extraStyle, WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT,
          L"", RECT{0, 0, windows_layout::kClientWidth, windows_layout::kClientHeight}, owner, nullptr);
+  // It appears over its owner, so the owner's monitor gives the DPI.
+  dpi_ = WindowDpi(owner ? owner : Handle());
+  ::SetWindowPos(Handle(), nullptr, 0, 0, dpi::Scale(windows_layout::kClientWidth, dpi_),
+                 dpi::Scale(windows_layout::kClientHeight, dpi_), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   CentreOver(Handle(), owner);
 }
 
-HWND SmallWindow::CreateLabel(int id, const windows_layout::LabelBox& label, HFONT font) {
-  const view::Rect& b = label.box;
-  HWND control = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOPREFIX, b.left, b.top,
-                                   b.Width(), b.Height(), Handle(), reinterpret_cast<HMENU>(INT_PTR(id)),
-                                   ModuleInstance(), nullptr);
+HWND SmallWindow::CreateLabel(int id) {
+  HWND control = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 0, 0, 0, 0,
+                                   Handle(), reinterpret_cast<HMENU>(INT_PTR(id)), ModuleInstance(), nullptr);
   if (!control) ThrowLastError("CreateWindowEx");
-  ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return control;
+}
+
+void SmallWindow::PlaceLabel(HWND label, const windows_layout::LabelBox& scaledLabel, HFONT font) {
+  const view::Rect& b = scaledLabel.box;
+  ::SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  ::MoveWindow(label, b.left, b.top, b.Width(), b.Height(), TRUE);
 }
 
 // Button face, Panel1's soft raised edge around the client area, the logo.
@@ -88,11 +98,21 @@ void SmallWindow::Paint() {
   ::FillRect(paint.Dc(), &paint.Client(), ::GetSysColorBrush(COLOR_BTNFACE));
   RECT edge = paint.Client();
   ::DrawEdge(paint.Dc(), &edge, BDR_RAISEDINNER, BF_RECT | BF_SOFT);
-  logo_.Draw(paint.Dc(), logoBox_);
+  logo_.Draw(paint.Dc(), dpi::Scale(windows_layout::SmallWindowLayout{}.logo, dpi_));
 }
 
-bool SmallWindow::HandleCommon(UINT message, WPARAM wParam, LRESULT& result) {
+bool SmallWindow::HandleCommon(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (message) {
+    case WM_DPICHANGED: {
+      const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+      dpi_ = HIWORD(wParam);
+      ::SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                     suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+      LayOut();
+      ::InvalidateRect(Handle(), nullptr, TRUE);
+      result = 0;
+      return true;
+    }
     case WM_PAINT:
       Paint();
       result = 0;

@@ -15,7 +15,44 @@ StringGrid::StringGrid(HWND parent, int id, bool horizontalScrollBar, const wcha
   if (horizontalScrollBar) style |= WS_HSCROLL;
   Create(L"QuillonStringGrid", style, 0, nullptr, RECT{0, 0, 0, 0}, parent,
          reinterpret_cast<HMENU>(INT_PTR(id)));
+  accessible_ = std::make_unique<AccessibleWindow>(Handle(), speech_);
   Changed();
+}
+
+// ---------------------------------------------------------------- screen readers
+
+long StringGrid::Speech::ChildRole(int child) const {
+  return child - 1 < grid_.fixedRows_ ? ROLE_SYSTEM_COLUMNHEADER : ROLE_SYSTEM_ROW;
+}
+
+namespace {
+std::vector<WString> RowCells(const StringGrid& grid, int row) {
+  std::vector<WString> cells;
+  for (int col = 0; col < grid.ColCount(); ++col) cells.push_back(grid.Cell(col, row));
+  return cells;
+}
+}  // namespace
+
+WString StringGrid::Speech::ChildName(int child) const {
+  return controls::SpeakRow(RowCells(grid_, child - 1), child - 1 < grid_.fixedRows_).name;
+}
+
+WString StringGrid::Speech::ChildValue(int child) const {
+  return controls::SpeakRow(RowCells(grid_, child - 1), child - 1 < grid_.fixedRows_).value;
+}
+
+RECT StringGrid::Speech::ChildRect(int child) const {
+  const int row = child - 1;
+  int band = row;
+  if (row >= grid_.fixedRows_) {
+    if (row < grid_.TopRow()) return {};
+    band = grid_.fixedRows_ + row - grid_.TopRow();
+  }
+  RECT client;
+  ::GetClientRect(grid_.Handle(), &client);
+  const int top = band * grid_.rowHeight_;
+  if (top >= client.bottom) return {};
+  return {0, top, client.right, std::min<LONG>(top + grid_.rowHeight_, client.bottom)};
 }
 
 // ---------------------------------------------------------------- contents
@@ -204,6 +241,7 @@ void StringGrid::SelectRow(int row) {
   if (scrolled < scrollRows_) ScrollRowsTo(scrolled);
   else if (scrolled >= scrollRows_ + visible) ScrollRowsTo(scrolled - visible + 1);
   ::InvalidateRect(Handle(), nullptr, FALSE);
+  accessible_->FocusChanged(selectedRow_ + 1);
 }
 
 void StringGrid::OnKey(WPARAM key) {
@@ -221,9 +259,9 @@ void StringGrid::OnKey(WPARAM key) {
 
 // ---------------------------------------------------------------- painting
 
-HFONT StringGrid::FontOfPoints(int points) {
-  auto found = fonts_.find(points);
-  if (found == fonts_.end()) found = fonts_.emplace(points, MakeFont(fontFace_, points)).first;
+HFONT StringGrid::FontOfPixels(int pixels) {
+  auto found = fonts_.find(pixels);
+  if (found == fonts_.end()) found = fonts_.emplace(pixels, MakeFontOfPixelHeight(fontFace_, pixels)).first;
   return AsFont(found->second);
 }
 
@@ -232,12 +270,36 @@ void StringGrid::PaintCell(HDC dc, int col, int row, const view::Rect& cell) {
   if (onDrawCell_) look = onDrawCell_(col, row, cell);
   else look.background = color_;
   FillSolid(dc, cell, look.background);
-  SelectScope font(dc, FontOfPoints(look.fontPoints));
+  SelectScope font(dc, FontOfPixels(look.fontPixels));
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, ToColorRef(look.textColour));
   const RECT clip = ToRect(cell);
   const WString text = model_.Cell(col, row);
   ::ExtTextOutW(dc, look.textX, look.textY, ETO_CLIPPED, &clip, win32::Wide(text.c_str()), UINT(text.size()), nullptr);
+}
+
+std::optional<StringGrid::PaintedCell> StringGrid::Painted(int col, int row) {
+  if (col < 0 || col >= ColCount() || row < 0 || row >= RowCount()) return std::nullopt;
+  int band = row;
+  if (row >= fixedRows_) {
+    if (row < TopRow()) return std::nullopt;
+    band = fixedRows_ + row - TopRow();
+  }
+  const std::vector<int> widths = ColWidths();
+  int left = -scrollX_;
+  for (int c = 0; c < col; ++c) left += widths[size_t(c)];
+  const view::Rect cell{left, band * rowHeight_, left + widths[size_t(col)], (band + 1) * rowHeight_};
+  drawing::GridCellPaint look;
+  if (onDrawCell_) look = onDrawCell_(col, row, cell);
+  WindowDc dc(Handle());
+  SelectScope font(dc.Get(), FontOfPixels(look.fontPixels));
+  const WString text = model_.Cell(col, row);
+  SIZE extent{};
+  ::GetTextExtentPoint32W(dc.Get(), win32::Wide(text.c_str()), int(text.size()), &extent);
+  TEXTMETRICW metrics{};
+  ::GetTextMetricsW(dc.Get(), &metrics);
+  // The line's full height: ascent and descent, whatever the letters.
+  return PaintedCell{cell, {look.textX, look.textY, look.textX + extent.cx, look.textY + metrics.tmHeight}};
 }
 
 void StringGrid::Paint() {
@@ -295,6 +357,14 @@ LRESULT StringGrid::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (LOWORD(lParam) == HTCLIENT && OnSetCursor()) return TRUE;
       return Default(message, wParam, lParam);
     case WM_GETDLGCODE: return DLGC_WANTARROWS;
+    case WM_GETOBJECT: {
+      LRESULT result = 0;
+      if (accessible_ && accessible_->Answer(wParam, lParam, result)) return result;
+      return Default(message, wParam, lParam);
+    }
+    case WM_SETFOCUS:
+      if (RowCount() > fixedRows_) accessible_->FocusChanged(selectedRow_ + 1);
+      return Default(message, wParam, lParam);
     case WM_KEYDOWN: OnKey(wParam); return 0;
     default: return Default(message, wParam, lParam);
   }

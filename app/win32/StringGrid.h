@@ -5,11 +5,14 @@
 #pragma once
 #include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/Drawing.h"
 #include "app/MemoryView.h"
 #include "app/View.h"
+#include "app/win32/Accessible.h"
 #include "app/win32/Gdi.h"
 #include "app/win32/Window.h"
 
@@ -23,6 +26,8 @@ class StringGrid final : public Window, public view::IStringGrid {
   StringGrid(HWND parent, int id, bool horizontalScrollBar, const wchar_t* fontFace);
 
   void OnDrawCell(DrawCellHandler handler) { onDrawCell_ = std::move(handler); }
+  // What screen readers call the grid (its header strip's caption).
+  void SetAccessibleName(const WString& name) { accessibleName_ = name; }
 
   void SetDefaultRowHeight(int pixels) override;
   void SetDefaultColWidth(int pixels) override;
@@ -45,12 +50,37 @@ class StringGrid final : public Window, public view::IStringGrid {
   int TopRow() const { return fixedRows_ + scrollRows_; }  // first scrolled row shown
   int SelectedRow() const { return selectedRow_; }
 
+  // Where a shown cell is and where its text goes as it is painted (the text's
+  // origin and its extent in the cell's font); nothing for a cell out of view.
+  struct PaintedCell {
+    view::Rect cell;
+    view::Rect text;
+  };
+  std::optional<PaintedCell> Painted(int col, int row);
+
  private:
+  // The grid as screen readers read it: a table, one child per row.
+  class Speech final : public AccessibleModel {
+   public:
+    explicit Speech(StringGrid& grid) : grid_(grid) {}
+    long Role() const override { return ROLE_SYSTEM_TABLE; }
+    WString Name() const override { return grid_.accessibleName_; }
+    int ChildCount() const override { return grid_.RowCount(); }
+    long ChildRole(int child) const override;
+    WString ChildName(int child) const override;
+    WString ChildValue(int child) const override;
+    bool ChildSelected(int child) const override { return child - 1 == grid_.selectedRow_; }
+    RECT ChildRect(int child) const override;
+
+   private:
+    StringGrid& grid_;
+  };
+
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Paint();
   void PaintTo(HDC dc, const RECT& client);
   void PaintCell(HDC dc, int col, int row, const view::Rect& cell);
-  HFONT FontOfPoints(int points);
+  HFONT FontOfPixels(int pixels);
   void Changed();  // scroll ranges and painting follow every change
   void UpdateScrollBars();
   int VisibleScrolledRows() const;  // rows below the header that fit completely
@@ -82,7 +112,10 @@ class StringGrid final : public Window, public view::IStringGrid {
   int resizingCol_ = -1;
   int resizeStartX_ = 0;
   int resizeStartWidth_ = 0;
-  std::map<int, UniqueGdiObject> fonts_;  // by point size
+  std::map<int, UniqueGdiObject> fonts_;  // by character height in pixels
+  WString accessibleName_;
+  Speech speech_{*this};
+  std::unique_ptr<AccessibleWindow> accessible_;
 };
 
 }  // namespace gui

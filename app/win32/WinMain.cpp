@@ -25,7 +25,7 @@ namespace {
 
   gui::MainWindow window;
   const int exitCode =
-      RunMainWindow(window.Form(), [&] { window.Show(); }, [] { gui::MainWindow::RunMessageLoop(); });
+      RunMainWindow(window.Form(), [&] { window.Show(); }, [&] { window.RunMessageLoop(); });
   // At once: the window and the process-wide state are not released.
   ::ExitProcess(UINT(exitCode));
 }

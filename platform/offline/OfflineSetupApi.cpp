@@ -145,10 +145,13 @@ bool OfflineSetupApi::GetDeviceRegistryProperty(ports::HDevInfo set, const ports
   }
   if (!stored) return Fail(winapi::kErrorInvalidData, false);
   RegValue value = *stored;
+  // Plain texts keep their stored bytes; references become the text they stand for.
   if (IsLocalisable(property) && stored->type == winapi::kRegSz) {
-    const std::optional<WString> text = Resolve(RegString(*stored));
-    if (!text) return Fail(winapi::kErrorInvalidData, false);
-    value.data = BytesOf(*text);
+    if (const WString text = RegString(*stored); !text.empty() && text.front() == u'@') {
+      const std::optional<WString> resolved = Resolve(text);
+      if (!resolved) return Fail(winapi::kErrorInvalidData, false);
+      value.data = BytesOf(*resolved);
+    }
   }
   const uint32_t needed = uint32_t(value.data.size());
   if (regType) *regType = value.type;

@@ -23,6 +23,7 @@
 #include "app/win32/AboutWindow.h"
 #include "app/win32/Menus.h"
 #include "app/win32/ProgressWindow.h"
+#include "app/win32/WindowDpi.h"
 
 namespace {
 
@@ -155,6 +156,8 @@ int Usage() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  // As Quillon.exe's manifest declares: its progress window is drawn at the screen's DPI.
+  gui::BecomePerMonitorDpiAware();
   if (argc < 2) return Usage();
   const std::wstring command = argv[1];
   const std::wstring argument = argc > 2 ? argv[2] : L"";

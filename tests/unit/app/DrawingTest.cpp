@@ -51,14 +51,15 @@ TEST(ClassNodeGlyphs, StrokeIsThreePixelsWide) {
 TEST(GridCells, RowsAlternateWithTheGridsOwnColours) {
   const view::Rect cell{100, 38, 250, 57};
   using drawing::GridKind;
-  EXPECT_EQ(drawing::DecideGridCell(GridKind::DeviceInfo, 0, cell, 9).background, (view::Rgb{214, 214, 214}));
-  EXPECT_EQ(drawing::DecideGridCell(GridKind::DeviceInfo, 1, cell, 9).background, (view::Rgb{250, 250, 255}));
-  EXPECT_EQ(drawing::DecideGridCell(GridKind::DeviceInfo, 2, cell, 9).background, (view::Rgb{234, 234, 250}));
-  EXPECT_EQ(drawing::DecideGridCell(GridKind::Files, 3, cell, 9).background, (view::Rgb{248, 248, 255}));
-  EXPECT_EQ(drawing::DecideGridCell(GridKind::Files, 4, cell, 9).background, (view::Rgb{232, 232, 248}));
-  const auto paint = drawing::DecideGridCell(GridKind::Files, 4, cell, 11);
+  EXPECT_EQ(drawing::DecideGridCell(GridKind::DeviceInfo, 0, cell, 96).background, (view::Rgb{214, 214, 214}));
+  EXPECT_EQ(drawing::DecideGridCell(GridKind::DeviceInfo, 1, cell, 96).background, (view::Rgb{250, 250, 255}));
+  EXPECT_EQ(drawing::DecideGridCell(GridKind::DeviceInfo, 2, cell, 96).background, (view::Rgb{234, 234, 250}));
+  EXPECT_EQ(drawing::DecideGridCell(GridKind::Files, 3, cell, 96).background, (view::Rgb{248, 248, 255}));
+  EXPECT_EQ(drawing::DecideGridCell(GridKind::Files, 4, cell, 96).background, (view::Rgb{232, 232, 248}));
+  const auto paint = drawing::DecideGridCell(GridKind::Files, 4, cell, 96);
   EXPECT_EQ(paint.textColour, (view::Rgb{0, 0, 96}));
-  EXPECT_EQ(paint.fontPoints, 11);
+  EXPECT_EQ(paint.fontPoints, 9);
+  EXPECT_EQ(paint.fontPixels, 12);
   EXPECT_EQ(std::make_pair(paint.textX, paint.textY), std::make_pair(103, 39));
 }
 

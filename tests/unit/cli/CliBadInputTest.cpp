@@ -57,6 +57,17 @@ TEST_F(CliTest, ToNamingAFileKeepsTheFile) {
   EXPECT_EQ(e2e::ReadFile(file), "precious");
 }
 
+TEST_F(CliTest, NothingIsWrittenInsideTheInstallation) {
+  const auto before = e2e::Snapshot(Machine());
+  fs::create_directory_symlink(Machine() / "Windows", Root() / "link-in");
+  for (const fs::path& to : {Machine(), Machine() / "backup", Root() / "link-in" / "backup"}) {
+    const RunResult r = Quillon({"export-all", "--to", to.string()});
+    EXPECT_EQ(r.exitCode, 2) << to;
+    EXPECT_NE(r.err.find("lies inside the installation being read"), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(e2e::Snapshot(Machine()), before);
+}
+
 TEST_F(CliTest, InstallationsAreFoundAmongTheNtfsMounts) {
   const fs::path one = Root() / "mnt/win dows", two = Root() / "mnt/other";
   for (const fs::path& root : {one, two}) e2e::WriteFile(root / "WINDOWS/system32/Config/SYSTEM", "hive");

@@ -8,6 +8,7 @@
 #include "cli/CliOptions.h"
 #include "cli/ExportRecord.h"
 #include "cli/Installations.h"
+#include "cli/ProgressLine.h"
 #include "cli/Sha256.h"
 #include "cli/Table.h"
 
@@ -33,6 +34,22 @@ TEST(Table, PadsColumnsAndCutsTheWidestToFitTheTerminal) {
   cli::PrintTable(narrow, header, rows, 24);
   for (const std::string& line : Lines(narrow.str())) EXPECT_LE(cli::DisplayLength(line), 24u) << line;
   EXPECT_EQ(Lines(narrow.str())[1], "1   Ger\u00e4t \u03a9  a-very-lon\u2026");
+}
+
+TEST(ProgressLine, OneLineRewrittenInPlaceCutToTheTerminalAndGoneWhenCleared) {
+  std::ostringstream err;
+  {
+    cli::ProgressLine line(err, true, 12, 40);
+    line.Show(2, u"Ger\u00e4t", u"Creating Archive", u"big.sys", u"1.5MB / 3.0MB");
+    line.Show(3, u"Next", u"", u"", u"");  // within the tenth of a second: not shown
+  }
+  EXPECT_EQ(err.str(), "\r\033[Kdevice 3 of 12: Ger\u00e4t | Creating Archiv\r\033[K");  // 39 characters
+
+  std::ostringstream quiet;
+  cli::ProgressLine off(quiet, false, 12, 40);
+  off.Show(0, u"A", u"Verifying Driver Files", u"", u"");
+  off.Clear();
+  EXPECT_EQ(quiet.str(), "");
 }
 
 TEST(Installations, OnlyNtfsMountsHoldingTheSystemHive) {

@@ -90,6 +90,8 @@ TEST_F(RealHiveScan, NamesMatchTheHiveResolvedByHand) {
   ASSERT_EQ(HivexGet("\\ControlSet001\\Control\\Class\\{4d36e968-e325-11ce-bfc1-08002be10318}", "ClassDesc"),
             "@%SystemRoot%\\System32\\DispCI.dll,-3100");
   EXPECT_EQ(ById(display).ClassDescription, u"Display");
+  // Montr_CI.dll keeps its strings itself (no .mui).
+  EXPECT_EQ(ById("DISPLAY\\Default_Monitor\\4&d9dcf0b&0&UID0").ClassDescription, u"Monitors");
   EXPECT_EQ(ById(display).Description, u"VirtualBox Graphics Adapter for Windows 8");
 
   const std::string isatapBus = "SWD\\IP_TUNNEL_VBUS\\IP_TUNNEL_DEVICE_ROOT";

@@ -141,6 +141,13 @@ class MainWindowFixture : public ::testing::Test {
   }
   // As at creation, without the deferred start-up.
   void Create() { window->Form().FormCreate(); }
+  // Start, then the user chooses the first device node; that node (kNoNode: none listed).
+  view::NodeId StartWithFirstDevice() {
+    Start();
+    const view::NodeId device = FirstDeviceNode();
+    if (device != view::kNoNode) UserSelects(device);
+    return device;
+  }
 
   HWND Main() const { return window->Handle(); }
   view::Rect Placed(HWND control) const { return PlacedIn(Main(), control); }
