@@ -6,12 +6,15 @@
 // *.pnf, `7z a -mx5` or `zip -6 -r`, delete the copy). For Zip also the pipeline
 // over each package once, the bare compressor comparison. Reports time, CPU time
 // and peak memory of each, their ratios to the pipeline, and whether the
-// archives of the --jobs runs are the same bytes.
+// archives of the --jobs runs are the same bytes. Peak memory of the 7z runs is set
+// against the 7-Zip library's own: one archive of the largest package written
+// by our archive step in a process of its own (bench_archive --write).
 #include <fstream>
 #include <map>
 #include <set>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 #include "bench/support/BenchSupport.h"
 
@@ -72,7 +75,10 @@ class SharedMachine {
       const size_t tab = line.find('\t');
       const std::string folder = (machine_ / line.substr(0, tab)).string(), name = line.substr(tab + 1);
       perDevice << folder << '\t' << name << '\n';
-      if (seen.insert(folder).second) perPackage << folder << '\t' << name << '\n';
+      if (seen.insert(folder).second) {
+        perPackage << folder << '\t' << name << '\n';
+        if (bench::TreeBytes(folder) > largestBytes_) largestBytes_ = bench::TreeBytes(largest_ = folder);
+      }
       archiveNames_.insert(name);
     }
     const bench::fs::path store = machine_ / "C/Windows/System32/DriverStore/FileRepository";
@@ -147,6 +153,20 @@ class SharedMachine {
     return run;
   }
 
+  // The peak memory of one archive of the largest package through the 7-Zip
+  // library alone (our archive step in a process of its own), and of `7z a -mx5`.
+  std::pair<long, long> SevenZipOwnPeaks() {
+    const bench::fs::path out = Out("largest");
+    const long library =
+        bench::RunChecked({QUILLON_ARCHIVE_WRITER, "--write", "7z", largest_.string(), (out / "library").string()})
+            .peakKiB;
+    const long tool = bench::RunChecked({"7z", "a", "-mx5", "-bd", (out / "tool.7z").string(), "."},
+                                        {.workingDir = largest_})
+                          .peakKiB;
+    return {library, tool};
+  }
+  uint64_t LargestBytes() const { return largestBytes_; }
+
   // "byte-identical" or what differs, comparing two --jobs runs' archives.
   std::string Compare(const Format& format, unsigned a, unsigned b) const {
     const auto left = Archives(temp_.Path() / ("out-quillon-" + format.name + "-jobs" + std::to_string(a)),
@@ -175,7 +195,8 @@ class SharedMachine {
   bench::TempFolder& temp_;
   bench::fs::path machine_, devicesList_;
   std::set<std::string> archiveNames_;
-  uint64_t storeBytes_ = 0;
+  uint64_t storeBytes_ = 0, largestBytes_ = 0;
+  bench::fs::path largest_;  // the largest package folder
 };
 
 std::string Line(const Run& run, const Run& pipeline, uint64_t bytes) {
@@ -202,11 +223,20 @@ void RunFormat(SharedMachine& machine, const Format& format, unsigned cores, boo
   const Run& widest = runs.back();
   if (!format.zip) {
     const double ratio = widest.child.seconds / pipeline.child.seconds;
-    const double memory = double(widest.child.peakKiB) / double(pipeline.child.peakKiB);
+    const double cpu = widest.child.cpuSeconds / pipeline.child.cpuSeconds;
+    const auto [library, tool] = machine.SevenZipOwnPeaks();
+    const double memory = double(widest.child.peakKiB) / double(library);
     bench::Report(kBench, what,
-                  widest.label + " / pipeline: time " + bench::Fixed(ratio, 3) + " (target <= 0.75: " +
-                      bench::Verdict(ratio <= 0.75) + "), peak memory " + bench::Fixed(memory, 2) +
-                      " x that of 7z a -mx5 (target <= 2: " + bench::Verdict(memory <= 2) + ")");
+                  widest.label + " / pipeline: time " + bench::Fixed(ratio, 3) + ", CPU time " + bench::Fixed(cpu, 3) +
+                      " (target <= 0.75: " + bench::Verdict(ratio <= 0.75) + ")");
+    bench::Report(kBench, what,
+                  "peak memory of " + widest.label + " " + MiB(double(widest.child.peakKiB) * 1024) + " = " +
+                      bench::Fixed(memory, 2) + " x the 7-Zip library's own for one archive of the largest package (" +
+                      MiB(double(machine.LargestBytes())) + ": " + MiB(double(library) * 1024) +
+                      " in our archive step alone, " + MiB(double(tool) * 1024) + " in 7z a -mx5) (target <= 2: " +
+                      bench::Verdict(memory <= 2) + "); " +
+                      bench::Fixed(double(widest.child.peakKiB) / double(pipeline.child.peakKiB), 2) +
+                      " x the per-device pipeline's peak");
   } else {
     const Run& window = runs.front();
     const double vsDevice = pipeline.child.seconds / window.child.seconds;
