@@ -77,15 +77,15 @@ RowSpeech SpeakRow(const std::vector<WString>& cells, bool header) {
   return speech;
 }
 
-int ColumnEdgeAt(const std::vector<int>& colWidths, int x, int scrollX) {
+int ColumnEdgeAt(const std::vector<int>& colWidths, int x, int scrollX, int grip) {
   int edge = -scrollX;
   for (size_t col = 0; col < colWidths.size(); ++col) {
     edge += colWidths[col];
-    if (std::abs(x - edge) <= kColumnGrip) return int(col);
+    if (std::abs(x - edge) <= grip) return int(col);
   }
   return -1;
 }
 
-int DraggedColumnWidth(int startWidth, int delta) { return std::max(kMinColumnWidth, startWidth + delta); }
+int DraggedColumnWidth(int startWidth, int delta, int minWidth) { return std::max(minWidth, startWidth + delta); }
 
 }  // namespace controls

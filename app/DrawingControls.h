@@ -59,14 +59,14 @@ RowSpeech SpeakRow(const std::vector<WString>& cells, bool header);
 
 // ---------------------------------------------------------------- grid columns
 
-constexpr int kColumnGrip = 3;     // pixels either side of a column edge that grab it
-constexpr int kMinColumnWidth = 8;
+constexpr int kColumnGrip = 3;     // pixels either side of a column edge that grab it (96 DPI)
+constexpr int kMinColumnWidth = 8;  // 96 DPI
 
-// The column whose right edge is within kColumnGrip of `x` (client x, with the grid
-// scrolled `scrollX` pixels to the right), or -1. Only the header row grabs.
-int ColumnEdgeAt(const std::vector<int>& colWidths, int x, int scrollX);
+// The column whose right edge is within `grip` pixels of `x` (client x, with the
+// grid scrolled `scrollX` pixels to the right), or -1. Only the header row grabs.
+int ColumnEdgeAt(const std::vector<int>& colWidths, int x, int scrollX, int grip = kColumnGrip);
 
-// The width of a column dragged by `delta` pixels.
-int DraggedColumnWidth(int startWidth, int delta);
+// The width of a column dragged by `delta` pixels, never below `minWidth`.
+int DraggedColumnWidth(int startWidth, int delta, int minWidth = kMinColumnWidth);
 
 }  // namespace controls

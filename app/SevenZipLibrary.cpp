@@ -1,44 +1,13 @@
 #include "app/SevenZipLibrary.h"
 
-#include <vector>
-
 #include "platform/Paths.h"
 #include "platform/Platform.h"
-#include "platform/Registry.h"
+#include "platform/RegistryKey.h"
 #include "platform/System.h"
 
 namespace {
 
 const WString kLibraryName = u"7z.dll";
-
-// Closes the registry key on every way out.
-class RegistryKey {
- public:
-  RegistryKey() = default;
-  ~RegistryKey() {
-    if (key_ != 0) Os().registry->CloseKey(key_);
-  }
-  RegistryKey(const RegistryKey&) = delete;
-  RegistryKey& operator=(const RegistryKey&) = delete;
-  ports::HKey* Receive() { return &key_; }
-  ports::HKey Get() const { return key_; }
-
- private:
-  ports::HKey key_ = 0;
-};
-
-// A string value of the key; empty when it is missing, empty or not a string.
-WString ReadStringValue(ports::HKey key, const char16_t* name) {
-  ports::IRegistry& registry = *Os().registry;
-  uint32_t type = 0, size = 0;
-  if (registry.QueryValue(key, name, &type, nullptr, &size) != int32_t(winapi::kErrorSuccess)) return WString();
-  if ((type != winapi::kRegSz && type != winapi::kRegExpandSz) || size < sizeof(char16_t)) return WString();
-  std::vector<char16_t> data(size / sizeof(char16_t) + 1, u'\0');
-  if (registry.QueryValue(key, name, &type, reinterpret_cast<uint8_t*>(data.data()), &size) !=
-      int32_t(winapi::kErrorSuccess))
-    return WString();
-  return text::UpToNul(data.data(), size / sizeof(char16_t));
-}
 
 // ExpandEnvironmentStringsW into a buffer of MAX_PATH characters.
 WString Expand(const WString& templ) {
@@ -54,9 +23,8 @@ WString FindSevenZipLibrary() {
   const WString besideProgram = paths::ExtractFilePath(Os().system->ModuleFileName()) + kLibraryName;
   if (paths::FileExists(besideProgram)) return besideProgram;
 
-  RegistryKey key;
-  const int32_t opened = Os().registry->OpenKey(ports::kHKeyLocalMachine, u"Software\\7-zip", ports::kKeyRead,
-                                                key.Receive());
+  TRegistryKey key;
+  const int32_t opened = key.OpenReadOnly(u"Software\\7-zip");
   // Without 7-Zip's own key no installation is assumed, not even in the usual folders.
   if (opened == int32_t(winapi::kErrorFileNotFound) || opened == int32_t(winapi::kErrorPathNotFound))
     return WString();
@@ -64,7 +32,8 @@ WString FindSevenZipLibrary() {
   WString result;
   if (opened == int32_t(winapi::kErrorSuccess)) {
     // A missing "Path64" names no folder; it must not turn into a root-relative "\7z.dll".
-    const WString folder = ReadStringValue(key.Get(), u"Path64");
+    // Nor does one of another type, which is no reason for the window not to open.
+    const WString folder = key.HoldsString(u"Path64") ? key.ReadString(u"Path64") : WString();
     if (!folder.empty()) result = paths::IncludeTrailingPathDelimiter(folder) + kLibraryName;
   }
   if (!result.empty() && paths::FileExists(result)) return result;

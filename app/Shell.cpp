@@ -1,6 +1,7 @@
 #include "app/Shell.h"
 
 #include "platform/Platform.h"
+#include "platform/PortHandles.h"
 #include "platform/System.h"
 
 namespace {
@@ -8,28 +9,12 @@ namespace {
 constexpr uint32_t kTokenAdjustPrivileges = 0x20;
 constexpr uint32_t kSePrivilegeEnabled = 0x2;
 
-// Closes the access token on every way out.
-class TokenHandle {
- public:
-  TokenHandle() = default;
-  ~TokenHandle() {
-    if (handle_ != 0) Os().system->CloseHandle(handle_);
-  }
-  TokenHandle(const TokenHandle&) = delete;
-  TokenHandle& operator=(const TokenHandle&) = delete;
-  winapi::Handle* Receive() { return &handle_; }
-  winapi::Handle Get() const { return handle_; }
-
- private:
-  winapi::Handle handle_ = 0;
-};
-
 }  // namespace
 
 bool SetProcessPrivilege(const WString& privilegeName, bool enable) {
   ports::ISystem& system = *Os().system;
-  TokenHandle token;
-  if (!system.OpenProcessToken(kTokenAdjustPrivileges, token.Receive())) return false;
+  UniqueSystemHandle token;
+  if (!system.OpenProcessToken(kTokenAdjustPrivileges, token.Put())) return false;
   uint64_t luid = 0;
   // An unknown privilege name is a failure, not an adjustment of identifier 0.
   if (!system.LookupPrivilegeValue(privilegeName.c_str(), &luid)) return false;

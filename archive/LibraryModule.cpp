@@ -16,14 +16,12 @@ ports::ILibraryLoader& Loader() {
 }  // namespace
 
 TLibraryModule::TLibraryModule(const WString& path) : FHandle(Loader().LoadLibrary(path)) {
-  if (FHandle == 0) {
+  if (!FHandle) {
     const uint32_t code = Os().system ? Os().system->GetLastError() : 0;
     RaiseOSError(code, text::W("\r\nError loading library ") + path);
   }
 }
 
-TLibraryModule::~TLibraryModule() { Loader().FreeLibrary(FHandle); }
-
-void* TLibraryModule::Proc(const char* name) const { return Loader().GetProcAddress(FHandle, name); }
+void* TLibraryModule::Proc(const char* name) const { return Loader().GetProcAddress(FHandle.Get(), name); }
 
 }  // namespace sevenzip

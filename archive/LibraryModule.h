@@ -1,7 +1,7 @@
 // A library loaded through the library port, freed exactly once when the owner dies.
 #pragma once
+#include "platform/PortHandles.h"
 #include "platform/Text.h"
-#include "platform/WinTypes.h"
 
 namespace sevenzip {
 
@@ -9,16 +9,13 @@ class TLibraryModule {
  public:
   // Raises an OSError "… Error loading library <path>" when the library cannot be loaded.
   explicit TLibraryModule(const WString& path);
-  ~TLibraryModule();
-  TLibraryModule(const TLibraryModule&) = delete;
-  TLibraryModule& operator=(const TLibraryModule&) = delete;
 
   // The export `name`, or nullptr.
   void* Proc(const char* name) const;
-  winapi::Handle Handle() const { return FHandle; }
+  winapi::Handle Handle() const { return FHandle.Get(); }
 
  private:
-  winapi::Handle FHandle = 0;
+  UniqueLibrary FHandle;
 };
 
 }  // namespace sevenzip

@@ -16,11 +16,13 @@ CLI::App* AddVerb(CLI::App& app, const char* name, const char* description) {
 
 void AddOutput(CLI::App& verb, Options& o, bool withJobs) {
   verb.add_option("--to", o.to, "the folder the archives and the record go into (made when missing)")
-      ->required();
+      ->required()
+      ->type_name("DIR");
   verb.add_flag("--zip", o.zip, "write Zip archives even when a 7-Zip library is there");
   if (withJobs)
     verb.add_option("--jobs", o.jobs, "devices exported at the same time (default: one per core)")
-        ->check(CLI::Range(1u, 256u));
+        ->check(CLI::Range(1u, 256u))
+        ->type_name("N");
 }
 
 }  // namespace
@@ -38,23 +40,24 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::ostr
 #else
                  "; without it, the one mounted NTFS installation"
 #endif
-  );
+                 )
+      ->type_name("DIR");
   app.add_option("--mounts-file", o.mountsFile)->group("");  // tests: a mount table of their own
   app.add_flag("--include-microsoft", o.includeMicrosoft, "also the drivers Microsoft provides");
   app.add_flag("--json", o.json, "print JSON for scripts instead of tables and reports");
 
-  CLI::App* list = AddVerb(app, "list", "the devices as the window's tree holds them, numbered");
+  CLI::App* list = AddVerb(app, "list", "the devices with their installed driver, by class, numbered");
   list->add_flag("--all", o.all, "also the devices the tree leaves out");
 
   CLI::App* show = AddVerb(app, "show", "the properties, files and INF text of one device");
-  show->add_option("DEVICE", o.devices, kDeviceHelp)->required()->expected(1);
+  show->add_option("DEVICE", o.devices, kDeviceHelp)->required()->expected(1)->type_name("");
 
   CLI::App* verify = AddVerb(app, "verify", "the signature report of devices, device by device");
-  verify->add_option("DEVICE", o.devices, kDeviceHelp);
+  verify->add_option("DEVICE", o.devices, kDeviceHelp)->type_name("");
   verify->add_flag("--all", o.all, "every listed device");
 
   CLI::App* exportDevices = AddVerb(app, "export", "export the drivers of the named devices");
-  exportDevices->add_option("DEVICE", o.devices, kDeviceHelp)->required();
+  exportDevices->add_option("DEVICE", o.devices, kDeviceHelp)->required()->type_name("");
   AddOutput(*exportDevices, o, false);
 
   CLI::App* exportAll = AddVerb(app, "export-all", "export the driver of every listed device");
@@ -64,6 +67,10 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::ostr
                                             "(never Microsoft's)");
   AddOutput(*submit, o, true);
 
+  app.footer("DEVICE: an instance id, or the number `list` printed. The options above may also follow the verb;\n"
+             "`quillon VERB --help` tells a verb's own.\n"
+             "Exit codes: 0 all done, 1 some device failed verification or export, 2 wrong arguments or nothing "
+             "to read.");
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {

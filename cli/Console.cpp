@@ -21,12 +21,20 @@ int TerminalColumns(std::FILE* stream) {
   return info.srWindow.Right - info.srWindow.Left + 1;
 }
 
-void UseUtf8Console() {
+Utf8Console::Utf8Console() : codePage_(::GetConsoleOutputCP()) {
   ::SetConsoleOutputCP(CP_UTF8);
   // The progress line rewrites itself with terminal sequences (Windows 10 consoles).
   const HANDLE err = ::GetStdHandle(STD_ERROR_HANDLE);
   DWORD mode = 0;
-  if (::GetConsoleMode(err, &mode)) ::SetConsoleMode(err, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+  if (::GetConsoleMode(err, &mode)) {
+    errorMode_ = mode;
+    errorModeSet_ = ::SetConsoleMode(err, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
+  }
+}
+
+Utf8Console::~Utf8Console() {
+  if (codePage_) ::SetConsoleOutputCP(codePage_);
+  if (errorModeSet_) ::SetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), DWORD(errorMode_));
 }
 #else
 bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) != 0; }
@@ -38,7 +46,8 @@ int TerminalColumns(std::FILE* stream) {
   return size.ws_col;
 }
 
-void UseUtf8Console() {}
+Utf8Console::Utf8Console() = default;
+Utf8Console::~Utf8Console() = default;
 #endif
 
 }  // namespace cli

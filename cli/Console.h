@@ -9,7 +9,20 @@ bool IsTerminal(std::FILE* stream);
 // The width in columns of the terminal `stream` shows on; 0 when it is no
 // terminal (nothing is cut).
 int TerminalColumns(std::FILE* stream = stdout);
-// Windows consoles: UTF-8 output and terminal sequences. Elsewhere nothing to do.
-void UseUtf8Console();
+// While alive, a Windows console shows UTF-8 output and terminal sequences; the
+// console's own settings come back afterwards (it outlives the program).
+// Elsewhere nothing to do.
+class Utf8Console {
+ public:
+  Utf8Console();
+  ~Utf8Console();
+  Utf8Console(const Utf8Console&) = delete;
+  Utf8Console& operator=(const Utf8Console&) = delete;
+
+ private:
+  unsigned codePage_ = 0;
+  unsigned long errorMode_ = 0;
+  bool errorModeSet_ = false;
+};
 
 }  // namespace cli

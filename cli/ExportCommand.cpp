@@ -17,6 +17,7 @@
 #include "cli/ProgressLine.h"
 #include "cli/Sha256.h"
 #include "platform/Errors.h"
+#include "platform/HostPath.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
@@ -105,6 +106,59 @@ void PrintMessages(std::ostream& out, const std::vector<Message>& messages) {
   for (const Message& m : messages) out << "[" << KindName(m.kind) << "] " << U8(m.text) << '\n';
 }
 
+// Each device not exported, and a submission not written, with the reason.
+std::vector<std::string> Failures(const std::vector<RecordRow>& rows, const Submission* submission) {
+  std::vector<std::string> failures;
+  for (const RecordRow& row : rows)
+    if (row.archive.empty()) failures.push_back(row.name + " (" + row.instanceId + "): " + row.verdict);
+  if (submission && submission->archive.empty()) {
+    std::string why = "the submission archive was not written";
+    for (const Message& m : submission->messages) why += ": " + U8(m.text);
+    failures.push_back(why);
+  }
+  return failures;
+}
+
+nlohmann::ordered_json ResultJson(const fs::path& record, const std::vector<RecordRow>& rows,
+                                  const std::vector<std::string>& reports, const Submission* submission,
+                                  const std::vector<std::string>& failures) {
+  nlohmann::ordered_json j;
+  j["record"] = U8(record);
+  j["devices"] = nlohmann::ordered_json::array();
+  for (size_t i = 0; i < rows.size(); ++i) {
+    nlohmann::ordered_json row = RecordJson(rows[i]);
+    row["report"] = reports[i];
+    j["devices"].push_back(std::move(row));
+  }
+  if (submission) {
+    j["submission"] = nullptr;
+    if (!submission->archive.empty()) {
+      const fs::path archive = paths::HostPath(submission->archive);
+      j["submission"] = {{"archive", U8(archive.filename())},
+                         {"archiveSize", fs::file_size(archive)},
+                         {"sha256", Sha256OfFile(archive)}};
+    }
+  }
+  j["failures"] = failures;
+  return j;
+}
+
+void PrintSummary(std::ostream& out, const fs::path& folder, const fs::path& record,
+                  const std::vector<RecordRow>& rows, const Submission* submission,
+                  const std::vector<std::string>& failures) {
+  if (submission) {
+    PrintMessages(out, submission->messages);
+    if (!submission->archive.empty()) out << "Submission: " << U8(submission->archive) << '\n';
+  }
+  const auto written = [](const RecordRow& r) { return !r.archive.empty(); };
+  const size_t exported = size_t(std::count_if(rows.begin(), rows.end(), written));
+  out << exported << " of " << rows.size() << " devices exported to " << U8(folder) << "\nRecord: " << U8(record)
+      << '\n';
+  if (failures.empty()) return;
+  out << failures.size() << " failed:\n";
+  for (const std::string& f : failures) out << "  " << f << '\n';
+}
+
 }  // namespace
 
 int RunExport(Session& session, const Options& options, std::ostream& out, std::ostream& err) {
@@ -114,7 +168,7 @@ int RunExport(Session& session, const Options& options, std::ostream& out, std::
   const std::set<WString> before = submissionfiles::FilesIn(chosen);
 
   ProgressLine progress(err, IsTerminal(stderr), devices.size(), TerminalColumns(stderr));
-  nlohmann::ordered_json reports = nlohmann::ordered_json::array();
+  std::vector<std::string> reports;
   std::vector<RecordRow> rows;
   const std::vector<DeviceOutcome> outcomes = ExportDevices(
       devices, {session.SevenZipLibrary(), chosen, Jobs(options)},
@@ -143,51 +197,12 @@ int RunExport(Session& session, const Options& options, std::ostream& out, std::
   const fs::path record = folder / RecordFileName(Os().system->GetLocalTime());
   WriteRecord(record, rows);
 
-  std::vector<std::string> failures;
-  size_t exported = 0;
-  for (const RecordRow& row : rows) {
-    if (!row.archive.empty()) ++exported;
-    else failures.push_back(row.name + " (" + row.instanceId + "): " + row.verdict);
-  }
-  if (options.verb == Verb::Submit && submission.archive.empty()) {
-    std::string why = "the submission archive was not written";
-    for (const Message& m : submission.messages) why += ": " + U8(m.text);
-    failures.push_back(why);
-  }
-
-  if (options.json) {
-    nlohmann::ordered_json j;
-    j["record"] = U8(record);
-    nlohmann::ordered_json devicesJson = nlohmann::ordered_json::array();
-    for (size_t i = 0; i < rows.size(); ++i) {
-      nlohmann::ordered_json row = RecordJson(rows[i]);
-      row["report"] = reports[i];
-      devicesJson.push_back(std::move(row));
-    }
-    j["devices"] = devicesJson;
-    if (options.verb == Verb::Submit) {
-      if (submission.archive.empty()) {
-        j["submission"] = nullptr;
-      } else {
-        const fs::path archive = text::ToPath(submission.archive);
-        j["submission"] = {{"archive", U8(archive.filename())},
-                           {"archiveSize", fs::file_size(archive)},
-                           {"sha256", Sha256OfFile(archive)}};
-      }
-    }
-    j["failures"] = failures;
-    out << j.dump(2) << '\n';
-  } else {
-    if (options.verb == Verb::Submit) {
-      PrintMessages(out, submission.messages);
-      if (!submission.archive.empty()) out << "Submission: " << U8(submission.archive) << '\n';
-    }
-    out << exported << " of " << rows.size() << " devices exported to " << U8(folder) << "\nRecord: " << U8(record) << '\n';
-    if (!failures.empty()) {
-      out << failures.size() << " failed:\n";
-      for (const std::string& f : failures) out << "  " << f << '\n';
-    }
-  }
+  const std::vector<std::string> failures = Failures(rows, options.verb == Verb::Submit ? &submission : nullptr);
+  if (options.json)
+    out << ResultJson(record, rows, reports, options.verb == Verb::Submit ? &submission : nullptr, failures).dump(2)
+        << '\n';
+  else
+    PrintSummary(out, folder, record, rows, options.verb == Verb::Submit ? &submission : nullptr, failures);
   return failures.empty() ? 0 : 1;
 }
 

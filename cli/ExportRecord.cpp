@@ -7,6 +7,7 @@
 #include "app/MainFormUnit.h"
 #include "cli/Sha256.h"
 #include "platform/Errors.h"
+#include "platform/HostPath.h"
 #include "platform/Paths.h"
 
 namespace cli {
@@ -43,7 +44,7 @@ RecordRow MakeRecordRow(const TDevice& device, const DeviceOutcome& outcome) {
   else
     row.verdict = "exported";
   if (outcome.exported()) {
-    const std::filesystem::path archive = text::ToPath(outcome.archive);
+    const std::filesystem::path archive = paths::HostPath(outcome.archive);  // long paths too
     row.archive = U8(paths::ExtractFileName(outcome.archive));
     std::error_code ec;
     row.archiveSize = std::filesystem::file_size(archive, ec);

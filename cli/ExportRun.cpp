@@ -103,12 +103,19 @@ std::vector<DeviceOutcome> ExportDevices(
   std::vector<std::thread> pool;
   for (unsigned t = 0; t < threads; ++t) pool.emplace_back(work);
 
-  for (size_t next = 0; next < devices.size(); ++next) {
-    std::unique_lock<std::mutex> guard(lock);
-    changed.wait(guard, [&] { return done[next] || escaped; });
-    if (escaped) break;
-    guard.unlock();
-    if (finished) finished(next, outcomes[next]);
+  try {
+    for (size_t next = 0; next < devices.size(); ++next) {
+      std::unique_lock<std::mutex> guard(lock);
+      changed.wait(guard, [&] { return done[next] || escaped; });
+      if (escaped) break;
+      guard.unlock();
+      if (finished) finished(next, outcomes[next]);
+    }
+  } catch (...) {
+    // The workers finish the device they are on and stop before the error goes on.
+    nextGroup = groups.size();
+    for (std::thread& t : pool) t.join();
+    throw;
   }
   for (std::thread& t : pool) t.join();
   if (escaped) std::rethrow_exception(escaped);

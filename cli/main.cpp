@@ -47,7 +47,7 @@ int Run(int argc, const char* const* argv) {
 
 #ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {
-  cli::UseUtf8Console();
+  const cli::Utf8Console console;
   std::vector<std::string> utf8;
   for (int i = 0; i < argc; ++i) {
     const int size = ::WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, nullptr, 0, nullptr, nullptr);
@@ -57,7 +57,9 @@ int wmain(int argc, wchar_t** argv) {
   }
   std::vector<const char*> pointers;
   for (const std::string& s : utf8) pointers.push_back(s.c_str());
-  return Run(argc, pointers.data());
+  const int code = Run(argc, pointers.data());
+  std::cout.flush();  // while the console still shows UTF-8
+  return code;
 }
 #else
 int main(int argc, char** argv) { return Run(argc, argv); }

@@ -1,7 +1,7 @@
 // Steps 4 and 5 of the scan: the instance id and the device icon.
 #include "devices/ScanSteps.h"
-#include "devices/SetupHandles.h"
 #include "platform/ImageList.h"
+#include "platform/PortHandles.h"
 
 namespace devices {
 
@@ -16,7 +16,7 @@ int32_t AddDeviceIcon(ports::HDevInfo set, const ports::SpDevInfoData& element, 
   ports::HIcon loaded = 0;
   if (!Os().setup->LoadDeviceIcon(set, &element, kIconPixels, kIconPixels, 0, &loaded) || loaded == 0) return 0;
   // The image list keeps its own copy (with its transparency); ours goes at once.
-  const Icon icon(loaded);
+  const UniqueDeviceIcon icon(loaded);
   return images.AddIcon(icon.Get());
 }
 

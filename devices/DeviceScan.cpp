@@ -3,9 +3,9 @@
 #include <exception>
 
 #include "devices/ScanSteps.h"
-#include "devices/SetupHandles.h"
 #include "platform/Errors.h"
 #include "platform/Platform.h"
+#include "platform/PortHandles.h"
 #include "platform/Shell.h"
 #include "platform/System.h"
 #include "platform/SystemMessage.h"
@@ -55,8 +55,8 @@ TDeviceList ScanDevices(const TDeviceFilter& filter, TDeviceCompare Compare, por
                         const TScanCallback& callback) {
   using namespace devices;
   TDeviceList result;
-  DeviceInfoSet set(Os().setup->GetClassDevs(nullptr, nullptr, 0, ports::kDigcfPresent | ports::kDigcfAllClasses));
-  if (!set.Valid()) {
+  UniqueDeviceInfoSet set(Os().setup->GetClassDevs(nullptr, nullptr, 0, ports::kDigcfPresent | ports::kDigcfAllClasses));
+  if (!set) {
     ShowError(LastErrorMessage());
     return result;
   }
@@ -72,7 +72,7 @@ TDeviceList ScanDevices(const TDeviceFilter& filter, TDeviceCompare Compare, por
     }
   } catch (const std::exception& e) {
     const WString message = EnumerationFailureText(e);
-    set.Destroy();
+    set.Close();
     ShowError(message);
     return result;
   }

@@ -8,7 +8,6 @@
 #include "platform/Trust.h"
 #include "signing/CryptCat.h"
 #include "signing/FileHashes.h"
-#include "signing/TrustHandles.h"
 
 namespace cryptcat {
 
@@ -21,12 +20,17 @@ std::vector<uint8_t> HashOfOpenFile(const HashCall& sizeCall, const HashCall& ha
   return hash;
 }
 
+UniqueTrustFile OpenForHashing(const WString& fileName) {
+  return UniqueTrustFile(Os().trust->CreateFile(fileName.c_str(), winapi::kGenericRead, winapi::kFileShareRead,
+                                                 winapi::kOpenExisting, winapi::kFileAttributeNormal));
+}
+
 }  // namespace cryptcat
 
 WString CalcFileHash(const WString& FileName) {
   if (!paths::FileExists(FileName)) return {};
-  cryptcat::HashedFile file(FileName);
-  if (!file.IsOpen()) return {};
+  const UniqueTrustFile file = cryptcat::OpenForHashing(FileName);
+  if (!file) return {};
   auto calc = [&](uint32_t* size, uint8_t* hash) {
     return Os().trust->CryptCATAdminCalcHashFromFileHandle(file.Get(), size, hash, 0);
   };
@@ -36,13 +40,13 @@ WString CalcFileHash(const WString& FileName) {
 WString CalcFileHashSha256(const WString& FileName, WString& Message) {
   if (!paths::FileExists(FileName)) return {};
   static const winapi::Guid kNoSubsystem{};
-  cryptcat::CatAdminContext context;
-  if (!Os().trust->CryptCATAdminAcquireContext2(context.Receive(), &kNoSubsystem, u"SHA256", nullptr, 0)) {
+  UniqueCatAdmin context;
+  if (!Os().trust->CryptCATAdminAcquireContext2(context.Put(), &kNoSubsystem, u"SHA256", nullptr, 0)) {
     Message = LastErrorMessageTrimmed();
     return {};
   }
-  cryptcat::HashedFile file(FileName);
-  if (!file.IsOpen()) return {};
+  const UniqueTrustFile file = cryptcat::OpenForHashing(FileName);
+  if (!file) return {};
   auto calc = [&](uint32_t* size, uint8_t* hash) {
     return Os().trust->CryptCATAdminCalcHashFromFileHandle2(context.Get(), file.Get(), size, hash, 0);
   };

@@ -3,7 +3,6 @@
 #include "platform/Trust.h"
 #include "signing/CryptCat.h"
 #include "signing/FileHashes.h"
-#include "signing/TrustHandles.h"
 
 namespace {
 
@@ -11,13 +10,13 @@ namespace {
 WString LookUpSystemCatalog(const WString& FileName) {
   ports::ICatalogTrust& trust = *Os().trust;
   winapi::Guid policy = winapi::kDriverActionVerify;
-  cryptcat::CatAdminContext context;
-  if (!trust.CryptCATAdminAcquireContext(context.Receive(), &policy, 0)) return {};
+  UniqueCatAdmin context;
+  if (!trust.CryptCATAdminAcquireContext(context.Put(), &policy, 0)) return {};
 
   std::vector<uint8_t> hash;
   {
-    cryptcat::HashedFile file(FileName);
-    if (!file.IsOpen()) return {};
+    const UniqueTrustFile file = cryptcat::OpenForHashing(FileName);
+    if (!file) return {};
     hash = cryptcat::HashOfOpenFile(
         [&](uint32_t* size, uint8_t* buffer) {
           return trust.CryptCATAdminCalcHashFromFileHandle2(context.Get(), file.Get(), size, buffer, 0);
@@ -28,13 +27,12 @@ WString LookUpSystemCatalog(const WString& FileName) {
   }  // the file is closed before the catalog database is searched
   if (hash.empty()) return {};
 
-  cryptcat::CatInfoContext catInfo(
-      context.Get(), trust.CryptCATAdminEnumCatalogFromHash(context.Get(), hash.data(), uint32_t(hash.size()), 0,
-                                                            nullptr));
-  if (!catInfo.Get()) return {};
+  const UniqueCatalogContext catInfo({context.Get(), trust.CryptCATAdminEnumCatalogFromHash(
+                                                         context.Get(), hash.data(), uint32_t(hash.size()), 0, nullptr)});
+  if (!catInfo) return {};
   winapi::CatalogInfo info;
   info.cbStruct = sizeof(info);
-  if (!trust.CryptCATCatalogInfoFromContext(catInfo.Get(), &info, 0)) return {};
+  if (!trust.CryptCATCatalogInfoFromContext(catInfo.Get().catInfo, &info, 0)) return {};
   return text::UpToNul(info.wszCatalogFile, winapi::kMaxPath);
 }
 

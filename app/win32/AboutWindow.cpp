@@ -42,6 +42,7 @@ Win32AboutWindow::Win32AboutWindow(HWND owner) {
   btnClose_ = std::make_unique<FlatButton>(Handle(), kAboutCloseId, u"X", FromColorRef(::GetSysColor(COLOR_BTNFACE)),
                                            nullptr);
   btnClose_->OnClick([this] { Close(); });  // btnOkClick
+  btnClose_->SetAccessibleName(u"Close");  // what its "X" means, read aloud
   LayOut();
 }
 

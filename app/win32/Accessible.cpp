@@ -1,6 +1,6 @@
 #include "app/win32/Accessible.h"
 
-#include <new>
+#include <memory>
 
 #include "platform/win32/Handles.h"
 
@@ -19,10 +19,24 @@ long ChildOf(const VARIANT& child, int count) {
 
 }  // namespace
 
+// The model while its control lives; every object over it (the control's and
+// its rows') shares this and fails as disconnected once the control has gone.
+struct AccessibleConnection {
+  AccessibleModel* model;
+};
+
+// The control itself (row 0) or one of its rows that has cells, as an IAccessible.
+// Children are simple elements: the control's rows, or the row's cells.
 class AccessibleObject final : public IAccessible {
  public:
-  AccessibleObject(HWND window, AccessibleModel& model) : window_(window), model_(&model) {}
-  void Disconnect() { model_ = nullptr; }
+  AccessibleObject(HWND window, std::shared_ptr<AccessibleConnection> connection, int row = 0,
+                   IAccessible* parent = nullptr)
+      : window_(window), connection_(std::move(connection)), row_(row), parent_(parent) {
+    if (parent_) parent_->AddRef();
+  }
+  ~AccessibleObject() {
+    if (parent_) parent_->Release();
+  }
 
   // IUnknown
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
@@ -56,26 +70,31 @@ class AccessibleObject final : public IAccessible {
   // IAccessible
   HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
     if (!parent) return E_POINTER;
-    if (!model_) return CO_E_OBJNOTCONNECTED;
+    if (!Model()) return CO_E_OBJNOTCONNECTED;
+    if (parent_) return parent_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(parent));
     return ::AccessibleObjectFromWindow(window_, DWORD(OBJID_WINDOW), IID_IDispatch, reinterpret_cast<void**>(parent));
   }
   HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
     if (!count) return E_POINTER;
-    if (!model_) return CO_E_OBJNOTCONNECTED;
-    *count = model_->ChildCount();
+    if (!Model()) return CO_E_OBJNOTCONNECTED;
+    *count = ChildCount();
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE get_accChild(VARIANT, IDispatch** child) override {
-    if (!child) return E_POINTER;
-    *child = nullptr;
-    return model_ ? S_FALSE : CO_E_OBJNOTCONNECTED;  // the children are simple elements
+  HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    const long id = Checked(child);
+    if (id < 0) return id == -2 ? CO_E_OBJNOTCONNECTED : E_INVALIDARG;
+    // A row with cells is an object of its own; everything else is a simple element.
+    if (row_ != 0 || id == CHILDID_SELF || Model()->CellCount(int(id)) == 0) return S_FALSE;
+    *out = new AccessibleObject(window_, connection_, int(id), this);
+    return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
-    return Text(child, name, [this](long id) { return id == CHILDID_SELF ? model_->Name() : model_->ChildName(int(id)); });
+    return Text(child, name, [this](long id) { return NameOf(id); });
   }
   HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
-    return Text(child, value,
-                [this](long id) { return id == CHILDID_SELF ? model_->Value() : model_->ChildValue(int(id)); });
+    return Text(child, value, [this](long id) { return ValueOf(id); });
   }
   HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT, BSTR* text) override { return Nothing(text); }
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
@@ -83,7 +102,8 @@ class AccessibleObject final : public IAccessible {
     const long id = Checked(child);
     if (id < 0) return id == -2 ? CO_E_OBJNOTCONNECTED : E_INVALIDARG;
     role->vt = VT_I4;
-    role->lVal = id == CHILDID_SELF ? model_->Role() : model_->ChildRole(int(id));
+    if (row_ == 0) role->lVal = id == CHILDID_SELF ? Model()->Role() : Model()->ChildRole(int(id));
+    else role->lVal = id == CHILDID_SELF ? Model()->ChildRole(row_) : ROLE_SYSTEM_CELL;
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
@@ -92,15 +112,19 @@ class AccessibleObject final : public IAccessible {
     if (id < 0) return id == -2 ? CO_E_OBJNOTCONNECTED : E_INVALIDARG;
     const bool focused = ::GetFocus() == window_;
     long bits = 0;
-    if (id == CHILDID_SELF) {
+    if (row_ == 0 && id == CHILDID_SELF) {
       if (!::IsWindowEnabled(window_)) bits |= STATE_SYSTEM_UNAVAILABLE;
       else bits |= STATE_SYSTEM_FOCUSABLE;
       if (!::IsWindowVisible(window_)) bits |= STATE_SYSTEM_INVISIBLE;
       if (focused) bits |= STATE_SYSTEM_FOCUSED;
     } else {
-      bits |= STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_READONLY;
-      if (model_->ChildSelected(int(id))) bits |= STATE_SYSTEM_SELECTED | (focused ? STATE_SYSTEM_FOCUSED : 0);
-      const RECT r = model_->ChildRect(int(id));
+      const int row = row_ == 0 ? int(id) : row_;
+      bits |= STATE_SYSTEM_READONLY;
+      if (row_ == 0 || id == CHILDID_SELF) {
+        bits |= STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_FOCUSABLE;
+        if (Model()->ChildSelected(row)) bits |= STATE_SYSTEM_SELECTED | (focused ? STATE_SYSTEM_FOCUSED : 0);
+      }
+      const RECT r = RectOf(id);
       if (::IsRectEmpty(&r)) bits |= STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN;
     }
     state->vt = VT_I4;
@@ -113,61 +137,59 @@ class AccessibleObject final : public IAccessible {
     if (topic) *topic = 0;
     return S_FALSE;
   }
-  HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT, BSTR* text) override { return Nothing(text); }
+  HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* text) override {
+    return Text(child, text,
+                [this](long id) { return row_ == 0 && id == CHILDID_SELF ? Model()->KeyboardShortcut() : WString(); });
+  }
   HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* child) override {
     if (!child) return E_POINTER;
-    if (!model_) return CO_E_OBJNOTCONNECTED;
+    if (!Model()) return CO_E_OBJNOTCONNECTED;
     child->vt = VT_EMPTY;
-    if (::GetFocus() != window_) return S_FALSE;
+    if (row_ != 0 || ::GetFocus() != window_) return S_FALSE;
     child->vt = VT_I4;
     child->lVal = SelectedChild();
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* children) override {
     if (!children) return E_POINTER;
-    if (!model_) return CO_E_OBJNOTCONNECTED;
+    if (!Model()) return CO_E_OBJNOTCONNECTED;
     children->vt = VT_EMPTY;
-    const long selected = SelectedChild();
+    const long selected = row_ == 0 ? SelectedChild() : CHILDID_SELF;
     if (selected == CHILDID_SELF) return S_FALSE;
     children->vt = VT_I4;
     children->lVal = selected;
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
-    return Text(child, action, [this](long id) { return id == CHILDID_SELF ? model_->DefaultAction() : WString(); });
+    return Text(child, action,
+                [this](long id) { return row_ == 0 && id == CHILDID_SELF ? Model()->DefaultAction() : WString(); });
   }
-  HRESULT STDMETHODCALLTYPE accSelect(long, VARIANT) override { return model_ ? E_NOTIMPL : CO_E_OBJNOTCONNECTED; }
+  HRESULT STDMETHODCALLTYPE accSelect(long, VARIANT) override { return Model() ? E_NOTIMPL : CO_E_OBJNOTCONNECTED; }
   HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height, VARIANT child) override {
     if (!left || !top || !width || !height) return E_POINTER;
     const long id = Checked(child);
     if (id < 0) return id == -2 ? CO_E_OBJNOTCONNECTED : E_INVALIDARG;
-    RECT r{};
-    if (id == CHILDID_SELF) {
-      ::GetClientRect(window_, &r);
-    } else {
-      r = model_->ChildRect(int(id));
-    }
+    RECT r = RectOf(id);
     ::MapWindowPoints(window_, nullptr, reinterpret_cast<POINT*>(&r), 2);
     *left = r.left, *top = r.top, *width = r.right - r.left, *height = r.bottom - r.top;
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE accNavigate(long, VARIANT, VARIANT* end) override {
     if (end) end->vt = VT_EMPTY;
-    return model_ ? S_FALSE : CO_E_OBJNOTCONNECTED;
+    return Model() ? S_FALSE : CO_E_OBJNOTCONNECTED;
   }
   HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* child) override {
     if (!child) return E_POINTER;
-    if (!model_) return CO_E_OBJNOTCONNECTED;
+    if (!Model()) return CO_E_OBJNOTCONNECTED;
     POINT p{x, y};
     ::ScreenToClient(window_, &p);
-    RECT client;
-    ::GetClientRect(window_, &client);
     child->vt = VT_EMPTY;
-    if (!::PtInRect(&client, p)) return S_FALSE;
+    const RECT self = RectOf(CHILDID_SELF);
+    if (!::PtInRect(&self, p)) return S_FALSE;
     child->vt = VT_I4;
     child->lVal = CHILDID_SELF;
-    for (int i = 1; i <= model_->ChildCount(); ++i) {
-      const RECT r = model_->ChildRect(i);
+    for (int i = 1; i <= ChildCount(); ++i) {
+      const RECT r = RectOf(i);
       if (::PtInRect(&r, p)) child->lVal = i;
     }
     return S_OK;
@@ -175,19 +197,36 @@ class AccessibleObject final : public IAccessible {
   HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
     const long id = Checked(child);
     if (id < 0) return id == -2 ? CO_E_OBJNOTCONNECTED : E_INVALIDARG;
-    if (id != CHILDID_SELF || model_->DefaultAction().empty()) return DISP_E_MEMBERNOTFOUND;
-    model_->DoDefaultAction();
+    if (row_ != 0 || id != CHILDID_SELF || Model()->DefaultAction().empty()) return DISP_E_MEMBERNOTFOUND;
+    Model()->DoDefaultAction();
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
 
  private:
+  AccessibleModel* Model() const { return connection_->model; }
+  int ChildCount() const { return row_ == 0 ? Model()->ChildCount() : Model()->CellCount(row_); }
   // The child id, -1 for one that does not exist, -2 once disconnected.
-  long Checked(const VARIANT& child) const { return model_ ? ChildOf(child, model_->ChildCount()) : -2; }
+  long Checked(const VARIANT& child) const { return Model() ? ChildOf(child, ChildCount()) : -2; }
+  WString NameOf(long id) const {
+    if (row_ == 0) return id == CHILDID_SELF ? Model()->Name() : Model()->ChildName(int(id));
+    return id == CHILDID_SELF ? Model()->ChildName(row_) : Model()->CellName(row_, int(id));
+  }
+  WString ValueOf(long id) const {
+    if (row_ == 0) return id == CHILDID_SELF ? Model()->Value() : Model()->ChildValue(int(id));
+    return id == CHILDID_SELF ? Model()->ChildValue(row_) : Model()->CellValue(row_, int(id));
+  }
+  RECT RectOf(long id) const {
+    RECT r{};
+    if (row_ == 0 && id == CHILDID_SELF) ::GetClientRect(window_, &r);
+    else if (row_ == 0) r = Model()->ChildRect(int(id));
+    else r = id == CHILDID_SELF ? Model()->ChildRect(row_) : Model()->CellRect(row_, int(id));
+    return r;
+  }
   long SelectedChild() const {
-    for (int i = 1; i <= model_->ChildCount(); ++i)
-      if (model_->ChildSelected(i)) return i;
+    for (int i = 1; i <= Model()->ChildCount(); ++i)
+      if (Model()->ChildSelected(i)) return i;
     return CHILDID_SELF;
   }
   template <typename Read>
@@ -207,16 +246,20 @@ class AccessibleObject final : public IAccessible {
   }
 
   HWND window_;
-  AccessibleModel* model_;
+  std::shared_ptr<AccessibleConnection> connection_;
+  int row_;
+  IAccessible* parent_;  // the control's object, held while a row's object lives
   LONG references_ = 1;
 };
 
-// A COM object: it lives until its last Release, ours or a screen reader's.
+// COM objects: each lives until its last Release, ours or a screen reader's.
 AccessibleWindow::AccessibleWindow(HWND window, AccessibleModel& model)
-    : window_(window), object_(new AccessibleObject(window, model)) {}
+    : window_(window),
+      connection_(std::make_shared<AccessibleConnection>(AccessibleConnection{&model})),
+      object_(new AccessibleObject(window, connection_)) {}
 
 AccessibleWindow::~AccessibleWindow() {
-  object_->Disconnect();
+  connection_->model = nullptr;
   object_->Release();
 }
 

@@ -38,7 +38,7 @@ class DeviceImageList final : public ports::IImageList {
     static bool IsValid(HICON h) { return h != nullptr; }
     static void Close(HICON h) { ::DestroyIcon(h); }
   };
-  using UniqueIcon = win32::UniqueHandle<HICON, IconTraits>;
+  using UniqueIcon = UniqueHandle<IconTraits>;
 
   // A list of the glyphs alone at `size`.
   static HIMAGELIST MakeList(int size);

@@ -22,6 +22,10 @@ WString FlatButton::Speech::Name() const {
   return button_.accessibleName_.empty() ? button_.Caption() : button_.accessibleName_;
 }
 
+WString FlatButton::Speech::KeyboardShortcut() const {
+  return button_.accessKey_ ? WString(u"Alt+") + button_.accessKey_ : WString();
+}
+
 void FlatButton::SetAccessibleName(const WString& name) {
   accessibleName_ = name;
   accessible_->NameChanged();

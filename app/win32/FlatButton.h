@@ -44,6 +44,7 @@ class FlatButton final : public Window, public view::ICommand {
     long Role() const override { return ROLE_SYSTEM_PUSHBUTTON; }
     WString Name() const override;
     WString DefaultAction() const override { return u"Press"; }
+    WString KeyboardShortcut() const override;
     void DoDefaultAction() override { button_.Press(); }
 
    private:

@@ -12,7 +12,7 @@ struct GdiObjectTraits {
   static bool IsValid(HGDIOBJ h) { return h != nullptr; }
   static void Close(HGDIOBJ h) { ::DeleteObject(h); }
 };
-using UniqueGdiObject = win32::UniqueHandle<HGDIOBJ, GdiObjectTraits>;
+using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
 
 inline HFONT AsFont(const UniqueGdiObject& o) { return static_cast<HFONT>(o.Get()); }
 inline HBRUSH AsBrush(const UniqueGdiObject& o) { return static_cast<HBRUSH>(o.Get()); }

@@ -98,6 +98,8 @@ void MainWindow::ApplyFonts() {
   for (auto& button : toolbar_) button->SetFont(AsFont(formFont_));
   infoButton_->SetFont(AsFont(formFont_));
   tree_->SetFontAndDpi(AsFont(formFont_), dpi_);
+  deviceInfo_->SetDpi(dpi_);
+  files_->SetDpi(dpi_);
   ::SendMessageW(pages_->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(AsFont(formFont_)), TRUE);
   for (RichEdit* box : {infFile_.get(), output_.get()})
     ::SendMessageW(box->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(AsFont(textFont_)), TRUE);
@@ -116,6 +118,8 @@ void MainWindow::CreateControls() {
   tree_ = std::make_unique<DeviceTreeView>(Handle(), kIdTree, AsFont(formFont_), images_, dpi_);
   deviceInfo_ = std::make_unique<StringGrid>(Handle(), kIdDeviceInfo, true, kFontFace);
   files_ = std::make_unique<StringGrid>(Handle(), kIdFiles, false, kFontFace);
+  deviceInfo_->SetDpi(dpi_);
+  files_->SetDpi(dpi_);
   deviceInfo_->SetAccessibleName(reinterpret_cast<const char16_t*>(kHeaderCaptions[1]));
   files_->SetAccessibleName(reinterpret_cast<const char16_t*>(kHeaderCaptions[2]));
   pages_ = std::make_unique<PageControl>(Handle(), kIdPages, AsFont(formFont_));

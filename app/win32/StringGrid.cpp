@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/Dpi.h"
 #include "app/DrawingControls.h"
 #include "platform/win32/Handles.h"
 
@@ -39,6 +40,20 @@ WString StringGrid::Speech::ChildName(int child) const {
 
 WString StringGrid::Speech::ChildValue(int child) const {
   return controls::SpeakRow(RowCells(grid_, child - 1), child - 1 < grid_.fixedRows_).value;
+}
+
+// A cell is named by its column's header; its value is its text.
+WString StringGrid::Speech::CellName(int, int cell) const {
+  return grid_.fixedRows_ > 0 ? grid_.Cell(cell - 1, 0) : WString();
+}
+
+WString StringGrid::Speech::CellValue(int child, int cell) const {
+  return child - 1 < grid_.fixedRows_ ? WString() : grid_.Cell(cell - 1, child - 1);
+}
+
+RECT StringGrid::Speech::CellRect(int child, int cell) const {
+  const auto r = grid_.CellRect(cell - 1, child - 1);
+  return r ? ToRect(*r) : RECT{};
 }
 
 RECT StringGrid::Speech::ChildRect(int child) const {
@@ -195,6 +210,10 @@ void StringGrid::OnHScroll(int request) {
 
 // ---------------------------------------------------------------- mouse and keys
 
+int StringGrid::ColumnEdgeAt(int x) const {
+  return controls::ColumnEdgeAt(ColWidths(), x, scrollX_, dpi::Scale(controls::kColumnGrip, dpi_));
+}
+
 int StringGrid::RowAt(int y) const {
   if (y < 0) return -1;
   const int band = y / rowHeight_;
@@ -204,7 +223,7 @@ int StringGrid::RowAt(int y) const {
 
 void StringGrid::OnMouseDown(int x, int y) {
   ::SetFocus(Handle());
-  const int col = y < fixedRows_ * rowHeight_ ? controls::ColumnEdgeAt(ColWidths(), x, scrollX_) : -1;
+  const int col = y < fixedRows_ * rowHeight_ ? ColumnEdgeAt(x) : -1;
   if (col >= 0) {
     resizingCol_ = col;
     resizeStartX_ = x;
@@ -218,7 +237,8 @@ void StringGrid::OnMouseDown(int x, int y) {
 
 void StringGrid::OnMouseMove(int x, int) {
   if (resizingCol_ < 0) return;
-  SetColWidth(resizingCol_, controls::DraggedColumnWidth(resizeStartWidth_, x - resizeStartX_));
+  const int narrowest = dpi::Scale(controls::kMinColumnWidth, dpi_);
+  SetColWidth(resizingCol_, controls::DraggedColumnWidth(resizeStartWidth_, x - resizeStartX_, narrowest));
 }
 
 bool StringGrid::OnSetCursor() {
@@ -226,7 +246,7 @@ bool StringGrid::OnSetCursor() {
   ::GetCursorPos(&p);
   ::ScreenToClient(Handle(), &p);
   const bool onEdge = resizingCol_ >= 0 ||
-                      (p.y >= 0 && p.y < fixedRows_ * rowHeight_ && controls::ColumnEdgeAt(ColWidths(), p.x, scrollX_) >= 0);
+                      (p.y >= 0 && p.y < fixedRows_ * rowHeight_ && ColumnEdgeAt(p.x) >= 0);
   if (!onEdge) return false;
   ::SetCursor(::LoadCursorW(nullptr, IDC_SIZEWE));
   return true;
@@ -278,7 +298,7 @@ void StringGrid::PaintCell(HDC dc, int col, int row, const view::Rect& cell) {
   ::ExtTextOutW(dc, look.textX, look.textY, ETO_CLIPPED, &clip, win32::Wide(text.c_str()), UINT(text.size()), nullptr);
 }
 
-std::optional<StringGrid::PaintedCell> StringGrid::Painted(int col, int row) {
+std::optional<view::Rect> StringGrid::CellRect(int col, int row) const {
   if (col < 0 || col >= ColCount() || row < 0 || row >= RowCount()) return std::nullopt;
   int band = row;
   if (row >= fixedRows_) {
@@ -288,7 +308,13 @@ std::optional<StringGrid::PaintedCell> StringGrid::Painted(int col, int row) {
   const std::vector<int> widths = ColWidths();
   int left = -scrollX_;
   for (int c = 0; c < col; ++c) left += widths[size_t(c)];
-  const view::Rect cell{left, band * rowHeight_, left + widths[size_t(col)], (band + 1) * rowHeight_};
+  return view::Rect{left, band * rowHeight_, left + widths[size_t(col)], (band + 1) * rowHeight_};
+}
+
+std::optional<StringGrid::PaintedCell> StringGrid::Painted(int col, int row) {
+  const std::optional<view::Rect> shown = CellRect(col, row);
+  if (!shown) return std::nullopt;
+  const view::Rect cell = *shown;
   drawing::GridCellPaint look;
   if (onDrawCell_) look = onDrawCell_(col, row, cell);
   WindowDc dc(Handle());

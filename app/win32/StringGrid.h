@@ -26,6 +26,8 @@ class StringGrid final : public Window, public view::IStringGrid {
   StringGrid(HWND parent, int id, bool horizontalScrollBar, const wchar_t* fontFace);
 
   void OnDrawCell(DrawCellHandler handler) { onDrawCell_ = std::move(handler); }
+  // The window's DPI: the column edges' grip and the narrowest column follow it.
+  void SetDpi(int dpi) { dpi_ = dpi; }
   // What screen readers call the grid (its header strip's caption).
   void SetAccessibleName(const WString& name) { accessibleName_ = name; }
 
@@ -71,6 +73,10 @@ class StringGrid final : public Window, public view::IStringGrid {
     WString ChildValue(int child) const override;
     bool ChildSelected(int child) const override { return child - 1 == grid_.selectedRow_; }
     RECT ChildRect(int child) const override;
+    int CellCount(int) const override { return grid_.ColCount(); }
+    WString CellName(int child, int cell) const override;
+    WString CellValue(int child, int cell) const override;
+    RECT CellRect(int child, int cell) const override;
 
    private:
     StringGrid& grid_;
@@ -95,6 +101,9 @@ class StringGrid final : public Window, public view::IStringGrid {
   void OnKey(WPARAM key);
   void SelectRow(int row);
   int RowAt(int y) const;  // -1 when no row is there
+  // A cell's rectangle in client coordinates; nothing when it is scrolled out of view.
+  std::optional<view::Rect> CellRect(int col, int row) const;
+  int ColumnEdgeAt(int x) const;  // the column whose right edge the header grabs at x, or -1
   std::vector<int> ColWidths() const;
 
   bool horizontalBar_;
@@ -109,6 +118,7 @@ class StringGrid final : public Window, public view::IStringGrid {
   int scrollRows_ = 0;  // scrolled rows hidden above the first one shown
   int scrollX_ = 0;
   int selectedRow_ = 1;
+  int dpi_ = 96;
   int resizingCol_ = -1;
   int resizeStartX_ = 0;
   int resizeStartWidth_ = 0;

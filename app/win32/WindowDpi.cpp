@@ -1,6 +1,7 @@
 #include "app/win32/WindowDpi.h"
 
 #include "app/win32/Gdi.h"
+#include "platform/win32/Handles.h"
 
 namespace gui {
 
@@ -12,6 +13,21 @@ Function User32Function(const char* name) {
       reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), name)));
 }
 
+// Windows 8.1 and Windows 10 before 1607: the DPI of the window's monitor from
+// shcore.dll (loaded once, kept for the process), or 0 where that is missing.
+int MonitorDpi(HWND window) {
+  using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+  static const win32::UniqueModule shcore(::LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+  static const auto getDpi = shcore ? reinterpret_cast<GetDpiForMonitorFn>(reinterpret_cast<void*>(
+                                          ::GetProcAddress(shcore.Get(), "GetDpiForMonitor")))
+                                    : nullptr;
+  UINT x = 0, y = 0;
+  constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+  if (!getDpi || FAILED(getDpi(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), kEffectiveDpi, &x, &y)))
+    return 0;
+  return int(x);
+}
+
 }  // namespace
 
 int WindowDpi(HWND window) {
@@ -20,6 +36,8 @@ int WindowDpi(HWND window) {
   if (getDpi) {
     if (const UINT dpi = getDpi(window)) return int(dpi);
   }
+  if (const int dpi = MonitorDpi(window)) return dpi;
+  // Windows 8: one DPI for every monitor.
   WindowDc dc(window);
   const int dpi = dc.Get() ? ::GetDeviceCaps(dc.Get(), LOGPIXELSX) : 0;
   return dpi > 0 ? dpi : 96;

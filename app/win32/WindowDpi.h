@@ -6,7 +6,8 @@
 
 namespace gui {
 
-// GetDpiForWindow, or the window DC's LOGPIXELSX where that call is missing.
+// GetDpiForWindow (Windows 10 1607 on), else GetDpiForMonitor of the window's
+// monitor (Windows 8.1 on), else the window DC's LOGPIXELSX (the system DPI).
 int WindowDpi(HWND window);
 
 // The window rectangle (at 0, 0) around a client area of width x height at `dpi`:

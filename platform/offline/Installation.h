@@ -5,7 +5,9 @@
 //   DRIVERS   Windows/System32/config/DRIVERS; where a Windows keeps its driver
 //             database in SYSTEM (Windows 8), HKLM\DRIVERS\DriverDatabase is that key
 //   SOFTWARE  Windows/System32/config/SOFTWARE, when present
-// The hives are read-only. machine.ini's [machine] ComputerName and WindowsVersion
+// The hives are read-only, as their primary files hold them: changes a Windows that
+// went down hard left only in SYSTEM.LOG1/.LOG2 are not replayed (the test hive of
+// a real Windows 8 is such a "dirty" hive, and reads consistently). machine.ini's [machine] ComputerName and WindowsVersion
 // are taken from the hives where machine.ini leaves them out.
 #pragma once
 #include "platform/offline/Machine.h"

@@ -1,45 +1,12 @@
-// Owners of the Win32 handles the adapters keep: each closes its handle once,
-// moves but never copies.
+// Owners of the Win32 handles the adapters and windows keep (platform/UniqueHandle.h).
 #pragma once
 #include <windows.h>
 
-#include <utility>
+#include <string>
+
+#include "platform/UniqueHandle.h"
 
 namespace win32 {
-
-template <typename H, typename Traits>
-class UniqueHandle {
- public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(H h) : h_(h) {}
-  ~UniqueHandle() { Close(); }
-  UniqueHandle(UniqueHandle&& o) noexcept : h_(o.Detach()) {}
-  UniqueHandle& operator=(UniqueHandle&& o) noexcept {
-    if (this != &o) Attach(o.Detach());
-    return *this;
-  }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-
-  H Get() const { return h_; }
-  explicit operator bool() const { return Traits::IsValid(h_); }
-  // For out-parameters: closes what is held and hands out the slot.
-  H* Put() {
-    Close();
-    return &h_;
-  }
-  void Attach(H h) {
-    Close();
-    h_ = h;
-  }
-  H Detach() { return std::exchange(h_, Traits::Invalid()); }
-  void Close() {
-    if (Traits::IsValid(h_)) Traits::Close(std::exchange(h_, Traits::Invalid()));
-  }
-
- private:
-  H h_ = Traits::Invalid();
-};
 
 struct KernelHandleTraits {
   static HANDLE Invalid() { return nullptr; }
@@ -59,9 +26,9 @@ struct ModuleTraits {
   static void Close(HMODULE h) { ::FreeLibrary(h); }
 };
 
-using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
-using UniqueHKey = UniqueHandle<HKEY, RegKeyTraits>;
-using UniqueModule = UniqueHandle<HMODULE, ModuleTraits>;
+using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
+using UniqueHKey = UniqueHandle<RegKeyTraits>;
+using UniqueModule = UniqueHandle<ModuleTraits>;
 
 // The port's UTF-16 text as the W functions' type (both 16-bit on Windows).
 inline const wchar_t* Wide(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }

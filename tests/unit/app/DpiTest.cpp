@@ -6,6 +6,7 @@
 
 #include "app/Dpi.h"
 #include "app/Drawing.h"
+#include "app/DrawingControls.h"
 #include "app/DrawingLayout.h"
 #include "app/DrawingWindows.h"
 #include "app/ProgressFormUnit.h"
@@ -75,8 +76,12 @@ TEST(DpiLayout, DraggedSizesKeepTheirProportionAcrossDpiChanges) {
   EXPECT_NEAR(back.devicesWidth, 333, 1);
   EXPECT_NEAR(back.deviceInfoWidth, 250, 1);
   EXPECT_NEAR(back.propertiesHeight, 401, 1);
-  // The minimum a splitter leaves is the caller's, at its DPI.
+  // The minimum a splitter leaves is the caller's, at its DPI; so are a column
+  // edge's grip and the narrowest column.
   EXPECT_EQ(layout::DragSplitter(100, -200, 900, 45), 45);
+  EXPECT_EQ(controls::ColumnEdgeAt({150, 250}, 154, 0, dpi::Scale(controls::kColumnGrip, 144)), 0);
+  EXPECT_EQ(controls::ColumnEdgeAt({150, 250}, 154, 0), -1);
+  EXPECT_EQ(controls::DraggedColumnWidth(30, -40, dpi::Scale(controls::kMinColumnWidth, 192)), 16);
 }
 
 TEST(DpiLayout, AWindowTooLargeForTheScreenIsFittedIntoTheWorkArea) {

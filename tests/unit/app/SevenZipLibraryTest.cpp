@@ -50,6 +50,12 @@ TEST_F(SevenZipSearch, MissingPath64FallsBackToProgramFiles) {
   EXPECT_EQ(Found(), Host("C/Program Files/7-Zip/7z.dll"));
 }
 
+TEST_F(SevenZipSearch, Path64OfAnotherTypeNamesNoFolderAndRaisesNothing) {
+  Write("C/Program Files/7-Zip/7z.dll");
+  SevenZipKey("\"Path64\"=dword:00000001");
+  EXPECT_EQ(Found(), Host("C/Program Files/7-Zip/7z.dll"));
+}
+
 TEST_F(SevenZipSearch, StalePath64FallsBackToProgramFilesX86) {
   Write("C/Program Files (x86)/7-Zip/7z.dll");
   SevenZipKey("\"Path64\"=" + RegString(Host("gone")));

@@ -109,6 +109,8 @@ TEST(Record, QuotedCsvRowsAndTheNamesOfTheRecordAndItsHash) {
   // SHA-256 of "abc" (FIPS 180-2), read in pieces like any archive.
   std::ofstream(file, std::ios::binary | std::ios::trunc) << "abc";
   EXPECT_EQ(cli::Sha256OfFile(file), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  std::ofstream(file, std::ios::binary | std::ios::trunc) << std::string(3000000, 'a');  // three reads
+  EXPECT_EQ(cli::Sha256OfFile(file), "2a152c894398719c0570f83fac34ac03a0f6e8e474b995c2403aa5434f7b9dd4");
   fs::remove(file);
   EXPECT_THROW(cli::Sha256OfFile(file), std::exception);
   EXPECT_THROW(cli::WriteRecord(fs::path("/proc/no-such/record.csv"), {row}), std::exception);

@@ -27,28 +27,23 @@ void Windows7Date(offline::RegKey& device, const char16_t* property, uint64_t ti
   device.Child(u"Properties").Child(kDates).Child(property).Child(u"0000").SetValue(u"Data", FileTime(ticks));
 }
 
+// A device key with the given dates (0: not recorded), in the Windows 8+ layout
+// or the Windows 7 one.
+bool Removed(uint64_t arrival, uint64_t removal, bool windows7 = false) {
+  offline::RegKey device(u"0000");
+  auto write = windows7 ? Windows7Date : Date;
+  if (arrival) write(device, u"0066", arrival);
+  if (removal) write(device, u"0067", removal);
+  return offline::WasRemoved(device);
+}
+
 TEST(DevicePresence, RemovedOnlyWhenTheLastRemovalFollowsTheLastArrival) {
-  offline::RegKey noDates(u"0000");
-  EXPECT_FALSE(offline::WasRemoved(noDates));  // root-enumerated devices record none
-
-  offline::RegKey arrivedAgain(u"0000");
-  Date(arrivedAgain, u"0067", 100);
-  Date(arrivedAgain, u"0066", 200);
-  EXPECT_FALSE(offline::WasRemoved(arrivedAgain));
-
-  offline::RegKey unplugged(u"0000");
-  Date(unplugged, u"0066", 100);
-  Date(unplugged, u"0067", 200);
-  EXPECT_TRUE(offline::WasRemoved(unplugged));
-
-  offline::RegKey removalOnly(u"0000");
-  Date(removalOnly, u"0067", 200);
-  EXPECT_TRUE(offline::WasRemoved(removalOnly));
-
-  offline::RegKey windows7(u"0000");
-  Windows7Date(windows7, u"0066", 100);
-  Windows7Date(windows7, u"0067", 200);
-  EXPECT_TRUE(offline::WasRemoved(windows7));
+  EXPECT_FALSE(Removed(0, 0));      // root-enumerated devices record no dates
+  EXPECT_FALSE(Removed(200, 100));  // unplugged once, back since
+  EXPECT_TRUE(Removed(100, 200));   // unplugged after it last arrived
+  EXPECT_TRUE(Removed(0, 200));
+  EXPECT_FALSE(Removed(200, 100, true));
+  EXPECT_TRUE(Removed(100, 200, true));
 }
 
 }  // namespace

@@ -66,7 +66,10 @@ TEST(Installation, TheInstallationIsTheSystemDrive) {
   EXPECT_EQ(m->MapPath(u"c:\\windows\\inf\\OEM1.INF"), root / "Windows/INF/oem1.inf");
   EXPECT_EQ(m->WindowsPath(root / "Windows/INF/oem1.inf"), u"C:\\Windows\\INF\\oem1.inf");
   EXPECT_EQ(m->WindowsPath(root), u"C:\\");
+  // Select\Current names ControlSet002; ControlSet001 is an older one.
   EXPECT_EQ(m->Config().Get("machine", "ComputerName"), "QUILLON-SAMPLE");
+  EXPECT_EQ(offline::FindKey(m->LocalMachine(), u"SYSTEM\\CurrentControlSet\\Enum\\ROOT\\STALE"), nullptr);
+  EXPECT_NE(offline::FindKey(m->LocalMachine(), u"SYSTEM\\ControlSet001\\Enum\\ROOT\\STALE"), nullptr);
   EXPECT_EQ(m->Config().Get("machine", "WindowsVersion"), "10.0.19045");
 }
 

@@ -14,6 +14,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/Sha256.h"
 #include "windows/support/RegistrySeed.h"
 
 namespace {
@@ -154,6 +155,22 @@ TEST_F(CliOnWine, ListsVerifiesAndExportsADeviceOfTheRunningSystem) {
   const CliRun unknown = RunQuillonCli(L"show NO\\SUCH\\DEVICE", Scratch());
   EXPECT_EQ(unknown.exitCode, 2u);
   EXPECT_NE(unknown.err.find("NO\\SUCH\\DEVICE"), std::string::npos) << unknown.err;
+}
+
+}  // namespace
+
+namespace {
+
+// The record's SHA-256 through the system's CNG, read in pieces as archives are.
+TEST(Sha256OnWindows, KnownDigestsOfAShortAndALongFile) {
+  const fs::path file = fs::temp_directory_path() / ("quillon-sha-" + std::to_string(::GetCurrentProcessId()));
+  std::ofstream(file, std::ios::binary) << "abc";
+  EXPECT_EQ(cli::Sha256OfFile(file), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  // Three million 'a' (digest by Python's hashlib): three reads.
+  std::ofstream(file, std::ios::binary | std::ios::trunc) << std::string(3000000, 'a');
+  EXPECT_EQ(cli::Sha256OfFile(file), "2a152c894398719c0570f83fac34ac03a0f6e8e474b995c2403aa5434f7b9dd4");
+  fs::remove(file);
+  EXPECT_THROW(cli::Sha256OfFile(file), std::exception);
 }
 
 }  // namespace

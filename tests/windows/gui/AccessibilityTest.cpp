@@ -38,6 +38,7 @@ class Accessible {
   }
   std::wstring Name(long child = CHILDID_SELF) const { return Text(&IAccessible::get_accName, child); }
   std::wstring Value(long child = CHILDID_SELF) const { return Text(&IAccessible::get_accValue, child); }
+  std::wstring Shortcut(long child = CHILDID_SELF) const { return Text(&IAccessible::get_accKeyboardShortcut, child); }
   long Role(long child = CHILDID_SELF) const { return Number(&IAccessible::get_accRole, child); }
   long State(long child = CHILDID_SELF) const { return Number(&IAccessible::get_accState, child); }
   long ChildCount() const {
@@ -52,8 +53,20 @@ class Accessible {
     return v.lVal;
   }
   HRESULT DoDefaultAction() const { return object_->accDoDefaultAction(Child(CHILDID_SELF)); }
+  // The child's own object (a row with cells); an empty one for a simple element.
+  Accessible ChildObject(long child) const {
+    Accessible result;
+    IDispatch* dispatch = nullptr;
+    if (object_->get_accChild(Child(child), &dispatch) == S_OK && dispatch) {
+      dispatch->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&result.object_));
+      dispatch->Release();
+    }
+    return result;
+  }
+  Accessible(Accessible&& other) noexcept : object_(other.object_) { other.object_ = nullptr; }
 
  private:
+  Accessible() = default;
   std::wstring Text(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*), long child) const {
     BSTR text = nullptr;
     (object_->*get)(Child(child), &text);
@@ -107,6 +120,19 @@ TEST_F(MainWindowAccessibility, TheGridsAreTablesWhoseRowsCarryTheCellsTexts) {
   EXPECT_EQ(table.Selection(), 2);  // the first row below the header
   EXPECT_TRUE(table.State(2) & STATE_SYSTEM_SELECTED);
 
+  // Each row is an object whose cells are named by their column headers.
+  const Accessible row = table.ChildObject(6);  // "Instance Id"
+  ASSERT_TRUE(row);
+  EXPECT_EQ(row.Role(), ROLE_SYSTEM_ROW);
+  EXPECT_EQ(row.Name(), L"Instance Id");
+  ASSERT_EQ(row.ChildCount(), 2);
+  EXPECT_EQ(row.Role(1), ROLE_SYSTEM_CELL);
+  EXPECT_EQ(row.Name(1), L"Property Name");
+  EXPECT_EQ(row.Value(1), L"Instance Id");
+  EXPECT_EQ(row.Name(2), L"Property Value");
+  EXPECT_EQ(row.Value(2), Wide(grid.Cell(1, 5)));
+  EXPECT_FALSE(row.Value(2).empty());
+
   Accessible files(window->FilesGrid().Handle());
   ASSERT_TRUE(files);
   EXPECT_EQ(files.Name(), L"Driver Files");
@@ -118,11 +144,13 @@ TEST_F(MainWindowAccessibility, ToolbarButtonsArePushButtonsNamedByTheirCaptions
   ASSERT_NE(StartWithFirstDevice(), view::kNoNode);
   const wchar_t* captions[] = {L"Scan Hardware", L"Verify Signatures", L"Export Driver", L"Export All",
                                L"Prepare NAVU Submission"};
+  const wchar_t* shortcuts[] = {L"Alt+S", L"Alt+V", L"Alt+E", L"Alt+A", L"Alt+P"};
   for (int i = 0; i < layout::kToolbarButtonCount; ++i) {
     Accessible button(window->ToolbarButton(layout::ToolbarButtonIndex(i)).Handle());
     ASSERT_TRUE(button) << i;
     EXPECT_EQ(button.Role(), ROLE_SYSTEM_PUSHBUTTON) << i;
     EXPECT_EQ(button.Name(), captions[i]) << i;
+    EXPECT_EQ(button.Shortcut(), shortcuts[i]) << i;
   }
   // The panel button's arrow means nothing read aloud: its hint names it.
   Accessible panel(window->InfoPanelButton().Handle());

@@ -89,7 +89,9 @@ class MainWindowDpi : public MainWindowFixture {
         EXPECT_LE(painted->text.bottom, painted->cell.bottom) << name << " row " << row;
         EXPECT_GE(painted->text.top, painted->cell.top) << name << " row " << row;
         // The labels of the first column are short: they fit their column.
-        if (col == 0) EXPECT_LE(painted->text.right, painted->cell.right) << name << " row " << row;
+        if (col == 0) {
+          EXPECT_LE(painted->text.right, painted->cell.right) << name << " row " << row;
+        }
       }
     }
   }

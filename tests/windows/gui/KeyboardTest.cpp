@@ -118,9 +118,10 @@ TEST_F(MainWindowKeyboard, TabCyclesThroughThePanesAndTheButtonsAndShiftTabGoesB
   BOOL cuesAlways = FALSE;
   ::SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &cuesAlways, 0);
   // (Wine's default is to show them always.)
-  if (!cuesAlways)
+  if (!cuesAlways) {
     EXPECT_EQ(::SendMessageW(scan, WM_QUERYUISTATE, 0, 0) & (UISF_HIDEACCEL | UISF_HIDEFOCUS),
               UISF_HIDEACCEL | UISF_HIDEFOCUS);
+  }
   Key(VK_TAB);
   EXPECT_EQ(::GetFocus(), window->DeviceInfoGrid().Handle());
   Key(VK_TAB);

@@ -2,6 +2,7 @@
 // its window is closed the process ends with exit code 0.
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <gtest/gtest.h>
 
@@ -66,19 +67,26 @@ class ChildProcess {
   bool started_ = false;
 };
 
-TEST(QuillonExe, StartsScansAndEndsWithExitCodeZeroWhenClosed) {
-  ChildProcess quillon(L"\"" + QuillonExePath() + L"\"");
-  ASSERT_TRUE(quillon.Started()) << "cannot start Quillon.exe, error " << ::GetLastError();
-
-  // The first scan runs after the window is shown; wait for its tree (20 s at most).
+// The first scan runs after the window is shown: waits for its tree (20 s at most)
+// and gives the main window (null if none appeared) and the tree's node count.
+HWND WaitForFirstScan(const ChildProcess& quillon, DWORD_PTR& nodes) {
   HWND main = nullptr;
-  DWORD_PTR nodes = 0;
+  nodes = 0;
   for (int i = 0; i < 200 && nodes == 0; ++i) {
     ::Sleep(100);
     if (!main) main = MainWindowOf(quillon.Id());
     // Never blocked by a busy child: a scan in progress answers later.
     if (main && !::SendMessageTimeoutW(TreeOf(main), TVM_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 1000, &nodes)) nodes = 0;
   }
+  return main;
+}
+
+TEST(QuillonExe, StartsScansAndEndsWithExitCodeZeroWhenClosed) {
+  ChildProcess quillon(L"\"" + QuillonExePath() + L"\"");
+  ASSERT_TRUE(quillon.Started()) << "cannot start Quillon.exe, error " << ::GetLastError();
+
+  DWORD_PTR nodes = 0;
+  HWND main = WaitForFirstScan(quillon, nodes);
   ASSERT_NE(main, nullptr) << "no main window appeared";
   EXPECT_GT(nodes, 2u) << "the tree holds no devices";
   wchar_t caption[64] = {};
@@ -91,6 +99,58 @@ TEST(QuillonExe, StartsScansAndEndsWithExitCodeZeroWhenClosed) {
   DWORD exitCode = 1234;
   ASSERT_TRUE(::GetExitCodeProcess(quillon.Process(), &exitCode));
   EXPECT_EQ(exitCode, 0u);
+}
+
+// A screen reader's view from another process: the names and roles it reads
+// through MSAA from the running program's own controls.
+TEST(QuillonExe, ScreenReadersInAnotherProcessReadItsButtonsAndGrids) {
+  const bool comReady = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  {
+    ChildProcess quillon(L"\"" + QuillonExePath() + L"\"");
+    ASSERT_TRUE(quillon.Started());
+    DWORD_PTR nodes = 0;
+    HWND main = WaitForFirstScan(quillon, nodes);
+    ASSERT_NE(main, nullptr);
+    VARIANT self;
+    ::VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+
+    IAccessible* button = nullptr;
+    HWND scan = ::FindWindowExW(main, nullptr, L"QuillonFlatButton", nullptr);
+    ASSERT_EQ(::AccessibleObjectFromWindow(scan, DWORD(OBJID_CLIENT), IID_IAccessible,
+                                           reinterpret_cast<void**>(&button)),
+              S_OK);
+    BSTR name = nullptr;
+    EXPECT_EQ(button->get_accName(self, &name), S_OK);
+    EXPECT_STREQ(name ? name : L"", L"Scan Hardware");
+    ::SysFreeString(name);
+    VARIANT role;
+    ::VariantInit(&role);
+    EXPECT_EQ(button->get_accRole(self, &role), S_OK);
+    EXPECT_EQ(role.lVal, ROLE_SYSTEM_PUSHBUTTON);
+    button->Release();
+
+    IAccessible* grid = nullptr;
+    HWND properties = ::FindWindowExW(main, nullptr, L"QuillonStringGrid", nullptr);
+    ASSERT_EQ(::AccessibleObjectFromWindow(properties, DWORD(OBJID_CLIENT), IID_IAccessible,
+                                           reinterpret_cast<void**>(&grid)),
+              S_OK);
+    long rows = 0;
+    EXPECT_EQ(grid->get_accChildCount(&rows), S_OK);
+    EXPECT_EQ(rows, 2);  // the header and the empty row a scan leaves
+    VARIANT header;
+    ::VariantInit(&header);
+    header.vt = VT_I4;
+    header.lVal = 1;
+    EXPECT_EQ(grid->get_accName(header, &name), S_OK);
+    EXPECT_STREQ(name ? name : L"", L"Property Name, Property Value");
+    ::SysFreeString(name);
+    grid->Release();
+    ::PostMessageW(main, WM_CLOSE, 0, 0);
+    ::WaitForSingleObject(quillon.Process(), 20000);
+  }
+  if (comReady) ::CoUninitialize();
 }
 
 }  // namespace
