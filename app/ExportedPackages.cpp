@@ -37,8 +37,8 @@ void TExportedPackages::Record(const WString& archiveBase, const WString& storeF
 }
 
 WString ExportPackageOnce(TfrmMainForm& form, TDevice& device, TExportedPackages& exported) {
-  if (!form.dlg) return form.ExportDriver(device);  // which raises for the missing folder
-  const WString archiveBase = exportnames::ArchiveBaseName(form.dlg->FileName(), device);
+  if (!form.dlg()) return form.ExportDriver(device);  // which raises for the missing folder
+  const WString archiveBase = exportnames::ArchiveBaseName(form.dlg()->FileName(), device);
   const WString storeFolder = paths::ExtractFilePath(device.DriverStore);
   WString archive = exported.ArchiveOf(archiveBase, storeFolder);
   if (!archive.empty()) return archive;

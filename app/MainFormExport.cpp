@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/CommandSteps.h"
 #include "app/ExportNames.h"
 #include "app/ExportedPackages.h"
 #include "app/MainFormUnit.h"
@@ -12,55 +11,41 @@
 #include "platform/Platform.h"
 #include "platform/Shell.h"
 
-namespace {
-
-// Removes the work folder this export made, unless the archive step already did.
-// A folder that cannot be removed is named in the Shell log, not left silently.
-void RemoveWorkFolder(TfrmMainForm& form, const WString& workFolder) {
-  std::error_code ec;
-  std::filesystem::remove_all(text::ToPath(workFolder), ec);
-  if (ec)
-    form.AddShellLine(u"The work folder \"" + workFolder + u"\" could not be removed: " +
-                      text::FromUtf8(ec.message()) + u"\r\n");
-}
-
-}  // namespace
-
 void TfrmMainForm::btnExportClick() {
-  if (!commands::OperatingSystemSupported()) return;
-  const view::NodeId node = view_.tvDevices().Selected();
-  if (node == view::kNoNode || !view_.tvDevices().Device(node)) return;
-  TDevice device = *view_.tvDevices().Device(node);
+  if (!OperatingSystemSupported()) return;
+  const view::NodeId node = FView.tvDevices().Selected();
+  if (node == view::kNoNode || !FView.tvDevices().Device(node)) return;
+  TDevice device = *FView.tvDevices().Device(node);
 
-  view::IFolderPicker& picker = commands::SharedFolderPicker(*this, WString());
-  commands::ProgressCloser closeProgress(*this);
-  if (!commands::PickOutputFolder(*this, picker)) return;
+  view::IFolderPicker& picker = SharedFolderPicker(WString());
+  TProgressCloser closeProgress(*this);
+  if (!PickOutputFolder(picker)) return;
 
   ShowProgress(u"Verifying Driver Files");
   if (!VerifyDriver(device, true)) {
     CloseProgress();
-    Os().dialogs->ShowMessage(ports::MessageKind::Error, commands::kVerifyFailed);
+    ShowVerifyFailed();
     return;
   }
   ShowProgress(u"Exporting Driver");
   const WString archive = ExportDriver(device);
   CloseProgress();
-  commands::LogComplete(*this);
+  LogComplete();
   // Without an archive the archive step's error message is the outcome.
   if (archive.empty()) return;
   Os().dialogs->ShowMessage(ports::MessageKind::Information, u"Driver exported successfully.");
-  commands::StartExplorer(u"/select," + archive);
+  StartExplorer(u"/select," + archive);
 }
 
 void TfrmMainForm::btnExportAllClick() {
-  if (!commands::OperatingSystemSupported()) return;
-  view::IFolderPicker& picker = commands::SharedFolderPicker(
-      *this, u"Exporting " + text::FromInt(int64_t(DeviceList.size())) + u" devices to selected folder");
-  commands::RunThenAlways(
+  if (!OperatingSystemSupported()) return;
+  view::IFolderPicker& picker =
+      SharedFolderPicker(u"Exporting " + text::FromInt(int64_t(FDeviceList.size())) + u" devices to selected folder");
+  RunThenAlways(
       [&] {
-        if (DeviceList.empty() || !commands::PickOutputFolder(*this, picker)) return;
+        if (FDeviceList.empty() || !PickOutputFolder(picker)) return;
         TExportedPackages exported;
-        for (TDevice& device : DeviceList) {
+        for (TDevice& device : FDeviceList) {
           ShowDevice(device);
           if (!VerifyDriver(device, false)) continue;  // its report stays in the log
           ExportPackageOnce(*this, device, exported);
@@ -68,15 +53,23 @@ void TfrmMainForm::btnExportAllClick() {
       },
       [&] {
         CloseProgress();
-        commands::LogComplete(*this);
-        commands::StartExplorer(picker.FileName());
+        LogComplete();
+        StartExplorer(picker.FileName());
       });
 }
 
+void TfrmMainForm::RemoveWorkFolder(const WString& workFolder) {
+  std::error_code ec;
+  std::filesystem::remove_all(text::ToPath(workFolder), ec);
+  if (ec)
+    AddShellLine(u"The work folder \"" + workFolder + u"\" could not be removed: " + text::FromUtf8(ec.message()) +
+                 u"\r\n");
+}
+
 WString TfrmMainForm::ExportDriver(TDevice& device) {
-  if (!dlg) throw QuillonError(u"No output folder has been chosen.");
-  view_.reOutput().LinesAdd(u"*** Exporting Driver ***\r\n");
-  const WString chosen = dlg->FileName();
+  if (!FDlg) throw QuillonError(u"No output folder has been chosen.");
+  FView.reOutput().LinesAdd(u"*** Exporting Driver ***\r\n");
+  const WString chosen = FDlg->FileName();
   // A folder of its own, never the chosen folder or anything already in it.
   const WString workFolder = exportnames::NewWorkFolder(chosen, exportnames::WorkFolderName(device));
   WString archive = exportnames::ArchiveBaseName(chosen, device);
@@ -86,11 +79,11 @@ WString TfrmMainForm::ExportDriver(TDevice& device) {
   bool written = false;
   try {
     CopyFolderTree(source, workFolder);
-    written = ArchiveFiles(*this, SevenZipLibraryPath, archive, workFolder, u"*.*", WStringList(), true);
+    written = ArchiveFiles(*this, FSevenZipLibraryPath, archive, workFolder, u"*.*", WStringList(), true);
   } catch (...) {
-    RemoveWorkFolder(*this, workFolder);
+    RemoveWorkFolder(workFolder);
     throw;
   }
-  if (!written) RemoveWorkFolder(*this, workFolder);
+  if (!written) RemoveWorkFolder(workFolder);
   return written ? archive : WString();
 }

@@ -2,7 +2,6 @@
 // of every listed driver that passes verification (never Microsoft's own).
 #include <set>
 
-#include "app/CommandSteps.h"
 #include "app/ExportNames.h"
 #include "app/ExportedPackages.h"
 #include "app/MainFormUnit.h"
@@ -13,40 +12,40 @@
 #include "platform/System.h"
 
 void TfrmMainForm::btnSubmitClick() {
-  if (!commands::OperatingSystemSupported()) return;
-  if (view_.mnuIncludeMicrosoft().Checked()) {
-    view_.mnuIncludeMicrosoft().SetChecked(false);
+  if (!OperatingSystemSupported()) return;
+  if (FView.mnuIncludeMicrosoft().Checked()) {
+    FView.mnuIncludeMicrosoft().SetChecked(false);
     btnScanClick();
   }
-  view::IFolderPicker& picker = commands::SharedFolderPicker(*this, u"Preparing NAVU Submission");
+  view::IFolderPicker& picker = SharedFolderPicker(u"Preparing NAVU Submission");
   WString submission;
   bool written = false;
-  commands::RunThenAlways(
+  RunThenAlways(
       [&] {
-        if (DeviceList.empty() || !commands::PickOutputFolder(*this, picker)) return;
+        if (FDeviceList.empty() || !PickOutputFolder(picker)) return;
         const WString chosen = picker.FileName();
         const std::set<WString> before = submissionfiles::FilesIn(chosen);
-        WStringList archives(DeviceList.size());
-        commands::RunThenAlways(
+        WStringList archives(FDeviceList.size());
+        RunThenAlways(
             [&] {
               TExportedPackages exported;
-              for (size_t i = 0; i < DeviceList.size(); ++i) {
-                TDevice& device = DeviceList[i];
+              for (size_t i = 0; i < FDeviceList.size(); ++i) {
+                TDevice& device = FDeviceList[i];
                 ShowDevice(device);
                 if (!VerifyDriver(device, false)) continue;  // left out without a message
                 archives[i] = ExportPackageOnce(*this, device, exported);
               }
               submission = exportnames::SubmissionBaseName(chosen, Os().system->GetLocalTime());
-              written = ArchiveFiles(*this, SevenZipLibraryPath, submission, chosen, WString(),
+              written = ArchiveFiles(*this, FSevenZipLibraryPath, submission, chosen, WString(),
                                      submissionfiles::DistinctArchives(archives), false);
             },
             [&] { submissionfiles::DeletePerDeviceArchives(*this, archives, before); });
       },
       [&] {
         CloseProgress();
-        commands::LogComplete(*this);
+        LogComplete();
         // A submission that was not written is not shown as if it were; the
         // archive step's error message is the outcome.
-        if (written || submission.empty()) commands::StartExplorer(u"/select," + submission);
+        if (written || submission.empty()) StartExplorer(u"/select," + submission);
       });
 }

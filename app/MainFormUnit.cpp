@@ -12,21 +12,21 @@
 #include "platform/Shell.h"
 
 TfrmMainForm::TfrmMainForm(view::IMainView& view, TSevenZipFinder findSevenZip)
-    : view_(view), findSevenZip_(findSevenZip ? std::move(findSevenZip) : TSevenZipFinder(FindSevenZipLibrary)) {}
+    : FView(view), FFindSevenZip(findSevenZip ? std::move(findSevenZip) : TSevenZipFinder(FindSevenZipLibrary)) {}
 
 TfrmMainForm::~TfrmMainForm() = default;
 
 void TfrmMainForm::FormCreate() {
-  view_.SetHintHidePause(5000);
-  SevenZipLibraryPath = findSevenZip_();
+  FView.SetHintHidePause(5000);
+  FSevenZipLibraryPath = FFindSevenZip();
   const int rowHeight = ScaleToMonitor(drawing::kGridRowHeight);
-  SetUpGrid(view_.sgDeviceInfo(), ScaleToMonitor(150), u"Property Name", u"Property Value", rowHeight);
-  SetUpGrid(view_.sgFiles(), ScaleToMonitor(180), u"File", u"Sub Directory", rowHeight);
+  SetUpGrid(FView.sgDeviceInfo(), ScaleToMonitor(150), u"Property Name", u"Property Value", rowHeight);
+  SetUpGrid(FView.sgFiles(), ScaleToMonitor(180), u"File", u"Sub Directory", rowHeight);
   Splitter2Moved();
 }
 
 void TfrmMainForm::FormAfterMonitorDpiChanged(int oldDpi, int newDpi) {
-  for (view::IStringGrid* grid : {&view_.sgDeviceInfo(), &view_.sgFiles()}) {
+  for (view::IStringGrid* grid : {&FView.sgDeviceInfo(), &FView.sgFiles()}) {
     grid->SetDefaultRowHeight(ScaleToMonitor(drawing::kGridRowHeight));
     // The first column keeps its share of the grid, however the user dragged it.
     if (grid->ColCount() > 0 && grid->RowCount() > 0)
@@ -48,86 +48,76 @@ void TfrmMainForm::SetUpGrid(view::IStringGrid& grid, int defaultColWidth, const
 }
 
 void TfrmMainForm::FormShow() {
-  view_.PageControl1().SetActivePage(view::Page::tsInfFile);
+  FView.PageControl1().SetActivePage(view::Page::tsInfFile);
   // Posted, not run here: the rest of the start-up follows once the window is up.
-  view_.PostStartupMessage();
+  FView.PostStartupMessage();
 }
 
 void TfrmMainForm::StartupMessage() {
   UpdateCommandState();
   btnInfoPanelClick();  // leaves the tabs collapsed
-  view_.ProcessMessages();
+  FView.ProcessMessages();
   btnScanClick();
 }
 
 void TfrmMainForm::FormResize() {
   Splitter2Moved();
   // Re-applies the current panel layout: the click flips the tag back.
-  view::IInfoPanelButton& button = view_.btnInfoPanel();
+  view::IInfoPanelButton& button = FView.btnInfoPanel();
   button.SetTag(button.Tag() == 0 ? 1 : 0);
   btnInfoPanelClick();
 }
 
-void TfrmMainForm::btnQuitClick() { view_.Close(); }
+void TfrmMainForm::btnQuitClick() { FView.Close(); }
 
 void TfrmMainForm::mnuIncludeMicrosoftClick() {
-  view::IMenuCheck& item = view_.mnuIncludeMicrosoft();
+  view::IMenuCheck& item = FView.mnuIncludeMicrosoft();
   item.SetChecked(!item.Checked());
 }
 
 void TfrmMainForm::mnuAboutClick() {
-  TfrmAbout about(view_.CreateAboutWindow());
+  TfrmAbout about(FView.CreateAboutWindow());
   about.ShowModal();
 }
 
 void TfrmMainForm::ShowProgress(const WString& title) {
-  if (!frmProgress) frmProgress = std::make_unique<TfrmProgress>(view_.CreateProgressWindow());
-  frmProgress->SetTitle(title);
+  if (!FFrmProgress) FFrmProgress = std::make_unique<TfrmProgress>(FView.CreateProgressWindow());
+  FFrmProgress->SetTitle(title);
 }
 
 void TfrmMainForm::CloseProgress() {
   // The field is null before the window goes, so nothing reaches a closing window.
-  const std::unique_ptr<TfrmProgress> closing = std::move(frmProgress);
+  const std::unique_ptr<TfrmProgress> closing = std::move(FFrmProgress);
 }
 
 void TfrmMainForm::SetProgressText(const WString& text) {
-  if (frmProgress) frmProgress->SetText(text);
+  if (FFrmProgress) FFrmProgress->SetText(text);
 }
 
 void TfrmMainForm::AppendShellOutput(const WString& text) {
-  view_.reOutput().InsertAtCaret(text::ReplaceAll(text, u"\r\r", u"\r"));
+  FView.reOutput().InsertAtCaret(text::ReplaceAll(text, u"\r\r", u"\r"));
 }
 
-int TfrmMainForm::ScaleToMonitor(int length) const { return dpi::Scale(length, view_.MonitorDpi()); }
+int TfrmMainForm::ScaleToMonitor(int length) const { return dpi::Scale(length, FView.MonitorDpi()); }
 
-void TfrmMainForm::AddShellLine(const WString& line) { view_.reOutput().LinesAdd(line); }
+void TfrmMainForm::AddShellLine(const WString& line) { FView.reOutput().LinesAdd(line); }
 
 void TfrmMainForm::SetProgressFormatAsBytes(bool asBytes) {
-  if (frmProgress) frmProgress->SetFormatAsBytes(asBytes);
+  if (FFrmProgress) FFrmProgress->SetFormatAsBytes(asBytes);
 }
 
 void TfrmMainForm::SetProgressTotal(int64_t total) {
-  if (frmProgress) frmProgress->SetTotalValue(total);
+  if (FFrmProgress) FFrmProgress->SetTotalValue(total);
 }
 
 void TfrmMainForm::SetProgressValue(int64_t value) {
-  if (frmProgress) frmProgress->SetProgressValue(value);
+  if (FFrmProgress) FFrmProgress->SetProgressValue(value);
 }
 
 void TfrmMainForm::DrawProgressBar() {
-  if (frmProgress) frmProgress->DrawProgressBar();
+  if (FFrmProgress) FFrmProgress->DrawProgressBar();
 }
 
 void TfrmMainForm::ShowMessage(ports::MessageKind kind, const WString& text) {
   Os().dialogs->ShowMessage(kind, text);
-}
-
-bool RunHandler(const std::function<void()>& handler) {
-  try {
-    handler();
-    return true;
-  } catch (const std::exception& e) {
-    Os().dialogs->ShowMessage(ports::MessageKind::Error, ExceptionMessage(e));
-  }
-  return false;
 }

@@ -1,6 +1,16 @@
-// The main window's logic: its process-wide state, its event handlers and the
-// shared operations every command uses. It acts on a view (app/View.h): the
-// Win32 windows in Quillon.exe, the in-memory view in tests and quillon-headless.
+// TfrmMainForm, the main window's logic: its process-wide state, its event
+// handlers and the building blocks every command (and the command line) uses.
+// It acts on a view (app/View.h): the Win32 windows in Quillon.exe, the
+// in-memory view in tests, quillon-headless and the command line.
+//
+// One class, one file per concern:
+//   MainFormUnit.cpp        creation, start-up, layout, progress and log helpers
+//   MainFormDeviceTree.cpp  Scan Hardware, the device tree, the command state
+//   MainFormPanels.cpp      the selected device's panels, Properties, grid drawing
+//   MainFormCommandSteps.cpp the steps the commands share (OS check, folder picker, Explorer)
+//   MainFormVerify.cpp      Verify Signatures and VerifyDriver
+//   MainFormExport.cpp      Export Driver, Export All and ExportDriver
+//   MainFormSubmit.cpp      Prepare NAVU Submission
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -9,13 +19,14 @@
 #include "app/ArchiveStep.h"
 #include "app/Drawing.h"
 #include "app/ProgressFormUnit.h"
+#include "app/RunHandler.h"
 #include "app/View.h"
 #include "devices/Devices.h"
 
 class TfrmMainForm : public IArchiveHost {
  public:
   // Finds the 7-Zip library at creation; FindSevenZipLibrary unless replaced
-  // (quillon-headless --no-7zip).
+  // (quillon-headless --no-7zip, the command line's own choice).
   using TSevenZipFinder = std::function<WString()>;
 
   explicit TfrmMainForm(view::IMainView& view, TSevenZipFinder findSevenZip = {});
@@ -23,18 +34,21 @@ class TfrmMainForm : public IArchiveHost {
   TfrmMainForm(const TfrmMainForm&) = delete;
   TfrmMainForm& operator=(const TfrmMainForm&) = delete;
 
-  // ------------------------------------------------ process-wide state
-  TDeviceList DeviceList;        // the last scan, in scan order; tree nodes point into it
-  WString SevenZipLibraryPath;   // empty: archives are written as .Zip
-  std::unique_ptr<view::IFolderPicker> dlg;     // made by the first command that picks a folder
-  std::unique_ptr<TfrmProgress> frmProgress;    // while a command shows progress
-
-  view::IMainView& View() { return view_; }
+  // ------------------------------------------------ process-wide state (read-only outside)
+  // The last scan, in scan order; tree nodes point into it.
+  const TDeviceList& DeviceList() const { return FDeviceList; }
+  // Empty: archives are written as .Zip.
+  const WString& SevenZipLibraryPath() const { return FSevenZipLibraryPath; }
+  // The shared folder picker; null until a command first picks a folder.
+  const view::IFolderPicker* dlg() const { return FDlg.get(); }
+  // The progress window while a command shows progress; null otherwise.
+  const TfrmProgress* frmProgress() const { return FFrmProgress.get(); }
+  view::IMainView& View() { return FView; }
 
   // ------------------------------------------------ start-up and window events
   void FormCreate();
   void FormShow();
-  void StartupMessage();  // the private message 1025, posted by FormShow
+  void StartupMessage();  // the private start-up message, posted by FormShow
   void FormResize();
   // The window moved to a monitor of another DPI and has been laid out anew:
   // grid rows take the new DPI's height, the first columns keep their proportion,
@@ -53,19 +67,31 @@ class TfrmMainForm : public IArchiveHost {
   // Truncate(monitor DPI / 96 x length): a 96-DPI length in the window's pixels.
   int ScaleToMonitor(int length) const;
 
+  // Closes the progress window however the scope is left.
+  class TProgressCloser {
+   public:
+    explicit TProgressCloser(TfrmMainForm& form) : FForm(form) {}
+    ~TProgressCloser() { FForm.CloseProgress(); }
+    TProgressCloser(const TProgressCloser&) = delete;
+    TProgressCloser& operator=(const TProgressCloser&) = delete;
+
+   private:
+    TfrmMainForm& FForm;
+  };
+
   // ------------------------------------------------ device tree and panels
   void btnScanClick();
   bool IncludeDevice(const TDevice& device) const;
   static int32_t CompareFriendlyNames(const TDevice& Item1, const TDevice& Item2);
-  void BuildDeviceTree(TDeviceList& list);
-  view::NodeId FindClassNode(view::NodeId root, const WString& classDescription) const;
+  // Replaces DeviceList by `list` (the tree is cleared first, so no node points
+  // into the old list), empties the panels and shows the list in the tree.
+  void ShowDeviceList(TDeviceList list);
   static WString LocalComputerName();
   void tvDevicesChange(view::NodeId node);
   void UpdateCommandState();
   // True when the node carries a device and has no children (a device node).
   bool ShowsDevice(view::NodeId node) const;
   void ShowDevice(TDevice& device);
-  void ShowDriverFiles(TDevice& device);
   static WString FileTimeToDateText(const winapi::FileTime& t);
   void tvDevicesDblClick();  // also mnuProperties "Properties"
   static void ShowDeviceProperties(const TDevice& device);
@@ -79,11 +105,23 @@ class TfrmMainForm : public IArchiveHost {
   drawing::GridCellPaint sgDeviceInfoDrawCell(int col, int row, const view::Rect& cell) const;
   drawing::GridCellPaint sgFilesDrawCell(int col, int row, const view::Rect& cell) const;
 
-  // ------------------------------------------------ commands (app/MainFormCommands.cpp)
+  // ------------------------------------------------ steps the commands share
+  // True on Windows 8 (6.2) or later; otherwise shows "Windows 7 and below is not
+  // supported." as an error and returns false.
+  static bool OperatingSystemSupported();
+  // The shared folder picker `dlg`, made on first use with `titleAtCreation`.
+  view::IFolderPicker& SharedFolderPicker(const WString& titleAtCreation);
+  // Shows the picker; on a choice, makes it the picker's default folder, makes the
+  // Shell tab active and clears the log. False when the user cancelled.
+  bool PickOutputFolder(view::IFolderPicker& picker);
+
+  // ------------------------------------------------ commands and their building blocks
   void btnVerifyClick();  // also mnuVerify
   bool VerifyDriver(TDevice& device, bool ClearOutput);
   void btnExportClick();  // also mnuExport
   void btnExportAllClick();
+  // The device's driver-store folder as an archive in the folder chosen in `dlg`;
+  // the archive's name, empty when the archive step failed (and said why).
   WString ExportDriver(TDevice& device);
   void btnSubmitClick();
 
@@ -96,15 +134,31 @@ class TfrmMainForm : public IArchiveHost {
   void ShowMessage(ports::MessageKind kind, const WString& text) override;
 
  private:
+  void BuildDeviceTree(TDeviceList& list);
+  view::NodeId FindClassNode(view::NodeId root, const WString& classDescription) const;
+  void ShowDriverFiles(TDevice& device);
   // Header row plus one empty row.
   static void ResetGrid(view::IStringGrid& grid);
   static void SetUpGrid(view::IStringGrid& grid, int defaultColWidth, const WString& header0,
                         const WString& header1, int rowHeight);
 
-  view::IMainView& view_;
-  TSevenZipFinder findSevenZip_;
-};
+  // Starts "explorer.exe" with `parameters`, shown normally.
+  static void StartExplorer(const WString& parameters);
+  // Runs `body`, then `closing`, which also runs (before the error goes on) when
+  // `body` raises.
+  static void RunThenAlways(const std::function<void()>& body, const std::function<void()>& closing);
+  // Adds "*** Complete ***" to the Shell log.
+  void LogComplete();
+  // "Verify completed with errors. See Shell output for details." as an error.
+  static void ShowVerifyFailed();
+  // A work folder this export made, removed unless the archive step already did;
+  // one that cannot be removed is named in the Shell log.
+  void RemoveWorkFolder(const WString& workFolder);
 
-// Runs an event handler as the toolkit does: an error that escapes it is shown in
-// an error message box and the window keeps running. False when one escaped.
-bool RunHandler(const std::function<void()>& handler);
+  view::IMainView& FView;
+  TSevenZipFinder FFindSevenZip;
+  TDeviceList FDeviceList;
+  WString FSevenZipLibraryPath;
+  std::unique_ptr<view::IFolderPicker> FDlg;
+  std::unique_ptr<TfrmProgress> FFrmProgress;
+};

@@ -1,5 +1,4 @@
 // TfrmMainForm: Verify Signatures and VerifyDriver, the signature gate of every export.
-#include "app/CommandSteps.h"
 #include "app/MainFormUnit.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
@@ -9,31 +8,34 @@
 namespace {
 
 const WString kVerifyPassed = u"Verify completed with no reported errors. See Shell output for details.";
+const WString kVerifyFailed = u"Verify completed with errors. See Shell output for details.";
 
 }  // namespace
 
 void TfrmMainForm::btnVerifyClick() {
-  const view::NodeId node = view_.tvDevices().Selected();
+  const view::NodeId node = FView.tvDevices().Selected();
   if (node == view::kNoNode) return;
-  TDevice* device = view_.tvDevices().Device(node);
+  TDevice* device = FView.tvDevices().Device(node);
   if (!device) return;
-  commands::ProgressCloser closeProgress(*this);
-  view_.reOutput().LinesClear();
+  TProgressCloser closeProgress(*this);
+  FView.reOutput().LinesClear();
   const bool passed = VerifyDriver(*device, true);
   Os().dialogs->ShowMessage(passed ? ports::MessageKind::Information : ports::MessageKind::Error,
-                            passed ? kVerifyPassed : commands::kVerifyFailed);
+                            passed ? kVerifyPassed : kVerifyFailed);
 }
 
+void TfrmMainForm::ShowVerifyFailed() { Os().dialogs->ShowMessage(ports::MessageKind::Error, kVerifyFailed); }
+
 bool TfrmMainForm::VerifyDriver(TDevice& device, bool ClearOutput) {
-  if (ClearOutput) view_.reOutput().LinesClear();
-  view_.PageControl1().SetActivePage(view::Page::tsOutput);
-  view_.reOutput().LinesAdd(u"*** Verifying Driver ***\r\n");
+  if (ClearOutput) FView.reOutput().LinesClear();
+  FView.PageControl1().SetActivePage(view::Page::tsOutput);
+  FView.reOutput().LinesAdd(u"*** Verifying Driver ***\r\n");
 
   const int64_t n = int64_t(device.Files.size());
   ShowProgress(u"Verifying Driver Files");
   SetProgressFormatAsBytes(false);
   auto setBar = [this](int64_t value, int64_t total) {
-    if (frmProgress) frmProgress->SetProgressBar(value, total);
+    if (FFrmProgress) FFrmProgress->SetProgressBar(value, total);
   };
   setBar(0, n + 2);
   if (device.Files.empty()) return false;

@@ -2,7 +2,6 @@
 
 #include <mutex>
 
-#include "app/CommandSteps.h"
 #include "platform/Errors.h"
 
 namespace cli {
@@ -27,8 +26,7 @@ DeviceWorker::DeviceWorker(const WString& sevenZipLibrary, const WString& output
   }
   if (!outputFolder.empty()) {
     view_.pickFolder = outputFolder;
-    view::IFolderPicker& picker = commands::SharedFolderPicker(form_, WString());
-    commands::PickOutputFolder(form_, picker);
+    form_.PickOutputFolder(form_.SharedFolderPicker(WString()));
   }
 }
 
@@ -51,7 +49,7 @@ DeviceOutcome DeviceWorker::Verify(TDevice device) {
   DeviceOutcome outcome;
   MessagePort::Collector collect(outcome.messages);
   view_.output.LinesClear();
-  const commands::ProgressCloser closeProgress(form_);
+  const TfrmMainForm::TProgressCloser closeProgress(form_);
   VerifyLogged(device, outcome);
   outcome.report = view_.output.Text();
   return outcome;
@@ -62,7 +60,7 @@ DeviceOutcome DeviceWorker::Export(TDevice device, TExportedPackages& exported) 
   MessagePort::Collector collect(outcome.messages);
   view_.output.LinesClear();
   try {
-    const commands::ProgressCloser closeProgress(form_);
+    const TfrmMainForm::TProgressCloser closeProgress(form_);
     if (VerifyLogged(device, outcome)) outcome.archive = ExportPackageOnce(form_, device, exported);
   } catch (const QuillonError& e) {
     outcome.failure = e.Message();

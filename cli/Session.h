@@ -26,7 +26,7 @@ class Session {
   TfrmMainForm& Form() { return *form_; }
   MessagePort& Messages() { return messages_; }
   // The scanned devices in the window's export order (DeviceList).
-  TDeviceList& Devices() { return form_->DeviceList; }
+  const TDeviceList& Devices() const { return form_->DeviceList(); }
   // The devices as the tree shows them: classes in order, devices in list order.
   // `list` numbers them from 1.
   std::vector<TDevice*> Listed() const;

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/MainFormUnit.h"
+#include "app/RunHandler.h"
 #include "platform/Errors.h"
 #include "platform/SystemMessage.h"
 

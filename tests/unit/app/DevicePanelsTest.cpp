@@ -89,8 +89,7 @@ TEST_F(DevicePanels, DatesThatCannotBeConvertedAreUnknown) {
 }
 
 TEST_F(DevicePanels, SelectingAClassNodeKeepsThePanelsOfTheLastDevice) {
-  form->DeviceList = {DeviceWithPackage({"pkg.inf"})};
-  form->BuildDeviceTree(form->DeviceList);
+  form->ShowDeviceList({DeviceWithPackage({"pkg.inf"})});
   const view::NodeId classNode = view.tree.Children(view.tree.Children(view::kNoNode)[0])[0];
   const view::NodeId device = view.tree.Children(classNode)[0];
   view.tree.Select(device);
@@ -108,8 +107,7 @@ TEST_F(DevicePanels, SelectingAClassNodeKeepsThePanelsOfTheLastDevice) {
 TEST_F(DevicePanels, PropertiesStartTheDeviceManagerDialogForTheSelectedDevice) {
   TDevice d = MakeDevice("A", "Ports");
   d.InstanceId = u"USB\\VID_1234&PID_5678\\NW0001";
-  form->DeviceList = {d};
-  form->BuildDeviceTree(form->DeviceList);
+  form->ShowDeviceList({d});
   form->tvDevicesDblClick();  // nothing selected
   EXPECT_TRUE(started.empty());
 

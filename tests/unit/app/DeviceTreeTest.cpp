@@ -23,8 +23,7 @@ class DeviceTree : public apptest::AppTest {
 };
 
 TEST_F(DeviceTree, RootIsTheTrimmedComputerNameAndTheOnlyExpandedNode) {
-  form->DeviceList = {MakeDevice("Net card", "Network adapters")};
-  form->BuildDeviceTree(form->DeviceList);
+  form->ShowDeviceList({MakeDevice("Net card", "Network adapters")});
   ASSERT_EQ(view.tree.Children(view::kNoNode).size(), 1u);
   EXPECT_EQ(view.tree.Text(Root()), u"SAMPLE-PC");
   EXPECT_TRUE(view.tree.Expanded(Root()));
@@ -33,29 +32,25 @@ TEST_F(DeviceTree, RootIsTheTrimmedComputerNameAndTheOnlyExpandedNode) {
 }
 
 TEST_F(DeviceTree, DevicesKeepListOrderUnderTheirClassNode) {
-  form->DeviceList = {MakeDevice("Zeta", "Ports"), MakeDevice("alpha", "Ports"), MakeDevice("Mid", "Ports")};
-  form->BuildDeviceTree(form->DeviceList);
+  form->ShowDeviceList({MakeDevice("Zeta", "Ports"), MakeDevice("alpha", "Ports"), MakeDevice("Mid", "Ports")});
   EXPECT_EQ(ChildTexts(ClassNode(0)), (std::vector<std::string>{"Zeta", "alpha", "Mid"}));
 }
 
 TEST_F(DeviceTree, ClassNodeCarriesTheFirstDeviceOfItsClass) {
-  form->DeviceList = {MakeDevice("A", "Ports"), MakeDevice("B", "Ports")};
-  form->BuildDeviceTree(form->DeviceList);
-  EXPECT_EQ(view.tree.Device(ClassNode(0)), &form->DeviceList[0]);
-  EXPECT_EQ(view.tree.Device(view.tree.Children(ClassNode(0)).at(1)), &form->DeviceList[1]);
+  form->ShowDeviceList({MakeDevice("A", "Ports"), MakeDevice("B", "Ports")});
+  EXPECT_EQ(view.tree.Device(ClassNode(0)), &form->DeviceList()[0]);
+  EXPECT_EQ(view.tree.Device(view.tree.Children(ClassNode(0)).at(1)), &form->DeviceList()[1]);
 }
 
 TEST_F(DeviceTree, ClassNodesFollowTheLocaleOrderNotTheOrdinalOne) {
-  form->DeviceList = {MakeDevice("1", "beta"), MakeDevice("2", "Gamma"), MakeDevice("3", "alpha")};
-  form->BuildDeviceTree(form->DeviceList);
+  form->ShowDeviceList({MakeDevice("1", "beta"), MakeDevice("2", "Gamma"), MakeDevice("3", "alpha")});
   // Ordinal order would put "Gamma" first.
   EXPECT_EQ(ChildTexts(Root()), (std::vector<std::string>{"alpha", "beta", "Gamma"}));
 }
 
 TEST_F(DeviceTree, ClassDescriptionsDifferingInCaseGiveTwoClassNodes) {
-  form->DeviceList = {MakeDevice("1", "System devices"), MakeDevice("2", "system devices"),
-                      MakeDevice("3", "System devices")};
-  form->BuildDeviceTree(form->DeviceList);
+  form->ShowDeviceList({MakeDevice("1", "System devices"), MakeDevice("2", "system devices"),
+                      MakeDevice("3", "System devices")});
   ASSERT_EQ(view.tree.Children(Root()).size(), 2u);
   size_t total = 0;
   for (view::NodeId c : view.tree.Children(Root())) total += view.tree.Children(c).size();
@@ -65,8 +60,7 @@ TEST_F(DeviceTree, ClassDescriptionsDifferingInCaseGiveTwoClassNodes) {
 TEST_F(DeviceTree, DeviceWithoutFriendlyNameShowsItsDescription) {
   TDevice d = MakeDevice("", "Ports");
   d.Description = u"Communications Port";
-  form->DeviceList = {d};
-  form->BuildDeviceTree(form->DeviceList);
+  form->ShowDeviceList({d});
   EXPECT_EQ(ChildTexts(ClassNode(0)), std::vector<std::string>{"Communications Port"});
 }
 
@@ -96,8 +90,7 @@ TEST_F(DeviceTree, FilterDropsMicrosoftExactlyAndTheZeroClassAlways) {
 }
 
 TEST_F(DeviceTree, CommandStateFollowsTheSelection) {
-  form->DeviceList = {MakeDevice("A", "Ports")};
-  form->BuildDeviceTree(form->DeviceList);
+  form->ShowDeviceList({MakeDevice("A", "Ports")});
   const view::NodeId device = view.tree.Children(ClassNode(0)).at(0);
   auto deviceCommands = [&] {
     return std::vector<bool>{view.verify.Enabled(), view.menuVerify.Enabled(), view.exportDriver.Enabled(),
@@ -126,8 +119,7 @@ TEST_F(DeviceTree, CommandStateFollowsTheSelection) {
 TEST_F(DeviceTree, DrawingAClassNodeUsesItsStateGlyphAndItsFirstDevicesIcon) {
   TDevice d = MakeDevice("A", "Ports");
   d.ClassIconIndex = 7;
-  form->DeviceList = {d};
-  form->BuildDeviceTree(form->DeviceList);
+  form->ShowDeviceList({d});
   const view::Rect row{0, 40, 280, 59}, textRect{38, 40, 80, 59};
   auto paint = form->tvDevicesCustomDrawItem(ClassNode(0), row, textRect, {255, 255, 255}, true);
   EXPECT_FALSE(paint.drawnByControl);

@@ -89,7 +89,7 @@ TEST_F(MainForm, ProgressWindowIsMadeOnceRetitledAndClosedSafely) {
   EXPECT_EQ(first->textLabel, u"");  // a new title clears the text line
 
   form->CloseProgress();
-  EXPECT_EQ(form->frmProgress, nullptr);
+  EXPECT_EQ(form->frmProgress(), nullptr);
   EXPECT_EQ(view.progress, nullptr);
   form->CloseProgress();
   EXPECT_EQ(events, (std::vector<std::string>{"title Scanning Hardware", "title Exporting Driver", "closed"}));
@@ -109,7 +109,7 @@ TEST_F(MainForm, StartUpCollapsesTheTabsAndScansAfterTheWindowIsShown) {
   EXPECT_EQ(dialogs.shown[0].first, ports::MessageKind::Warning);
   EXPECT_EQ(dialogs.shown[0].second, u"No installed drivers were found!?!?");
   EXPECT_EQ(view.tree.Count(), 0);
-  EXPECT_EQ(form->frmProgress, nullptr);
+  EXPECT_EQ(form->frmProgress(), nullptr);
   EXPECT_FALSE(view.exportAll.Enabled());
 }
 

@@ -71,10 +71,10 @@ TEST_F(SevenZipSearch, FormCreateKeepsTheFoundPathAndHeadlessCanSuppressIt) {
   Write("C/Program Files/Quillon/7z.dll");
   Start();
   form->FormCreate();
-  EXPECT_EQ(text::ToUtf8(form->SevenZipLibraryPath), Host("C/Program Files/Quillon/7z.dll"));
+  EXPECT_EQ(text::ToUtf8(form->SevenZipLibraryPath()), Host("C/Program Files/Quillon/7z.dll"));
   TfrmMainForm without(view, [] { return WString(); });
   without.FormCreate();
-  EXPECT_TRUE(without.SevenZipLibraryPath.empty());
+  EXPECT_TRUE(without.SevenZipLibraryPath().empty());
 }
 
 }  // namespace

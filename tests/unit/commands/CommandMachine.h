@@ -120,8 +120,8 @@ class CommandTest : public ::testing::Test {
           }
     throw std::runtime_error("no device node " + text::ToUtf8(instanceId));
   }
-  TDevice& Listed(const std::u16string& instanceId) {
-    for (TDevice& d : form->DeviceList)
+  const TDevice& Listed(const std::u16string& instanceId) const {
+    for (const TDevice& d : form->DeviceList())
       if (d.InstanceId == instanceId) return d;
     throw std::runtime_error("no listed device " + text::ToUtf8(instanceId));
   }

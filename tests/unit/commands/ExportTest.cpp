@@ -35,8 +35,8 @@ TEST_F(Export, ExportDriverArchivesTheStoreFolderThenSaysSoAndSelectsTheArchive)
   ASSERT_NE(exporting, WString::npos);
   EXPECT_NE(log.find(u"*** Archiving Files ***\r\n", exporting), WString::npos);
   EXPECT_TRUE(LogEndsWithComplete());
-  EXPECT_EQ(form->dlg->DefaultFolder(), text::FromPath(out));
-  EXPECT_EQ(form->dlg->Title(), u"");  // Export Driver gives the shared dialog no title
+  EXPECT_EQ(form->dlg()->DefaultFolder(), text::FromPath(out));
+  EXPECT_EQ(form->dlg()->Title(), u"");  // Export Driver gives the shared dialog no title
 }
 
 TEST_F(Export, AFailedVerificationExportsNothing) {
@@ -108,8 +108,7 @@ TEST_F(Export, WorkFolderNeverReplacesWhatTheUserKeepsInTheChosenFolder) {
   const fs::path out = Pick();
   WriteFile(out / "keep.txt", "mine");
   WriteFile(out / "audiocodec" / "mine.txt", "mine too");  // the name the work folder would take
-  form->dlg = view.CreateFolderPicker();
-  ASSERT_TRUE(form->dlg->Execute());
+  ASSERT_TRUE(form->SharedFolderPicker(WString()).Execute());
 
   for (const WString& original : {WString(u".inf"), WString(u"..inf"), WString(u"...inf"), WString(u"\"<>|.inf"),
                                   WString(u"audiocodec.inf")}) {
@@ -152,7 +151,7 @@ TEST_F(Export, AnErrorRaisedWhileExportingClosesTheProgressWindowFirst) {
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_NE(messages[0].find("the folders overlap"), std::string::npos);
   EXPECT_LT(IndexOf("[progress] closed"), IndexOf(messages[0]));
-  EXPECT_EQ(form->frmProgress, nullptr);
+  EXPECT_EQ(form->frmProgress(), nullptr);
   EXPECT_TRUE(Tree(PackageDir(kAudioCodecPackage) / "out").empty());
 
   Pick("elsewhere");  // the window stays usable
@@ -178,9 +177,9 @@ TEST_F(Export, ExportAllExportsEveryPassingDeviceAndOpensTheFolder) {
   for (size_t at = Log().find(u"*** Verifying Driver ***"); at != WString::npos;
        at = Log().find(u"*** Verifying Driver ***", at + 1))
     ++reports;
-  EXPECT_EQ(reports, form->DeviceList.size());
-  EXPECT_EQ(form->dlg->Title(),
-            u"Exporting " + text::FromInt(int64_t(form->DeviceList.size())) + u" devices to selected folder");
+  EXPECT_EQ(reports, form->DeviceList().size());
+  EXPECT_EQ(form->dlg()->Title(),
+            u"Exporting " + text::FromInt(int64_t(form->DeviceList().size())) + u" devices to selected folder");
 }
 
 size_t IndexOfDevice(const TDeviceList& list, const std::u16string& instanceId) {
@@ -199,7 +198,7 @@ TEST_F(Export, ExportAllArchivesAPackageSharedByTwoDevicesOnce) {
   const std::set<std::string> written = Tree(out);
   EXPECT_EQ(written.count(kLitwareArchive), 1u);
   const WString log = Log();
-  EXPECT_EQ(Occurrences(log, u"*** Verifying Driver ***"), form->DeviceList.size());  // both report
+  EXPECT_EQ(Occurrences(log, u"*** Verifying Driver ***"), form->DeviceList().size());  // both report
   EXPECT_EQ(Occurrences(log, u"*** Archiving Files ***"), written.size());  // each archive made once
   EXPECT_EQ(Occurrences(log, u"*** Exporting Driver ***"), written.size());
   EXPECT_EQ(size_t(std::count(events.begin(), events.end(), "[progress] Exporting Driver")), written.size());
@@ -209,7 +208,7 @@ TEST_F(Export, ExportAllArchivesAPackageSharedByTwoDevicesOnce) {
 TEST_F(Export, ExportAllArchivesASharedPackageAgainWhenAnotherPackageTookItsArchiveName) {
   // The audio codec becomes a third "Litware" between the two: its archive
   // replaces the first Litware one, so the second Litware device must write it again.
-  TDeviceList& list = form->DeviceList;
+  TDeviceList list = form->DeviceList();
   size_t first = IndexOfDevice(list, kLitaudio), second = IndexOfDevice(list, kLitaudio2);
   if (first > second) std::swap(first, second);
   ASSERT_EQ(second, first + 1);
@@ -218,6 +217,7 @@ TEST_F(Export, ExportAllArchivesASharedPackageAgainWhenAnotherPackageTookItsArch
   impostor.DriverVersion = list[first].DriverVersion;
   list.erase(list.begin() + IndexOfDevice(list, kAudioCodec));
   list.insert(list.begin() + IndexOfDevice(list, kLitaudio2), impostor);
+  form->ShowDeviceList(list);
 
   const fs::path out = Pick();
   Run(&TfrmMainForm::btnExportAllClick);
@@ -231,19 +231,19 @@ TEST_F(Export, ExportAllArchivesASharedPackageAgainWhenAnotherPackageTookItsArch
 TEST_F(Export, ExportAllKeepsTheTitleOfTheDialogsCreationAndTheLastChoice) {
   const fs::path out = Pick();
   Run(&TfrmMainForm::btnExportAllClick);
-  const WString title = form->dlg->Title();
-  const size_t firstCount = form->DeviceList.size();
+  const WString title = form->dlg()->Title();
+  const size_t firstCount = form->DeviceList().size();
 
   form->mnuIncludeMicrosoftClick();
   form->btnScanClick();
-  ASSERT_GT(form->DeviceList.size(), firstCount);
+  ASSERT_GT(form->DeviceList().size(), firstCount);
   CancelPicker();
   events.clear();
   Run(&TfrmMainForm::btnExportAllClick);
-  EXPECT_EQ(form->dlg->Title(), title);
+  EXPECT_EQ(form->dlg()->Title(), title);
   EXPECT_EQ(events, (std::vector<std::string>{"[start] explorer.exe " + out.string()}));  // the previous choice
   EXPECT_TRUE(LogEndsWithComplete());
-  EXPECT_EQ(form->dlg->DefaultFolder(), text::FromPath(out));
+  EXPECT_EQ(form->dlg()->DefaultFolder(), text::FromPath(out));
 }
 
 TEST_F(Export, ExportAllCancelledBeforeAnyChoiceOpensExplorerOnNothing) {
@@ -291,13 +291,13 @@ class EmptyMachine : public CommandTest {
 };
 
 TEST_F(EmptyMachine, ExportAllWithNoDevicesOnlyLogsCompleteAndOpensExplorer) {
-  ASSERT_TRUE(form->DeviceList.empty());
+  ASSERT_TRUE(form->DeviceList().empty());
   Pick();
   RunHandler([&] { form->btnExportAllClick(); });
   EXPECT_EQ(view.pickerRuns, 0);
   EXPECT_EQ(events, (std::vector<std::string>{"[start] explorer.exe "}));
   EXPECT_EQ(Log(), u"*** Complete ***\r\n\r\n");
-  EXPECT_EQ(form->dlg->Title(), u"Exporting 0 devices to selected folder");
+  EXPECT_EQ(form->dlg()->Title(), u"Exporting 0 devices to selected folder");
 }
 
 class OldWindows : public CommandTest {
@@ -314,7 +314,7 @@ TEST_F(OldWindows, ExportCommandsRefuseWithOneMessageAndDoNothingElse) {
     EXPECT_EQ(events, (std::vector<std::string>{"[error] Windows 7 and below is not supported."}));
   }
   EXPECT_EQ(view.pickerRuns, 0);
-  EXPECT_EQ(form->dlg, nullptr);
+  EXPECT_EQ(form->dlg(), nullptr);
   EXPECT_TRUE(Tree(out).empty());
   EXPECT_EQ(Log(), u"");
 }

@@ -34,7 +34,7 @@ TEST_F(Submit, LeavesOnlyTheDatedArchiveAndSelectsIt) {
   EXPECT_EQ(events.back(), "[start] explorer.exe /select," + (out / name).string());
   EXPECT_EQ(events[events.size() - 2], "[progress] closed");
   EXPECT_TRUE(Messages().empty());
-  EXPECT_EQ(form->dlg->Title(), u"Preparing NAVU Submission");
+  EXPECT_EQ(form->dlg()->Title(), u"Preparing NAVU Submission");
   EXPECT_TRUE(LogEndsWithComplete());
   // Each passing device was exported on the way; the failing one only verified.
   const WString log = Log();
@@ -66,7 +66,7 @@ TEST_F(Submit, TurnsTheMicrosoftOptionOffAndRescansFirst) {
   Run();
   EXPECT_FALSE(view.includeMicrosoft.Checked());
   EXPECT_EQ(events.front(), "[progress] Scanning Hardware");
-  for (const TDevice& d : form->DeviceList) EXPECT_NE(d.ProviderName, u"Microsoft") << text::ToUtf8(d.InstanceId);
+  for (const TDevice& d : form->DeviceList()) EXPECT_NE(d.ProviderName, u"Microsoft") << text::ToUtf8(d.InstanceId);
   EXPECT_EQ(Log().find(u"msaudio"), WString::npos);
 }
 
@@ -116,7 +116,7 @@ TEST_F(Submit, AFailedSubmissionArchiveStillRemovesThePerDeviceArchivesAndIsNotS
   EXPECT_EQ(messages[0].rfind("[error] ", 0), 0u);
   EXPECT_EQ(Tree(out), (std::set<std::string>{"NAVU-2026_01_02_03_04_05.7z/", "NAVU-2026_01_02_03_04_05.7z/inside"}));
   EXPECT_TRUE(started.empty());
-  EXPECT_EQ(form->frmProgress, nullptr);
+  EXPECT_EQ(form->frmProgress(), nullptr);
   EXPECT_TRUE(LogEndsWithComplete());
 }
 
@@ -137,8 +137,8 @@ TEST_F(Submit, TheSharedDialogKeepsTheTitleOfWhicheverCommandMadeIt) {
   Pick();
   RunHandler([&] { form->btnExportAllClick(); });
   Run();
-  EXPECT_EQ(form->dlg->Title(),
-            u"Exporting " + text::FromInt(int64_t(form->DeviceList.size())) + u" devices to selected folder");
+  EXPECT_EQ(form->dlg()->Title(),
+            u"Exporting " + text::FromInt(int64_t(form->DeviceList().size())) + u" devices to selected folder");
 }
 
 class EmptySubmit : public CommandTest {

@@ -44,7 +44,7 @@ TEST_F(Verify, ValidPackageReportsCatalogInfAndEachFileByBareNameThenPasses) {
                             "[information] Verify completed with no reported errors. See Shell output for details."}));
   EXPECT_EQ(events.back(), "[progress] closed");
   EXPECT_EQ(view.pages.ActivePage(), view::Page::tsOutput);
-  EXPECT_EQ(form->frmProgress, nullptr);
+  EXPECT_EQ(form->frmProgress(), nullptr);
 }
 
 TEST_F(Verify, FileNotInTheCatalogFailsWithItsMessageAndTheRestIsStillChecked) {
@@ -58,7 +58,7 @@ TEST_F(Verify, FileNotInTheCatalogFailsWithItsMessageAndTheRestIsStillChecked) {
   EXPECT_NE(log.find(u"INF File   : " + d.DriverStore + u"\r\n"), WString::npos);
   EXPECT_EQ(Messages(),
             (std::vector<std::string>{"[error] Verify completed with errors. See Shell output for details."}));
-  EXPECT_EQ(form->frmProgress, nullptr);
+  EXPECT_EQ(form->frmProgress(), nullptr);
 }
 
 TEST_F(Verify, WithoutCatalogNameTheSystemCatalogOfTheInfIsUsed) {
@@ -124,24 +124,24 @@ TEST_F(Verify, ProgressTotalIsFilesPlusTwoFirstThenFilesWithSkippedIndexesUsedUp
   TDevice none = d;
   none.Files.clear();
   EXPECT_FALSE(form->VerifyDriver(none, true));
-  ASSERT_NE(form->frmProgress, nullptr);  // left open for the caller
-  EXPECT_EQ(form->frmProgress->TotalValue(), 2);
-  EXPECT_EQ(form->frmProgress->ProgressValue(), 0);
-  EXPECT_FALSE(form->frmProgress->FormatAsBytes());
+  ASSERT_NE(form->frmProgress(), nullptr);  // left open for the caller
+  EXPECT_EQ(form->frmProgress()->TotalValue(), 2);
+  EXPECT_EQ(form->frmProgress()->ProgressValue(), 0);
+  EXPECT_FALSE(form->frmProgress()->FormatAsBytes());
 
   d.Files = {u"audiocodec.sys", u"audiocodec.cat"};  // the last one skipped
   EXPECT_TRUE(form->VerifyDriver(d, true));
-  EXPECT_EQ(form->frmProgress->TotalValue(), 2);
-  EXPECT_EQ(form->frmProgress->ProgressValue(), 1);
+  EXPECT_EQ(form->frmProgress()->TotalValue(), 2);
+  EXPECT_EQ(form->frmProgress()->ProgressValue(), 1);
 
   d.Files = {u"audiocodec.cat", u"audiocodec.inf", u"audiocodec.sys"};
   EXPECT_TRUE(form->VerifyDriver(d, false));
-  EXPECT_EQ(form->frmProgress->TotalValue(), 3);
-  EXPECT_EQ(form->frmProgress->ProgressValue(), 3);
+  EXPECT_EQ(form->frmProgress()->TotalValue(), 3);
+  EXPECT_EQ(form->frmProgress()->ProgressValue(), 3);
 
   d.Files = {u"audiocodec.inf", u"audiocodec.cat"};  // nothing but the catalog and INF steps
   EXPECT_TRUE(form->VerifyDriver(d, false));
-  EXPECT_EQ(form->frmProgress->ProgressValue(), 2);
+  EXPECT_EQ(form->frmProgress()->ProgressValue(), 2);
   form->CloseProgress();
 }
 

@@ -41,7 +41,7 @@ TEST_F(MainWindowCommands, VerifyReportsInTheShellTabAndClosesItsProgressWindow)
   EXPECT_FALSE(::IsWindowVisible(window->InfFileBox().Handle()));
   EXPECT_EQ(window->OutputBox().Text().rfind(u"*** Verifying Driver ***\r\n", 0), 0u)
       << text::ToUtf8(window->OutputBox().Text());
-  EXPECT_EQ(window->Form().frmProgress, nullptr);
+  EXPECT_EQ(window->Form().frmProgress(), nullptr);
   EXPECT_EQ(picker.runs, 0);  // verifying picks no folder
 }
 
@@ -67,10 +67,10 @@ TEST_F(MainWindowCommands, ExportAsksForAFolderVerifiesAndStopsAtTheFailedCheck)
   EXPECT_EQ(shown[0].text, kVerifyFailed);
   EXPECT_EQ(window->OutputBox().Text().rfind(u"*** Verifying Driver ***\r\n", 0), 0u);
   EXPECT_EQ(window->OutputBox().Text().find(u"*** Exporting Driver ***"), WString::npos);
-  EXPECT_EQ(window->Form().frmProgress, nullptr);
+  EXPECT_EQ(window->Form().frmProgress(), nullptr);
   // The picker remembers the chosen folder for the next command.
-  ASSERT_NE(window->Form().dlg, nullptr);
-  EXPECT_EQ(window->Form().dlg->DefaultFolder(), *picker.answer);
+  ASSERT_NE(window->Form().dlg(), nullptr);
+  EXPECT_EQ(window->Form().dlg()->DefaultFolder(), *picker.answer);
   EXPECT_TRUE(os.shell.started.empty());  // no Explorer without an archive
   // Nothing was written into the chosen folder.
   EXPECT_TRUE(::RemoveDirectoryW(folder.c_str()));
@@ -88,7 +88,7 @@ TEST_F(MainWindowCommands, ACancelledPickerEndsTheExportQuietly) {
   EXPECT_EQ(picker.runs, 1);
   EXPECT_TRUE(ShownSince().empty());
   EXPECT_EQ(window->OutputBox().Text(), u"earlier log\r\n");
-  EXPECT_EQ(window->Form().frmProgress, nullptr);
+  EXPECT_EQ(window->Form().frmProgress(), nullptr);
 }
 
 TEST_F(MainWindowCommands, ADisabledButtonIgnoresTheMouse) {

@@ -55,7 +55,7 @@ TEST_F(MainWindowFixture, ShowsItsCaptionAndTheButtonsTextsAndHints) {
   EXPECT_EQ(window->Pages().PageCount(), 2);
   EXPECT_EQ(window->Pages().Caption(0), u"Inf File");
   EXPECT_EQ(window->Pages().Caption(1), u"Shell");
-  EXPECT_EQ(window->Form().SevenZipLibraryPath, u"");
+  EXPECT_EQ(window->Form().SevenZipLibraryPath(), u"");
 }
 
 TEST_F(MainWindowFixture, MenusHoldTheirItemsAndTheOptionToggles) {
@@ -109,10 +109,10 @@ TEST_F(MainWindowFixture, StartUpCollapsesTheTabsAndScansWinesDevices) {
   EXPECT_TRUE(window->Tree().Expanded(top.front()));
   ASSERT_NE(FirstDeviceNode(), view::kNoNode);
   EXPECT_FALSE(window->Tree().Expanded(FirstClassNode()));
-  EXPECT_EQ(window->Tree().Count(), int(window->Form().DeviceList.size()) + 1 +
+  EXPECT_EQ(window->Tree().Count(), int(window->Form().DeviceList().size()) + 1 +
                                         int(window->Tree().Children(top.front()).size()));
   // The scan's progress window has gone again.
-  EXPECT_EQ(window->Form().frmProgress, nullptr);
+  EXPECT_EQ(window->Form().frmProgress(), nullptr);
   // The command state was refreshed before the scan, on an empty tree, and not
   // since: nothing is selected and Export All waits for the next refresh.
   EXPECT_FALSE(window->btnVerify().Enabled());

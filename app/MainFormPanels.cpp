@@ -15,9 +15,9 @@ void TfrmMainForm::ResetGrid(view::IStringGrid& grid) {
 }
 
 void TfrmMainForm::ShowDevice(TDevice& device) {
-  view::IStringGrid& grid = view_.sgDeviceInfo();
+  view::IStringGrid& grid = FView.sgDeviceInfo();
   ResetGrid(grid);
-  ResetGrid(view_.sgFiles());
+  ResetGrid(FView.sgFiles());
 
   const std::pair<const char16_t*, WString> rows[] = {
       {u"Class", device.ClassName},
@@ -54,12 +54,12 @@ void TfrmMainForm::ShowDevice(TDevice& device) {
   ShowDriverFiles(device);
 
   // A missing INF leaves the tab showing what it showed before.
-  if (paths::FileExists(device.DriverStore)) view_.reInfFile().SetText(LoadTextFile(device.DriverStore));
+  if (paths::FileExists(device.DriverStore)) FView.reInfFile().SetText(LoadTextFile(device.DriverStore));
 }
 
 void TfrmMainForm::ShowDriverFiles(TDevice& device) {
   device.Files = GetFilesList(paths::ExtractFilePath(device.DriverStore), true);
-  view::IStringGrid& grid = view_.sgFiles();
+  view::IStringGrid& grid = FView.sgFiles();
   grid.SetRowCount(int(device.Files.size()) + 1);  // the header stays also when alone
   for (size_t i = 0; i < device.Files.size(); ++i) {
     const WString& entry = device.Files[i];
@@ -85,8 +85,8 @@ WString TfrmMainForm::FileTimeToDateText(const winapi::FileTime& t) {
 }
 
 void TfrmMainForm::tvDevicesDblClick() {
-  const view::NodeId selected = view_.tvDevices().Selected();
-  if (ShowsDevice(selected)) ShowDeviceProperties(*view_.tvDevices().Device(selected));
+  const view::NodeId selected = FView.tvDevices().Selected();
+  if (ShowsDevice(selected)) ShowDeviceProperties(*FView.tvDevices().Device(selected));
 }
 
 void TfrmMainForm::ShowDeviceProperties(const TDevice& device) {
@@ -97,13 +97,13 @@ void TfrmMainForm::ShowDeviceProperties(const TDevice& device) {
 }
 
 void TfrmMainForm::Splitter2Moved() {
-  for (view::IStringGrid* grid : {&view_.sgDeviceInfo(), &view_.sgFiles()})
+  for (view::IStringGrid* grid : {&FView.sgDeviceInfo(), &FView.sgFiles()})
     grid->SetColWidth(1, grid->Width() - grid->ColWidth(0));
 }
 
 void TfrmMainForm::btnInfoPanelClick() {
-  view::IPanelLayout& panels = view_.Panels();
-  view::IInfoPanelButton& button = view_.btnInfoPanel();
+  view::IPanelLayout& panels = FView.Panels();
+  view::IInfoPanelButton& button = FView.btnInfoPanel();
   const int allForProperties = panels.Panel5Height() - panels.pnlExpandHeight() - panels.Splitter3Height();
   if (button.Tag() == 0) {
     panels.SetPropertiesHeight(std::max(allForProperties, 0));
@@ -120,9 +120,9 @@ void TfrmMainForm::btnInfoPanelClick() {
 }
 
 drawing::GridCellPaint TfrmMainForm::sgDeviceInfoDrawCell(int, int row, const view::Rect& cell) const {
-  return drawing::DecideGridCell(drawing::GridKind::DeviceInfo, row, cell, view_.MonitorDpi());
+  return drawing::DecideGridCell(drawing::GridKind::DeviceInfo, row, cell, FView.MonitorDpi());
 }
 
 drawing::GridCellPaint TfrmMainForm::sgFilesDrawCell(int, int row, const view::Rect& cell) const {
-  return drawing::DecideGridCell(drawing::GridKind::Files, row, cell, view_.MonitorDpi());
+  return drawing::DecideGridCell(drawing::GridKind::Files, row, cell, FView.MonitorDpi());
 }

@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/CommandSteps.h"
 #include "app/MainFormUnit.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
@@ -10,30 +9,32 @@
 
 void TfrmMainForm::btnScanClick() {
   ShowProgress(u"Scanning Hardware");
-  commands::ProgressCloser closeProgress(*this);
+  TProgressCloser closeProgress(*this);
 
-  ports::IImageList& images = view_.imgDevices();
+  ports::IImageList& images = FView.imgDevices();
   for (int i = images.Count() - 1; i >= drawing::kFirstDeviceIcon; --i) images.Delete(i);
 
   TDeviceList found = ScanDevices([this](const TDevice& d) { return IncludeDevice(d); }, &CompareFriendlyNames,
                                   images, [this](const WString& description) { SetProgressText(description); });
 
-  // The tree goes first: no node may point into the list being replaced.
-  view_.tvDevices().Clear();
-  DeviceList = std::move(found);
-  ResetGrid(view_.sgDeviceInfo());
-  ResetGrid(view_.sgFiles());
-  view_.reInfFile().LinesClear();
-
-  if (DeviceList.empty())
+  ShowDeviceList(std::move(found));
+  if (FDeviceList.empty())
     Os().dialogs->ShowMessage(ports::MessageKind::Warning, u"No installed drivers were found!?!?");
-  else
-    BuildDeviceTree(DeviceList);
+}
+
+void TfrmMainForm::ShowDeviceList(TDeviceList list) {
+  // The tree goes first: no node may point into the list being replaced.
+  FView.tvDevices().Clear();
+  FDeviceList = std::move(list);
+  ResetGrid(FView.sgDeviceInfo());
+  ResetGrid(FView.sgFiles());
+  FView.reInfFile().LinesClear();
+  if (!FDeviceList.empty()) BuildDeviceTree(FDeviceList);
 }
 
 bool TfrmMainForm::IncludeDevice(const TDevice& device) const {
   if (device.ClassGuid == winapi::Guid{}) return false;
-  return device.ProviderName != u"Microsoft" || view_.mnuIncludeMicrosoft().Checked();
+  return device.ProviderName != u"Microsoft" || FView.mnuIncludeMicrosoft().Checked();
 }
 
 int32_t TfrmMainForm::CompareFriendlyNames(const TDevice& Item1, const TDevice& Item2) {
@@ -41,7 +42,7 @@ int32_t TfrmMainForm::CompareFriendlyNames(const TDevice& Item1, const TDevice& 
 }
 
 void TfrmMainForm::BuildDeviceTree(TDeviceList& list) {
-  view::ITreeView& tree = view_.tvDevices();
+  view::ITreeView& tree = FView.tvDevices();
   tree.Clear();
   const view::NodeId root = tree.AddChild(view::kNoNode, LocalComputerName(), nullptr);
   for (TDevice& device : list) {
@@ -66,7 +67,7 @@ void TfrmMainForm::BuildDeviceTree(TDeviceList& list) {
 }
 
 view::NodeId TfrmMainForm::FindClassNode(view::NodeId root, const WString& classDescription) const {
-  const view::ITreeView& tree = view_.tvDevices();
+  const view::ITreeView& tree = FView.tvDevices();
   for (view::NodeId child : tree.Children(root))
     if (tree.Text(child) == classDescription) return child;
   return view::kNoNode;
@@ -83,29 +84,29 @@ WString TfrmMainForm::LocalComputerName() {
 }
 
 bool TfrmMainForm::ShowsDevice(view::NodeId node) const {
-  const view::ITreeView& tree = view_.tvDevices();
+  const view::ITreeView& tree = FView.tvDevices();
   return node != view::kNoNode && tree.Device(node) != nullptr && tree.Children(node).empty();
 }
 
 void TfrmMainForm::tvDevicesChange(view::NodeId node) {
-  if (ShowsDevice(node)) ShowDevice(*view_.tvDevices().Device(node));
+  if (ShowsDevice(node)) ShowDevice(*FView.tvDevices().Device(node));
   UpdateCommandState();
 }
 
 void TfrmMainForm::UpdateCommandState() {
-  const view::ITreeView& tree = view_.tvDevices();
+  const view::ITreeView& tree = FView.tvDevices();
   const view::NodeId selected = tree.Selected();
   const bool deviceSelected = selected != view::kNoNode && tree.Children(selected).empty();
   for (view::ICommand* command :
-       {&view_.btnVerify(), &view_.mnuVerify(), &view_.btnExport(), &view_.mnuExport(), &view_.mnuProperties()})
+       {&FView.btnVerify(), &FView.mnuVerify(), &FView.btnExport(), &FView.mnuExport(), &FView.mnuProperties()})
     command->SetEnabled(deviceSelected);
-  view_.btnExportAll().SetEnabled(tree.Count() > 1);
+  FView.btnExportAll().SetEnabled(tree.Count() > 1);
 }
 
 drawing::TreeItemPaint TfrmMainForm::tvDevicesCustomDrawItem(view::NodeId node, const view::Rect& fullRow,
                                                              const view::Rect& textRect, view::Rgb treeBackground,
                                                              bool selected) const {
-  const view::ITreeView& tree = view_.tvDevices();
+  const view::ITreeView& tree = FView.tvDevices();
   drawing::TreeItemFacts facts;
   const TDevice* device = tree.Device(node);
   facts.carriesDevice = device != nullptr;
@@ -116,6 +117,6 @@ drawing::TreeItemPaint TfrmMainForm::tvDevicesCustomDrawItem(view::NodeId node, 
   facts.textRect = textRect;
   facts.treeBackground = treeBackground;
   facts.deviceIconIndex = device ? device->ClassIconIndex : 0;
-  facts.dpi = view_.MonitorDpi();
+  facts.dpi = FView.MonitorDpi();
   return drawing::DecideTreeItem(facts);
 }
