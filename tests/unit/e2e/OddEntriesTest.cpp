@@ -21,6 +21,7 @@ const std::string kAudio7z = "Audio CodecHD_6.0.1.1.7z";
 const std::string kAudioZip = "Audio CodecHD_6.0.1.1.Zip";
 const std::string kExported = "[information] Driver exported successfully.";
 const std::string kVerifyFailed = "[error] Verify completed with errors. See Shell output for details.";
+const std::string kVerifyPassed = "[information] Verify completed with no reported errors. See Shell output for details.";
 
 // A tmpfs of `size` at `at` for one case (the tests run as root), unmounted after.
 class Tmpfs {
@@ -191,13 +192,15 @@ TEST_F(OddEntries, AFullOutputVolumeIsReportedInTheSystemsWords) {
       SCOPED_TRACE(std::string(sevenZip ? "7z" : "Zip") + ", free pages " + std::to_string(freePages));
       tmpfs.FillLeaving(out / "filler", freePages * 4096);
       TakeSnapshots(out);
-      std::vector<std::string> args = {"--pick", out.string(), "select", kAudio, "export"};
+      std::vector<std::string> args = {"--pick", out.string(), "select", kAudio, "export", "verify"};
       if (!sevenZip) args.insert(args.begin(), "--no-7zip");
       const RunResult r = Headless(args);
+      EXPECT_TRUE(r.Has(kVerifyPassed)) << r.out;  // the window stays usable
       const std::string archive = sevenZip ? kAudio7z : kAudioZip;
       if (r.Has(kExported)) {
         ++exported;
         ExpectOnlyTheArchiveAdded(out, archive);
+        EXPECT_EQ(ArchiveEntries(out / archive, Scratch()), PackageContent(PackageDir(kAudioPackage)));
         fs::remove(out / archive);
       } else {
         ++refused;
@@ -226,7 +229,8 @@ TEST_F(OddEntries, AReadOnlyOutputFolderIsReportedAndLeftAlone) {
   PlaceUserFiles(out);
   ASSERT_TRUE(tmpfs.MakeReadOnly());
   TakeSnapshots(out);
-  const RunResult r = Headless({"--pick", out.string(), "select", kAudio, "export"});
+  const RunResult r = Headless({"--pick", out.string(), "select", kAudio, "export", "verify"});
+  EXPECT_TRUE(r.Has(kVerifyPassed)) << r.out;  // the window stays usable
   ExpectRefused(r, out,
                 "[error] Cannot create the folder of \"" + (out / "audiocodec (2)" / "audiocodec.inf").string() +
                     "\": The media is write protected.");
