@@ -16,6 +16,13 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The named installation cannot be read (not a Windows installation, a damaged
+// or missing hive): nothing to read, exit code 2, without the usage hint.
+class NothingToRead : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 enum class Verb { List, Show, Verify, Export, ExportAll, Submit };
 
 struct Options {

@@ -17,6 +17,7 @@
 #include "cli/ProgressLine.h"
 #include "cli/Sha256.h"
 #include "platform/Errors.h"
+#include "platform/FileErrors.h"
 #include "platform/HostPath.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
@@ -42,7 +43,7 @@ bool IsSameOrBelow(const fs::path& inner, const fs::path& outer) {
 fs::path OutputFolder(const std::string& to, const fs::path& installation) {
   std::error_code ec;
   const fs::path folder = fs::absolute(text::ToPath(text::FromUtf8(to)), ec).lexically_normal();
-  if (ec) throw UsageError("--to \"" + to + "\": " + ec.message());
+  if (ec) throw UsageError("--to \"" + to + "\": " + U8(FileErrorText(ec)));
   if (fs::exists(folder, ec) && !fs::is_directory(folder, ec))
     throw UsageError("--to \"" + to + "\" is a file, not a folder");
   if (!installation.empty()) {
@@ -53,7 +54,7 @@ fs::path OutputFolder(const std::string& to, const fs::path& installation) {
                        "); nothing is written there: choose a folder elsewhere");
   }
   fs::create_directories(folder, ec);
-  if (ec) throw QuillonError("--to \"" + to + "\": the folder cannot be made: " + ec.message());
+  if (ec) throw QuillonError("--to \"" + to + "\": the folder cannot be made: " + U8(FileErrorText(ec)));
   return folder;
 }
 

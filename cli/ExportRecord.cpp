@@ -7,6 +7,7 @@
 #include "app/MainFormUnit.h"
 #include "cli/Sha256.h"
 #include "platform/Errors.h"
+#include "platform/FileErrors.h"
 #include "platform/HostPath.h"
 #include "platform/Paths.h"
 
@@ -48,7 +49,7 @@ RecordRow MakeRecordRow(const TDevice& device, const DeviceOutcome& outcome) {
     row.archive = U8(paths::ExtractFileName(outcome.archive));
     std::error_code ec;
     row.archiveSize = std::filesystem::file_size(archive, ec);
-    if (ec) throw QuillonError(outcome.archive + u": " + text::FromUtf8(ec.message()));
+    if (ec) throw QuillonError(outcome.archive + u": " + FileErrorText(ec));
     row.sha256 = Sha256OfFile(archive);
   }
   return row;
@@ -62,13 +63,13 @@ std::string RecordFileName(const winapi::SystemTime& t) {
 }
 
 void WriteRecord(const std::filesystem::path& file, const std::vector<RecordRow>& rows) {
-  auto fail = [&](const std::string& cause) {
+  auto fail = [&](const WString& cause) {
     std::error_code ec;
     std::filesystem::remove(file, ec);
-    throw QuillonError(text::FromPath(file) + u": " + text::FromUtf8(cause));
+    throw QuillonError(text::FromPath(file) + u": " + cause);
   };
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  if (!out) fail("cannot be created: " + std::error_code(errno, std::generic_category()).message());
+  if (!out) fail(u"cannot be created: " + FileErrorText(errno));
   auto line = [&](const std::vector<std::string>& fields) {
     for (size_t i = 0; i < fields.size(); ++i) out << (i ? "," : "") << Quoted(fields[i]);
     out << "\r\n";
@@ -78,9 +79,9 @@ void WriteRecord(const std::filesystem::path& file, const std::vector<RecordRow>
     line({r.instanceId, r.name, r.deviceClass, r.hardwareIds, r.provider, r.version, r.date, r.inf, r.verdict,
           r.archive, r.archive.empty() ? std::string() : std::to_string(r.archiveSize), r.sha256});
   out.flush();
-  if (!out) fail("cannot be written: " + std::error_code(errno, std::generic_category()).message());
+  if (!out) fail(u"cannot be written: " + FileErrorText(errno));
   out.close();
-  if (!out) fail("cannot be written: " + std::error_code(errno, std::generic_category()).message());
+  if (!out) fail(u"cannot be written: " + FileErrorText(errno));
 }
 
 nlohmann::ordered_json RecordJson(const RecordRow& r) {

@@ -40,7 +40,7 @@ class OfflineMachine final : public MachineAccess {
     try {
       machine = offline::Machine::Load(root);
     } catch (const std::exception& e) {
-      throw QuillonError("cannot read the Windows installation \"" + root.string() + "\": " + e.what());
+      throw NothingToRead("cannot read the Windows installation \"" + root.string() + "\": " + e.what());
     }
     platform_ = std::make_unique<offline::OfflinePlatform>(std::move(machine));
     platform_->SetDialogs(&dialogs);

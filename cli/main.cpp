@@ -36,6 +36,10 @@ int Run(int argc, const char* const* argv) {
     std::cout.flush();
     std::cerr << "quillon: " << e.what() << "\nRun `quillon --help` or `quillon VERB --help` for the usage.\n";
     return 2;
+  } catch (const cli::NothingToRead& e) {
+    std::cout.flush();
+    std::cerr << "quillon: " << e.what() << '\n';
+    return 2;
   } catch (const std::exception& e) {
     std::cout.flush();
     std::cerr << "quillon: " << e.what() << '\n';

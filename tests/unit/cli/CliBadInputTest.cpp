@@ -22,7 +22,7 @@ fs::path MountTable(const fs::path& at, const std::vector<fs::path>& ntfs) {
 
 TEST_F(CliTest, UnknownDevicesAreUsageErrorsThatWriteNothing) {
   const fs::path out = Root() / "out";
-  for (const std::string& device : {"ROOT\\NO_SUCH\\0000", "99", "0"}) {
+  for (const std::string device : {"ROOT\\NO_SUCH\\0000", "99", "0"}) {
     SCOPED_TRACE(device);
     const RunResult r = Quillon({"export", device, "--to", out.string()});
     EXPECT_EQ(r.exitCode, 2);
@@ -66,6 +66,25 @@ TEST_F(CliTest, NothingIsWrittenInsideTheInstallation) {
     EXPECT_NE(r.err.find("lies inside the installation being read"), std::string::npos) << r.err;
   }
   EXPECT_EQ(e2e::Snapshot(Machine()), before);
+}
+
+TEST_F(CliTest, AFolderThatCannotBeReadIsNothingToReadAndStaysAsItWas) {
+  // Not a Windows installation, and an installation whose SYSTEM hive is cut short.
+  const fs::path notWindows = Root() / "photos";
+  e2e::WriteFile(notWindows / "holiday.jpg", "jpeg");
+  const fs::path hive = Machine() / "Windows/System32/config/SYSTEM";
+  fs::resize_file(hive, 1000);
+  for (const fs::path& folder : {notWindows, Machine()}) {
+    SCOPED_TRACE(folder);
+    const auto before = e2e::Snapshot(folder);
+    const RunResult r = QuillonBare({"--windows", folder.string(), "export-all", "--to", (Root() / "out").string()});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("cannot read the Windows installation \"" + folder.string() + "\""), std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.err.find("--help"), std::string::npos) << "not a usage error: " << r.err;
+    EXPECT_EQ(e2e::Snapshot(folder), before);
+    EXPECT_FALSE(fs::exists(Root() / "out"));
+  }
 }
 
 TEST_F(CliTest, InstallationsAreFoundAmongTheNtfsMounts) {
