@@ -17,7 +17,7 @@ struct FolderEntry {
 
 // The files (links to files included), folders and links to folders (symbolic
 // links, junctions) of `folder`, in the order the file system lists them; other
-// entries are left out. Raises QuillonError with the system's message when the
+// entries are left out (docs/behaviour.md). Raises QuillonError with the system's message when the
 // folder cannot be listed.
 std::vector<FolderEntry> ListFolder(const WString& folder);
 
