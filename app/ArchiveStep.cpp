@@ -8,6 +8,7 @@
 #include "archive/SevenZip.h"
 #include "archive/ZipWriter.h"
 #include "platform/Errors.h"
+#include "platform/FileErrors.h"
 #include "platform/FolderListing.h"
 #include "platform/Paths.h"
 
@@ -34,11 +35,29 @@ WString NameBelow(const WString& sourceDir, const WString& fileName) {
   return paths::ExtractFileName(fileName);
 }
 
-void RemoveFile(const WString& fileName) {
+bool IsFolderAt(const WString& path) {
   std::error_code ec;
-  fs::remove(text::ToPath(fileName), ec);
+  return fs::is_directory(fs::symlink_status(text::ToPath(path), ec));
+}
+
+// Makes way for the new archive: an earlier archive (a file) is deleted; anything
+// else at that name is the user's and stays, and the archive is not written.
+void MakeWayForArchive(const WString& archiveName) {
+  if (IsFolderAt(archiveName))
+    throw QuillonError(u"Cannot write the archive \"" + archiveName + u"\": a folder of that name is in the way.");
+  std::error_code ec;
+  fs::remove(text::ToPath(archiveName), ec);
   if (ec)
-    throw QuillonError(text::W("Cannot delete \"") + fileName + text::W("\". ") + text::FromUtf8(ec.message()));
+    throw QuillonError(u"Cannot delete \"" + archiveName + u"\": " + FileErrorText(ec));
+}
+
+// Removes what a failed write left at `archiveName`: only a file, which the
+// writer made, since MakeWayForArchive left nothing there.
+void RemoveUnfinishedArchive(const WString& archiveName, WString& message) {
+  std::error_code ec;
+  if (!fs::is_regular_file(fs::symlink_status(text::ToPath(archiveName), ec))) return;
+  fs::remove(text::ToPath(archiveName), ec);
+  if (ec) message += text::W("\r\nThe unfinished archive \"") + archiveName + text::W("\" could not be removed.");
 }
 
 void WriteSevenZip(IArchiveHost& host, const WString& libraryPath, const WString& archiveName,
@@ -89,7 +108,7 @@ bool ArchiveFiles(IArchiveHost& host, const WString& sevenZipLibraryPath, WStrin
     if (!sevenZipLibraryPath.empty() && paths::FileExists(sevenZipLibraryPath)) {
       ArchiveName += text::W(".7z");
       host.SetProgressText(paths::ExtractFileName(ArchiveName));
-      RemoveFile(ArchiveName);
+      MakeWayForArchive(ArchiveName);
       unfinished = ArchiveName;
       WriteSevenZip(host, sevenZipLibraryPath, ArchiveName, SourceDir, Mask, Files);
     } else {
@@ -100,6 +119,7 @@ bool ArchiveFiles(IArchiveHost& host, const WString& sevenZipLibraryPath, WStrin
       for (const ZipSource& s : sources) total += s.size;
       host.SetProgressTotal(total);
       host.SetProgressValue(0);
+      MakeWayForArchive(ArchiveName);
       unfinished = ArchiveName;
       WriteZip(host, ArchiveName, sources);
     }
@@ -109,16 +129,11 @@ bool ArchiveFiles(IArchiveHost& host, const WString& sevenZipLibraryPath, WStrin
       std::error_code ec;
       paths::RemoveFolderTree(SourceDir, ec);
       if (ec)
-        throw QuillonError(text::W("Cannot delete the folder \"") + SourceDir + text::W("\". ") +
-                           text::FromUtf8(ec.message()));
+        throw QuillonError(u"Cannot delete the folder \"" + SourceDir + u"\": " + FileErrorText(ec));
     }
   } catch (const std::exception& e) {
     WString message = ExceptionMessage(e);
-    if (!unfinished.empty()) {
-      std::error_code ec;
-      fs::remove(text::ToPath(unfinished), ec);
-      if (ec) message += text::W("\r\nThe unfinished archive \"") + unfinished + text::W("\" could not be removed.");
-    }
+    if (!unfinished.empty()) RemoveUnfinishedArchive(unfinished, message);
     host.ShowMessage(ports::MessageKind::Error, message);
   }
   return written;

@@ -35,7 +35,9 @@ extern const winapi::Guid kSevenZipFormatClassId;
 // relative paths), or, when `Mask` is empty, the existing files of `Files` (stored
 // under their bare names). With `DeleteSource`, `SourceDir` is removed once the
 // archive was written. Errors are shown in an error message box and answered with
-// false; a partly written archive is removed and `SourceDir` is kept.
+// false; a partly written archive is removed and `SourceDir` is kept. A folder at
+// the archive's name is such an error: the step deletes nothing but an earlier
+// archive file of that name and the unfinished file it wrote itself.
 bool ArchiveFiles(IArchiveHost& host, const WString& sevenZipLibraryPath, WString& ArchiveName,
                   const WString& SourceDir, const WString& Mask, const WStringList& Files, bool DeleteSource);
 

@@ -7,6 +7,7 @@
 #include "app/ExportedPackages.h"
 #include "app/MainFormUnit.h"
 #include "platform/Errors.h"
+#include "platform/FileErrors.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
@@ -63,7 +64,7 @@ void TfrmMainForm::RemoveWorkFolder(const WString& workFolder) {
   std::error_code ec;
   std::filesystem::remove_all(text::ToPath(workFolder), ec);
   if (ec)
-    AddShellLine(u"The work folder \"" + workFolder + u"\" could not be removed: " + text::FromUtf8(ec.message()) +
+    AddShellLine(u"The work folder \"" + workFolder + u"\" could not be removed: " + FileErrorText(ec) +
                  u"\r\n");
 }
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/FileErrors.h"
 #include "platform/Paths.h"
 
 namespace submissionfiles {
@@ -30,7 +31,7 @@ void DeletePerDeviceArchives(IArchiveHost& host, const WStringList& archives, co
     std::error_code ec;
     std::filesystem::remove(text::ToPath(archive), ec);
     if (ec)
-      host.AddShellLine(u"The archive \"" + archive + u"\" could not be deleted: " + text::FromUtf8(ec.message()) +
+      host.AddShellLine(u"The archive \"" + archive + u"\" could not be deleted: " + FileErrorText(ec) +
                         u"\r\n");
   }
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/Errors.h"
 #include "platform/FolderListing.h"
 #include "platform/Paths.h"
 
@@ -37,11 +38,28 @@ struct Listing {
   std::vector<WString> folders, files;
 };
 
+// An entry the archive cannot hold is an error, never a silent gap.
+[[noreturn]] void RaiseNotArchived(const WString& path, const WString& why) {
+  throw QuillonError(u"Cannot archive \"" + path + u"\": it is " + why + u".");
+}
+
 Listing ListFolder(const WString& folder) {
   Listing listing;
   for (paths::FolderEntry& entry : paths::ListFolder(folder)) {
-    if (entry.kind == paths::FolderEntry::Kind::Folder) listing.folders.push_back(std::move(entry.name));
-    if (entry.kind == paths::FolderEntry::Kind::File) listing.files.push_back(std::move(entry.name));
+    switch (entry.kind) {
+      case paths::FolderEntry::Kind::Folder:
+        listing.folders.push_back(std::move(entry.name));
+        break;
+      case paths::FolderEntry::Kind::File:
+        listing.files.push_back(std::move(entry.name));
+        break;
+      case paths::FolderEntry::Kind::FolderLink:
+        RaiseNotArchived(folder + entry.name, u"a link to a folder, which is not followed");
+      case paths::FolderEntry::Kind::BrokenLink:
+        RaiseNotArchived(folder + entry.name, u"a link whose target does not exist");
+      case paths::FolderEntry::Kind::Unreadable:
+        RaiseNotArchived(folder + entry.name, entry.why);
+    }
   }
   auto byName = [](const WString& a, const WString& b) { return text::CompareOrdinal(a, b) < 0; };
   std::sort(listing.folders.begin(), listing.folders.end(), byName);

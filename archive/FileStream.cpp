@@ -1,9 +1,9 @@
 #include "archive/FileStream.h"
 
 #include <cerrno>
-#include <cstring>
 
 #include "platform/Errors.h"
+#include "platform/FileErrors.h"
 #include "platform/HostPath.h"
 
 #ifdef _WIN32
@@ -33,11 +33,11 @@ std::FILE* OpenFile(const WString& path, TFileStream::Mode mode) {
 }
 }  // namespace
 
-TFileStream::TFileStream(const WString& path, Mode mode) : path_(path), file_(OpenFile(path, mode)) {
+TFileStream::TFileStream(const WString& path, Mode mode) : path_(path), mode_(mode), file_(OpenFile(path, mode)) {
   if (!file_) {
     const int err = errno;
-    throw QuillonError(text::W(mode == Mode::Create ? "Cannot create file \"" : "Cannot open file \"") + path +
-                       text::W("\". ") + text::FromUtf8(std::strerror(err)));
+    throw QuillonError(text::W(mode == Mode::Create ? "Cannot create \"" : "Cannot open \"") + path + u"\": " +
+                       FileErrorText(err));
   }
   std::setvbuf(file_, nullptr, _IOFBF, kBufferSize);
 }
@@ -48,9 +48,10 @@ TFileStream::~TFileStream() {
 
 void TFileStream::Fail(const char* what) {
   const int err = errno;
-  throw QuillonError(text::W(what) + text::W(" \"") + path_ + text::W("\" failed. ") +
-                     text::FromUtf8(std::strerror(err)));
+  throw QuillonError(text::W(what) + text::W(" \"") + path_ + u"\": " + FileErrorText(err));
 }
+
+const char* TFileStream::AccessVerb() const { return mode_ == Mode::Create ? "Cannot write" : "Cannot read"; }
 
 void TFileStream::RequireOpen() const {
   if (!file_) throw QuillonError(text::W("The file \"") + path_ + text::W("\" is already closed"));
@@ -59,46 +60,46 @@ void TFileStream::RequireOpen() const {
 size_t TFileStream::Read(void* data, size_t size) {
   RequireOpen();
   const size_t n = std::fread(data, 1, size, file_);
-  if (n < size && std::ferror(file_)) Fail("Reading");
+  if (n < size && std::ferror(file_)) Fail("Cannot read");
   return n;
 }
 
 void TFileStream::Write(const void* data, size_t size) {
   RequireOpen();
-  if (size && std::fwrite(data, 1, size, file_) != size) Fail("Writing");
+  if (size && std::fwrite(data, 1, size, file_) != size) Fail("Cannot write");
 }
 
 uint64_t TFileStream::Seek(int64_t offset, int origin) {
   RequireOpen();
   static constexpr int kOrigins[] = {SEEK_SET, SEEK_CUR, SEEK_END};
   if (origin < 0 || origin > 2) throw QuillonError(text::W("Invalid seek origin"));
-  if (QUILLON_FSEEK(file_, offset, kOrigins[origin]) != 0) Fail("Seeking in");
+  if (QUILLON_FSEEK(file_, offset, kOrigins[origin]) != 0) Fail(AccessVerb());
   return Position();
 }
 
 uint64_t TFileStream::Position() {
   RequireOpen();
   const auto pos = QUILLON_FTELL(file_);
-  if (pos < 0) Fail("Seeking in");
+  if (pos < 0) Fail(AccessVerb());
   return static_cast<uint64_t>(pos);
 }
 
 uint64_t TFileStream::Size() {
   RequireOpen();
   const auto here = QUILLON_FTELL(file_);
-  if (here < 0 || QUILLON_FSEEK(file_, 0, SEEK_END) != 0) Fail("Sizing");
+  if (here < 0 || QUILLON_FSEEK(file_, 0, SEEK_END) != 0) Fail(AccessVerb());
   const auto end = QUILLON_FTELL(file_);
-  if (end < 0 || QUILLON_FSEEK(file_, here, SEEK_SET) != 0) Fail("Sizing");
+  if (end < 0 || QUILLON_FSEEK(file_, here, SEEK_SET) != 0) Fail(AccessVerb());
   return static_cast<uint64_t>(end);
 }
 
 void TFileStream::SetSize(uint64_t size) {
   RequireOpen();
-  if (std::fflush(file_) != 0) Fail("Writing");
+  if (std::fflush(file_) != 0) Fail("Cannot write");
 #ifdef _WIN32
-  if (_chsize_s(_fileno(file_), static_cast<long long>(size)) != 0) Fail("Resizing");
+  if (_chsize_s(_fileno(file_), static_cast<long long>(size)) != 0) Fail("Cannot write");
 #else
-  if (ftruncate(fileno(file_), static_cast<off_t>(size)) != 0) Fail("Resizing");
+  if (ftruncate(fileno(file_), static_cast<off_t>(size)) != 0) Fail("Cannot write");
 #endif
 }
 
@@ -110,7 +111,7 @@ void TFileStream::Close() {
   file_ = nullptr;
   if (failed || closeFailed) {
     errno = err;
-    Fail("Writing");
+    Fail("Cannot write");
   }
 }
 

@@ -32,9 +32,13 @@ class TFileStream {
   const WString& Path() const { return path_; }
 
  private:
+  // Raises "<what> "<path>": <the system's text for errno>".
   [[noreturn]] void Fail(const char* what);
+  // What a failed seek means for this stream: it could not be read, or written.
+  const char* AccessVerb() const;
   void RequireOpen() const;
   WString path_;
+  Mode mode_;
   std::FILE* file_ = nullptr;
 };
 

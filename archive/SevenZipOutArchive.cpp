@@ -78,12 +78,10 @@ void T7zOutArchive::SaveToFile(const WString& fileName) {
       std::lock_guard lock(fFailureLock);
       cause = fFailure;
     }
-    try {
-      CheckResult(hr);
-    } catch (const OSError& e) {
-      if (cause.empty()) throw;
-      throw OSError(e.Code(), e.Message() + text::W("\r\n") + cause);
-    }
+    // The library turns every failure of ours into E_FAIL ("Unspecified error"):
+    // when the stream or callback said what went wrong, that is the message.
+    if (!cause.empty()) throw OSError(uint32_t(hr), cause);
+    CheckResult(hr);
   }
   file->Close();
 }

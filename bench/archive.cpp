@@ -7,6 +7,7 @@
 // the archive step, as the export commands do.
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <stdexcept>
 
 #include "app/ArchiveStep.h"
@@ -38,6 +39,7 @@ class QuietHost final : public IArchiveHost {
 int WriteOnly(const std::string& format, const std::string& source, const std::string& archive) {
   // An empty simulated machine: its library port loads host paths as they are.
   bench::TempFolder machine("quillon-bench-writer");
+  std::ofstream(machine.Path() / "machine.ini") << "[machine]\r\n";
   offline::OfflinePlatform platform(offline::Machine::Load(machine.Path()));
   ScopedPlatform installed(platform.Ports());
   QuietHost host;

@@ -60,8 +60,17 @@ int Run() {
   bench::TempFolder temp("quillon-bench-export");
   const bench::fs::path machine = temp.Path() / "machine";
   const std::string count = std::to_string(packages);
+  const bench::fs::path devices = temp.Path() / "devices.tsv", list = temp.Path() / "baseline.tsv";
   bench::Generate("gen_machine.py", {machine.string(), count, count, bench::Fixed(megabytes, 0), "--sign",
-                                     bench::FixtureSourceDir().string()});
+                                     bench::FixtureSourceDir().string(), "--devices", devices.string()});
+  {  // the baseline's list: host paths of the package folders, one device each
+    std::ifstream in(devices);
+    std::ofstream out(list);
+    for (std::string line; std::getline(in, line);) {
+      const size_t tab = line.find('\t');
+      out << (machine / line.substr(0, tab)).string() << line.substr(tab) << '\n';
+    }
+  }
   const bench::fs::path store = machine / "C/Windows/System32/DriverStore/FileRepository";
   const uint64_t bytes = bench::TreeBytes(store);
   bench::Report(kBench, "machine:", count + " devices, " + count + " signed packages, " + MiB(double(bytes)) + " in " +
@@ -75,7 +84,7 @@ int Run() {
   const ExportRun export7z = ExportAll(machine, ours, temp.Path() / "ours.log", packages, false);
   auto runBaseline = [&](const bench::fs::path& into, const std::vector<std::string>& switches) {
     std::vector<std::string> argv = {"bash", (bench::BenchSourceDir() / "export_baseline.sh").string(),
-                                     store.string(), work.string(), into.string()};
+                                     list.string(), work.string(), into.string()};
     argv.insert(argv.end(), switches.begin(), switches.end());
     bench::ChildRun run = bench::RunChecked(argv);
     if (CountArchives(into, ".7z") != size_t(packages)) throw std::runtime_error("the baseline missed packages");

@@ -1,8 +1,12 @@
 #!/usr/bin/env python3
-"""gen_machine.py OUT DEVICES PACKAGES PACKAGE_MB [--sign FIXTURES_DIR]: a simulated machine.
+"""gen_machine.py OUT DEVICES PACKAGES PACKAGE_MB [--sign FIXTURES_DIR] [--devices LIST]: a simulated machine.
 
 DEVICES present devices (PCI, USB and ROOT ids over eight classes), each with a
-driver key; device i uses package i % PACKAGES. The driver store holds PACKAGES
+driver key; device i uses package i % PACKAGES. The driver description and
+version come from the package (as from its INF), so devices sharing a package
+share their archive name; each device has a description of its own. With
+--devices, LIST gets one line per device in registry order: the package's
+folder below the machine and the archive name of the device, tab-separated. The driver store holds PACKAGES
 third-party packages of PACKAGE_MB MiB in all (laid out by bench_packages), their
 INF copies and driver-database entries, and 7-Zip (the real library of this
 machine). With --sign, each package gets a catalog listing its files (except
@@ -64,6 +68,12 @@ class Package:
         self.layout = bench_packages.package_layout(rng, self.name, budget)
         self.folder = STORE + "/" + self.id
 
+    def driver_desc(self):
+        return "%s %s Driver %d" % (self.provider, self.cls[0], int(self.name[5:]))
+
+    def archive_name(self):
+        return "%s_%s" % (self.driver_desc(), self.version)
+
     def inf_text(self):
         lines = ["; %s" % self.inf, "[Version]", 'Signature="$WINDOWS NT$"', "Class=%s" % self.cls[0],
                  "ClassGuid=%s" % self.cls[1], "Provider=%ProviderName%",
@@ -119,6 +129,7 @@ def registry(rng, devices, packages):
         per_class[guid] = n + 1
         driver = "%s\\%04d" % (guid, n)
         desc = "%s %s Device %d" % (pkg.provider, cls, i)
+        driver_desc = pkg.driver_desc()
         keys.append((enum_root + "\\" + instance, [
             '"DeviceDesc"=' + q(desc), multi('"HardwareID"', [hwid, hwid.rsplit("&", 1)[0]]),
             multi('"CompatibleIDs"', [hwid.split("\\")[0] + "\\CC_0300"]), '"Class"=' + q(cls),
@@ -129,7 +140,7 @@ def registry(rng, devices, packages):
         keys.append((class_root + "\\" + driver, [
             '"DriverDate"=' + q("%d-%d-%d" % (pkg.date.month, pkg.date.day, pkg.date.year)),
             hex_value('"DriverDateData"', "hex", struct.pack("<Q", ticks * 86400 * 10_000_000)),
-            '"DriverDesc"=' + q(desc), '"DriverVersion"=' + q(pkg.version), '"InfPath"=' + q(pkg.oem),
+            '"DriverDesc"=' + q(driver_desc), '"DriverVersion"=' + q(pkg.version), '"InfPath"=' + q(pkg.oem),
             '"InfSection"=' + q(pkg.name.upper() + "_Install.NTamd64"),
             '"MatchingDeviceId"=' + q(hwid.lower()), '"ProviderName"=' + q(pkg.provider)]))
     for pkg in packages:
@@ -193,6 +204,11 @@ def main():
         ini += ["[trust]", "root=" + sign_packages(out, packages, fixtures), ""]
     with open(os.path.join(out, "machine.ini"), "w", newline="") as f:
         f.write("\r\n".join(ini))
+    if "--devices" in sys.argv:
+        with open(sys.argv[sys.argv.index("--devices") + 1], "w") as f:
+            for i in range(devices):
+                pkg = packages[i % len(packages)]
+                f.write("%s\t%s\n" % (pkg.folder, pkg.archive_name()))
 
 
 main()

@@ -7,6 +7,8 @@
 #include "devices/Devices.h"
 #include "devices/FolderWalk.h"
 #include "platform/Errors.h"
+#include "platform/FileErrors.h"
+#include "platform/FileTimes.h"
 #include "platform/FolderListing.h"
 #include "platform/HostPath.h"
 #include "platform/Paths.h"
@@ -18,7 +20,7 @@ namespace {
 constexpr char16_t kPrecompiledInfMask[] = u"*.pnf";
 
 [[noreturn]] void RaiseFileError(const WString& what, const WString& path, const std::error_code& ec) {
-  throw QuillonError(what + u" \"" + path + u"\": " + text::FromUtf8(ec.message()));
+  throw QuillonError(what + u" \"" + path + u"\": " + FileErrorText(ec));
 }
 
 bool SameComponent(const fs::path& a, const fs::path& b) {
@@ -55,6 +57,7 @@ void CheckDistinctFolders(const WString& Source, const WString& Dest) {
     throw QuillonError(u"Cannot copy \"" + Source + u"\" to \"" + Dest + u"\": the folders overlap");
 }
 
+
 bool FolderExists(const WString& folder) {
   std::error_code ec;
   return fs::is_directory(paths::HostPath(folder), ec);
@@ -75,10 +78,12 @@ WStringList GetFilesList(const WString& Folder, bool Relative) {
 void CopyFolderTree(const WString& Source, const WString& Dest) {
   if (!FolderExists(Source)) return;
   CheckDistinctFolders(Source, Dest);
+  // Listed first: an entry that cannot be backed up stops the copy before Dest is touched.
+  const WStringList entries = GetFilesList(Source, true);
   std::error_code ec;
   paths::RemoveFolderTree(Dest, ec);
   if (ec) RaiseFileError(u"Cannot delete", Dest, ec);
-  for (const WString& entry : GetFilesList(Source, true)) {
+  for (const WString& entry : entries) {
     const WString from = paths::Join(Source, entry);
     const WString to = paths::Join(Dest, entry);
     paths::CheckPathCharacters(from);
@@ -88,5 +93,8 @@ void CopyFolderTree(const WString& Source, const WString& Dest) {
     if (ec) RaiseFileError(u"Cannot create the folder of", to, ec);
     fs::copy_file(paths::HostPath(from), target, fs::copy_options::overwrite_existing, ec);
     if (ec) RaiseFileError(u"Cannot copy \"" + from + u"\" to", to, ec);
+    // The archive stores the copy's time: it must be the driver file's.
+    paths::CopyLastWriteTime(from, to, ec);
+    if (ec) RaiseFileError(u"Cannot set the modification time of", to, ec);
   }
 }

@@ -10,14 +10,18 @@
 namespace paths {
 
 struct FolderEntry {
-  enum class Kind { File, Folder, FolderLink };
+  // BrokenLink: a link whose target is missing (reading it fails with the
+  // system's "cannot find the file"). Unreadable: neither a file nor a folder
+  // even through a link: a device, a pipe, a socket, an entry whose type cannot be read.
+  enum class Kind { File, Folder, FolderLink, BrokenLink, Unreadable };
   WString name;
   Kind kind;
+  WString why;  // for Unreadable: what the entry is, e.g. "a pipe, not a file"
 };
 
-// The files (links to files included), folders and links to folders (symbolic
-// links, junctions) of `folder`, in the order the file system lists them; other
-// entries are left out (docs/behaviour.md). Raises QuillonError with the system's message when the
+// Every entry of `folder` in the order the file system lists them: files (links
+// to files included), folders, links to folders (symbolic links, junctions),
+// broken links and unreadable entries. Raises QuillonError with the system's message when the
 // folder cannot be listed.
 std::vector<FolderEntry> ListFolder(const WString& folder);
 

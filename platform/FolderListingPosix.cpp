@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "platform/Errors.h"
+#include "platform/FileErrors.h"
 #include "platform/FolderListing.h"
 #include "platform/HostPath.h"
 
@@ -11,7 +12,37 @@ namespace paths {
 namespace {
 
 [[noreturn]] void RaiseListError(const WString& folder, const std::error_code& ec) {
-  throw QuillonError(u"Cannot list the folder \"" + folder + u"\": " + text::FromUtf8(ec.message()));
+  throw QuillonError(u"Cannot list the folder \"" + folder + u"\": " + FileErrorText(ec));
+}
+
+// What `path` is, a link followed to its target.
+FolderEntry Classify(const std::filesystem::path& path) {
+  namespace fs = std::filesystem;
+  const WString name = text::FromPath(path.filename());
+  std::error_code linkError, targetError;
+  const bool isLink = fs::is_symlink(fs::symlink_status(path, linkError));
+  const fs::file_status target = fs::status(path, targetError);
+  switch (target.type()) {
+    case fs::file_type::directory:
+      return {name, isLink ? FolderEntry::Kind::FolderLink : FolderEntry::Kind::Folder, {}};
+    case fs::file_type::regular:
+      return {name, FolderEntry::Kind::File, {}};
+    case fs::file_type::not_found:
+      if (isLink) return {name, FolderEntry::Kind::BrokenLink, {}};
+      break;
+    case fs::file_type::block:
+    case fs::file_type::character:
+      return {name, FolderEntry::Kind::Unreadable, u"a device, not a file"};
+    case fs::file_type::fifo:
+      return {name, FolderEntry::Kind::Unreadable, u"a pipe, not a file"};
+    case fs::file_type::socket:
+      return {name, FolderEntry::Kind::Unreadable, u"a socket, not a file"};
+    default:
+      break;
+  }
+  const std::error_code& ec = targetError ? targetError : linkError;
+  return {name, FolderEntry::Kind::Unreadable,
+          u"an entry whose type cannot be read" + (ec ? u" (" + FileErrorText(ec) + u")" : WString())};
 }
 
 }  // namespace
@@ -22,14 +53,8 @@ std::vector<FolderEntry> ListFolder(const WString& folder) {
   std::error_code ec;
   fs::directory_iterator it(HostPath(folder), ec);
   if (ec) RaiseListError(folder, ec);
-  for (; it != fs::directory_iterator(); it.increment(ec)) {
-    const fs::directory_entry& entry = *it;
-    const WString name = text::FromPath(entry.path().filename());
-    if (entry.is_directory(ec))
-      entries.push_back({name, entry.is_symlink(ec) ? FolderEntry::Kind::FolderLink : FolderEntry::Kind::Folder});
-    else if (entry.is_regular_file(ec))
-      entries.push_back({name, FolderEntry::Kind::File});
-  }
+  for (; it != fs::directory_iterator(); it.increment(ec))
+    entries.push_back(Classify(it->path()));
   if (ec) RaiseListError(folder, ec);
   return entries;
 }

@@ -6,30 +6,25 @@
 #include <system_error>
 
 #include "platform/Errors.h"
+#include "platform/FileErrors.h"
 #include "platform/FolderListing.h"
 #include "platform/HostPath.h"
 #include "platform/Paths.h"
+#include "platform/UniqueHandle.h"
 
 namespace paths {
 namespace {
 
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE h) : h_(h) {}
-  ~FindHandle() {
-    if (h_ != INVALID_HANDLE_VALUE) ::FindClose(h_);
-  }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  HANDLE Get() const { return h_; }
-
- private:
-  HANDLE h_;
+struct FindTraits {
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(HANDLE h) { return h != INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) { ::FindClose(h); }
 };
+using FindHandle = UniqueHandle<FindTraits>;
 
 [[noreturn]] void RaiseListError(const WString& folder, DWORD code) {
   const std::error_code ec(int(code), std::system_category());
-  throw QuillonError(u"Cannot list the folder \"" + folder + u"\": " + text::FromUtf8(ec.message()));
+  throw QuillonError(u"Cannot list the folder \"" + folder + u"\": " + FileErrorText(ec));
 }
 
 bool IsDotEntry(const wchar_t* name) {
@@ -41,7 +36,7 @@ bool TryListFolder(const WString& folder, std::vector<FolderEntry>& entries, DWO
   const std::wstring pattern = HostPath(Join(folder, u"*")).wstring();
   WIN32_FIND_DATAW found{};
   FindHandle find(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
-  if (find.Get() == INVALID_HANDLE_VALUE) {
+  if (!find) {
     error = ::GetLastError();
     return error == ERROR_FILE_NOT_FOUND;  // not even "." (a drive root): empty
   }

@@ -11,6 +11,8 @@ Platform& Os() {
   return *installed;
 }
 
+Platform* InstalledPlatform() { return installed; }
+
 Platform* InstallPlatform(Platform* p) {
   Platform* previous = installed;
   installed = p;

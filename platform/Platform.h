@@ -25,6 +25,8 @@ struct Platform {
 
 // The installed platform. Throws QuillonError when none is installed.
 Platform& Os();
+// The installed platform or nullptr: for code that also runs without one (error texts).
+Platform* InstalledPlatform();
 // Installs `p` (not owned) and returns the previous one; nullptr uninstalls.
 Platform* InstallPlatform(Platform* p);
 

@@ -120,7 +120,11 @@ class RegFileParser {
       // A value continues while its line ends in a backslash; continuation lines
       // are indented, and the blanks are not part of the value.
       WString logical(line);
-      while (!logical.empty() && logical.back() == u'\\' && i + 1 < lines.size()) {
+      while (!logical.empty() && logical.back() == u'\\') {
+        // A file cut after the backslash, or a blank line after it, leaves the
+        // value unfinished: refused, never loaded as a shorter value.
+        if (i + 1 >= lines.size() || TrimLeft(lines[i + 1]).empty())
+          FailAt(i + 1, "the value continues (a '\\' ends the line), but nothing follows");
         logical.pop_back();
         logical += TrimLeft(lines[++i]);
       }
@@ -129,8 +133,9 @@ class RegFileParser {
   }
 
  private:
-  [[noreturn]] void Fail(const std::string& problem) const {
-    throw MachineError(file_ + ":" + std::to_string(line_) + ": " + problem);
+  [[noreturn]] void Fail(const std::string& problem) const { FailAt(line_, problem); }
+  [[noreturn]] void FailAt(size_t line, const std::string& problem) const {
+    throw MachineError(file_ + ":" + std::to_string(line) + ": " + problem);
   }
 
   // Splits "ROOT\a\b" into its names; checks that none is empty.
@@ -153,6 +158,8 @@ class RegFileParser {
     WStringView path = line.substr(1, close - 1);
     bool remove = !path.empty() && path.front() == u'-';
     if (remove) path.remove_prefix(1);
+    // Some exporters end the path with a backslash; regedit reads it as the key.
+    if (!path.empty() && path.back() == u'\\') path.remove_suffix(1);
     std::vector<WStringView> names = SplitPath(path);
 
     current_ = nullptr;

@@ -1,5 +1,8 @@
 // The archive step of the export commands: which archive it writes, what it shows,
 // and what it leaves behind when writing fails.
+#include <chrono>
+#include <ctime>
+
 #include "app/ArchiveStep.h"
 #include "tests/unit/archive/ArchiveTestSupport.h"
 
@@ -122,6 +125,67 @@ TEST_F(ArchiveStep, AFailedZipWriteRemovesTheArchiveAndKeepsTheSource) {
   EXPECT_FALSE(fs::exists(text::ToPath(name)));
   EXPECT_TRUE(fs::exists(Root() / "work/oem42.inf"));
   fs::permissions(unreadable, fs::perms::owner_all);
+}
+
+// A folder of the user's at the archive's name: an error naming it, and nothing of
+// it, nor of the source, is deleted; no claim of an unfinished archive.
+TEST_F(ArchiveStep, AFolderAtTheArchivesNameIsAnErrorAndStaysAsItWas) {
+  const bool haveLibrary = fs::exists(kSevenZipLibrary);
+  for (const bool sevenZip : {false, true}) {
+    if (sevenZip && !haveLibrary) continue;
+    for (const bool empty : {true, false}) {
+      SCOPED_TRACE(std::string(sevenZip ? "7z" : "Zip") + (empty ? ", empty folder" : ", folder with a file"));
+      fs::remove_all(Root());
+      MakeWorkFolder();
+      const std::string archive = std::string("Zeta USB NIC_2.0.0.1") + (sevenZip ? ".7z" : ".Zip");
+      fs::create_directories(Root() / archive);
+      if (!empty) MakeFile(archive + "/notes.txt", "mine");
+      RecordingHost host;
+      WString name = Host(Root() / "Zeta USB NIC_2.0.0.1");
+      EXPECT_FALSE(ArchiveFiles(host, sevenZip ? text::W(kSevenZipLibrary) : WString(), name, Host(Root() / "work"),
+                                u"*.*", {}, true));
+      EXPECT_EQ(host.messages, std::vector<std::string>{"Cannot write the archive \"" + (Root() / archive).string() +
+                                                        "\": a folder of that name is in the way."});
+      EXPECT_TRUE(fs::is_directory(Root() / archive));
+      EXPECT_EQ(fs::exists(Root() / archive / "notes.txt"), !empty);
+      EXPECT_TRUE(fs::exists(Root() / "work/amd64/driver.sys"));
+    }
+  }
+}
+
+// The archive's entries carry the times of the files they were made from (Zip
+// stores local time to 2 seconds: an odd second is rounded down).
+TEST_F(ArchiveStep, EveryEntryCarriesItsFilesModificationTime) {
+  MakeWorkFolder();
+  const auto base = fs::file_time_type::clock::now() - std::chrono::hours(24 * 800);
+  const std::map<std::string, fs::file_time_type> times = {
+      {"oem42.inf", base + std::chrono::seconds(1)},
+      {"amd64/driver.sys", base - std::chrono::hours(5000) + std::chrono::milliseconds(2500)},
+      {"amd64/driver.cat", base - std::chrono::hours(90000)},
+  };
+  for (const auto& [file, time] : times) fs::last_write_time(Root() / "work" / file, time);
+  for (const bool sevenZip : {false, true}) {
+    if (sevenZip && !fs::exists(kSevenZipLibrary)) continue;
+    SCOPED_TRACE(sevenZip ? "7z" : "Zip");
+    WString name = Host(Root() / (sevenZip ? "Times7z" : "TimesZip"));
+    ASSERT_TRUE(ArchiveFiles(host_, sevenZip ? text::W(kSevenZipLibrary) : WString(), name, Host(Root() / "work"),
+                             u"*.*", {}, false));
+    std::string listing;
+    ASSERT_EQ(Run("7z l -slt " + Quote(text::ToPath(name)), &listing), 0);
+    for (const auto& [file, time] : times) {
+      const auto seconds = std::chrono::floor<std::chrono::seconds>(std::chrono::file_clock::to_sys(time));
+      const std::time_t t = std::chrono::system_clock::to_time_t(
+          sevenZip ? seconds : seconds - std::chrono::seconds(seconds.time_since_epoch().count() % 2));
+      std::tm local{};
+      localtime_r(&t, &local);
+      char text[32];
+      std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+      const size_t at = listing.find("Path = " + file + "\n");
+      const size_t modified = listing.find("Modified = ", at);
+      ASSERT_NE(modified, std::string::npos) << listing;
+      EXPECT_EQ(listing.substr(modified + 11, 19), text) << file;
+    }
+  }
 }
 
 TEST(ArchiveProgress, SetsTheTotalOrTheValueAndRedraws) {

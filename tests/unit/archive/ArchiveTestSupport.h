@@ -52,6 +52,8 @@ class MessageTableSystem final : public ports::ISystem {
   void SetLastError(uint32_t code) override { loader_.lastError = code; }
   uint32_t FormatMessage(uint32_t code, char16_t* buffer, uint32_t size) override {
     static const std::map<uint32_t, const char*> kTexts = {
+        {2, "The system cannot find the file specified.\r\n"},
+        {112, "There is not enough space on the disk.\r\n"},
         {126, "The specified module could not be found.\r\n"},
         {193, "%1 is not a valid Win32 application.\r\n"},
         {0x80004004, "Operation aborted\r\n"},

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <map>
 #include <memory>
+#include <set>
 
 #include "bench/support/BenchSupport.h"
 #include "devices/Devices.h"
@@ -45,6 +47,18 @@ TEST(GeneratedMachine, EveryDeviceHasASignedPackageThatVerifies) {
   const TDeviceList devices = ScanDevices({}, CompareDeviceDescriptions, images, {});
   ASSERT_EQ(devices.size(), 7u);
   EXPECT_TRUE(dialogs.shown.empty());
+  // Devices on one package share its driver description and version (so its
+  // archive name), each keeping a description of its own.
+  std::map<WString, std::set<WString>> archiveNames, descriptions;
+  for (const TDevice& device : devices) {
+    archiveNames[device.DriverStore].insert(device.DriverDescription + u"_" + device.DriverVersion);
+    descriptions[device.DriverStore].insert(device.Description);
+  }
+  ASSERT_EQ(archiveNames.size(), 3u);
+  for (const auto& [store, names] : archiveNames) {
+    EXPECT_EQ(names.size(), 1u) << text::ToUtf8(store);
+    EXPECT_GE(descriptions[store].size(), 2u) << text::ToUtf8(store);
+  }
   for (const TDevice& device : devices) {
     SCOPED_TRACE(text::ToUtf8(device.InstanceId));
     ASSERT_TRUE(paths::FileExists(device.DriverStore));

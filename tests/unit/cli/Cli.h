@@ -45,7 +45,7 @@ class CliTest : public e2e::HeadlessTest {
   fs::path machine_;
 };
 
-// The entries of an archive as `7z l -slt` lists them: path -> "size crc".
+// The entries of an archive as `7z l -slt` lists them: path -> "size crc modified".
 inline std::map<std::string, std::string> EntryFacts(const fs::path& archive, const fs::path& scratch) {
   const RunResult r = e2e::RunProgram("/usr/bin/7z", {"l", "-slt", "-ba", archive.string()}, scratch);
   EXPECT_EQ(r.exitCode, 0) << archive << r.out << r.err;
@@ -54,7 +54,7 @@ inline std::map<std::string, std::string> EntryFacts(const fs::path& archive, co
   std::string path;
   for (std::string line; std::getline(s, line);) {
     if (line.rfind("Path = ", 0) == 0) path = line.substr(7);
-    for (const char* field : {"Size = ", "CRC = "})
+    for (const char* field : {"Size = ", "CRC = ", "Modified = "})
       if (line.rfind(field, 0) == 0) facts[path] += line + ";";
   }
   return facts;

@@ -131,7 +131,7 @@ TEST_F(OutputFileSystem, AFullFolderLeavesNoPartialArchiveOrWorkFolder) {
                               ">/dev/null 2>&1; then echo \"whole $f\"; else echo \"other $f\"; fi; done";
   const RunResult r = e2e::RunProgram("/usr/bin/unshare", {"-rm", "/bin/sh", "-c", command}, Scratch());
   EXPECT_TRUE(r.Has("exit=1")) << r.out << r.err;
-  EXPECT_NE(r.out.find("No space left on device"), std::string::npos) << r.out << r.err;
+  EXPECT_NE(r.out.find("There is not enough space on the disk."), std::string::npos) << r.out << r.err;
   // Whole archives and at most the record: no work folder, no partial archive.
   for (const std::string& line : r.Lines()) {
     if (line.rfind("other ", 0) != 0) continue;

@@ -94,7 +94,7 @@ TEST_F(Export, AnArchiveNameTooLongForTheFileSystemEndsInItsErrorAndLeavesNothin
   RunHandler([&] { form->btnExportClick(); });
   const std::vector<std::string> messages = Messages();
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_NE(messages[0].find("File name too long"), std::string::npos) << messages[0];
+  EXPECT_NE(messages[0].find("The filename or extension is too long."), std::string::npos) << messages[0];
   EXPECT_TRUE(started.empty());
   EXPECT_EQ(Tree(out), (std::set<std::string>{"keep.txt"}));
 

@@ -148,11 +148,28 @@ TEST_F(RegFileParser, RejectsBrokenFilesNamingFileAndLine) {
       {head + "[-HKEY_LOCAL_MACHINE\\K]\n\"a\"=dword:1\n", "broken.reg:4: value outside a key"},
       // The line of a continued value is the line it starts on.
       {head + "\"a\"=hex:01,\\\n  02,\\\n  3\n", "broken.reg:3: bad hex byte \"3\""},
+      // A value cut short: its last continuation has nothing after it.
+      {head + "\"a\"=hex:01,\\\n  02,\\", "broken.reg:4: the value continues"},
+      {head + "\"a\"=hex:01,\\\n\n\"b\"=dword:1\n", "broken.reg:3: the value continues"},
+      {head + "\"a\"=hex(2):41,00,\\\n  42\n", "broken.reg:3: odd number of bytes (3)"},
+      {head + "[HKEY_LOCAL_MACHINE\\K\\\\]\n", "broken.reg:3: empty key name"},
   };
   for (const Case& c : cases) {
     std::string message = ErrorOf(c.content);
     EXPECT_EQ(message.rfind(c.expected, 0), 0u) << "input:\n" << c.content << "\ngave: " << message;
   }
+}
+
+TEST_F(RegFileParser, KeyLineEndingInABackslashNamesTheKey) {
+  offline::ParseRegFile("Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\SYSTEM\\]\n\"v\"=dword:7\n"
+                        "[HKEY_LOCAL_MACHINE\\]\n\"top\"=dword:1\n",
+                        "a.reg", root);
+  ASSERT_EQ(root.Children().size(), 1u);
+  const RegKey* system = root.FindChild(u"SYSTEM");
+  ASSERT_NE(system, nullptr);
+  EXPECT_TRUE(system->Children().empty());
+  EXPECT_EQ(system->FindValue(u"v")->data, Bytes({7, 0, 0, 0}));
+  EXPECT_EQ(root.FindValue(u"top")->data, Bytes({1, 0, 0, 0}));
 }
 
 TEST_F(RegFileParser, ReportsTheLineOfBrokenUtf16Input) {

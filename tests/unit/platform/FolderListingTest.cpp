@@ -1,6 +1,7 @@
 // ListFolder and RemoveFolderTree on real folders: what counts as a file, a folder
 // or a link to one, and that deleting a tree never follows a link out of it.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -35,18 +36,24 @@ class FolderListing : public ::testing::Test {
   fs::path root;
 };
 
-TEST_F(FolderListing, TellsFilesFoldersAndFolderLinksApart) {
+TEST_F(FolderListing, TellsFilesFoldersLinksAndUnreadableEntriesApart) {
+  ASSERT_EQ(::mkfifo((root / "tree/pipe").c_str(), 0600), 0);
   std::vector<paths::FolderEntry> entries = paths::ListFolder(Text(root / "tree"));
   std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
-  ASSERT_EQ(entries.size(), 4u);  // the dangling link is no file
+  ASSERT_EQ(entries.size(), 6u);  // nothing left out
   EXPECT_EQ(entries[0].name, u"a.inf");
   EXPECT_EQ(entries[0].kind, Kind::File);
-  EXPECT_EQ(entries[1].name, u"file-link");
-  EXPECT_EQ(entries[1].kind, Kind::File);
-  EXPECT_EQ(entries[2].name, u"linked");
-  EXPECT_EQ(entries[2].kind, Kind::FolderLink);
-  EXPECT_EQ(entries[3].name, u"sub");
-  EXPECT_EQ(entries[3].kind, Kind::Folder);
+  EXPECT_EQ(entries[1].name, u"dangling");
+  EXPECT_EQ(entries[1].kind, Kind::BrokenLink);
+  EXPECT_EQ(entries[2].name, u"file-link");
+  EXPECT_EQ(entries[2].kind, Kind::File);
+  EXPECT_EQ(entries[3].name, u"linked");
+  EXPECT_EQ(entries[3].kind, Kind::FolderLink);
+  EXPECT_EQ(entries[4].name, u"pipe");
+  EXPECT_EQ(entries[4].kind, Kind::Unreadable);
+  EXPECT_EQ(entries[4].why, u"a pipe, not a file");
+  EXPECT_EQ(entries[5].name, u"sub");
+  EXPECT_EQ(entries[5].kind, Kind::Folder);
 }
 
 TEST_F(FolderListing, AFolderThatCannotBeListedRaisesWithItsName) {

@@ -253,5 +253,30 @@ TEST_F(ArchiveOnWindows, AFailedSevenZipUpdateShowsTheSystemTextAndRemovesThePar
   EXPECT_TRUE(fs::exists(Path(L"work\\amd64\\driver.sys")));
 }
 
+// A folder of the user's at the archive's name, empty or not: an error naming it,
+// and nothing deleted, in both the Zip and the 7z path (the stand-in library is
+// never reached: the folder is checked first).
+TEST_F(ArchiveOnWindows, AFolderAtTheArchivesNameIsAnErrorAndStays) {
+  for (const bool sevenZip : {false, true}) {
+    for (const bool empty : {true, false}) {
+      SCOPED_TRACE(std::string(sevenZip ? "7z" : "Zip") + (empty ? ", empty" : ", with a file"));
+      MakeWorkFolder();
+      const std::wstring archive = std::wstring(L"Zeta USB NIC_2.0.0.1") + (sevenZip ? L".7z" : L".Zip");
+      fs::create_directories(fs::path(Path(archive)));
+      if (!empty) Write(archive + L"\\notes.txt", "mine");
+      RecordingHost recorded;
+      WString name = Text(L"Zeta USB NIC_2.0.0.1");
+      EXPECT_FALSE(ArchiveFiles(recorded, sevenZip ? StandIn("standin_update_fails") : WString(), name, Text(L"work"),
+                                u"*.*", {}, true));
+      EXPECT_EQ(recorded.messages, std::vector<WString>{u"Cannot write the archive \"" + Text(archive) +
+                                                        u"\": a folder of that name is in the way."});
+      EXPECT_TRUE(fs::is_directory(fs::path(Path(archive))));
+      EXPECT_EQ(fs::exists(fs::path(Path(archive + L"\\notes.txt"))), !empty);
+      EXPECT_TRUE(fs::exists(fs::path(Path(L"work\\amd64\\driver.sys"))));
+      fs::remove_all(fs::path(Path(archive)));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace archive_test

@@ -128,4 +128,53 @@ TEST_F(Win32DriverFolder, CopyErrorsAreRaisedWithThePath) {
   EXPECT_TRUE(fs::exists(temp.Path() + L"\\src\\a.sys"));
 }
 
+FILETIME LastWriteTime(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  EXPECT_TRUE(::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) << ::GetLastError();
+  return data.ftLastWriteTime;
+}
+
+TEST_F(Win32DriverFolder, CopyKeepsEachFilesModificationTime) {
+  Write(L"src\\a.inf");
+  const std::wstring deep = L"src\\" + std::wstring(120, L'd') + L"\\" + std::wstring(120, L'e') + L"\\b.sys";
+  Write(deep);
+  const FILETIME when{0x12345678, 0x01D5A000};  // 2019, with a sub-second part
+  for (const std::wstring& rel : {std::wstring(L"src\\a.inf"), deep}) {
+    const std::wstring path = L"\\\\?\\" + temp.Path() + L"\\" + rel;
+    HANDLE h = ::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << ::GetLastError();
+    EXPECT_TRUE(::SetFileTime(h, nullptr, nullptr, &when));
+    ::CloseHandle(h);
+  }
+  CopyFolderTree(Folder(L"src"), Path(L"dst"));
+  for (const std::wstring& rel : {std::wstring(L"dst\\a.inf"), L"dst" + deep.substr(3)}) {
+    const FILETIME copied = LastWriteTime(L"\\\\?\\" + temp.Path() + L"\\" + rel);
+    EXPECT_EQ(copied.dwLowDateTime, when.dwLowDateTime);
+    EXPECT_EQ(copied.dwHighDateTime, when.dwHighDateTime);
+  }
+}
+
+TEST_F(Win32DriverFolder, ALinkToAFileIsCopiedAsTheFileAndABrokenOneFailsNamingIt) {
+  Write(L"elsewhere\\real.sys", "driver bytes");
+  Write(L"src\\a.inf");
+  const std::wstring link = temp.Path() + L"\\src\\linked.sys";
+  // Wine answers TRUE and makes no link.
+  if (!::CreateSymbolicLinkW(link.c_str(), (temp.Path() + L"\\elsewhere\\real.sys").c_str(), 0) ||
+      ::GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES)
+    GTEST_SKIP() << "symbolic links cannot be made here";
+  EXPECT_EQ(Sorted(GetFilesList(Folder(L"src"), true)), (WStringList{u"a.inf", u"linked.sys"}));
+  CopyFolderTree(Folder(L"src"), Path(L"dst"));
+  std::ifstream copied(fs::path(temp.Path() + L"\\dst\\linked.sys"), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(copied), {}), "driver bytes");
+  EXPECT_FALSE(::GetFileAttributesW((temp.Path() + L"\\dst\\linked.sys").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+
+  fs::remove(fs::path(temp.Path() + L"\\elsewhere\\real.sys"));
+  try {
+    CopyFolderTree(Folder(L"src"), Path(L"dst2"));
+    FAIL() << "no error raised";
+  } catch (const QuillonError& e) {
+    EXPECT_NE(e.Message().find(u"linked.sys"), WString::npos) << e.what();
+  }
+}
+
 }  // namespace
