@@ -50,6 +50,7 @@ WString WorkFolderName(const TDevice& device) {
                      device.DriverStore + u").");
 }
 
+// Always a new folder: see docs/behaviour.md.
 WString NewWorkFolder(const WString& chosenFolder, const WString& name) {
   WString folder = paths::Join(chosenFolder, name);
   for (int n = 2; Occupied(folder); ++n)

@@ -32,7 +32,7 @@ void TfrmMainForm::btnExportClick() {
   const WString archive = ExportDriver(device);
   CloseProgress();
   LogComplete();
-  // Without an archive the archive step's error message is the outcome.
+  // Without an archive the archive step's error message is the outcome (docs/behaviour.md).
   if (archive.empty()) return;
   Os().dialogs->ShowMessage(ports::MessageKind::Information, u"Driver exported successfully.");
   StartExplorer(u"/select," + archive);
@@ -55,6 +55,7 @@ void TfrmMainForm::btnExportAllClick() {
       [&] {
         CloseProgress();
         LogComplete();
+        // Also after a cancelled picker: see docs/behaviour.md.
         StartExplorer(picker.FileName());
       });
 }
@@ -71,7 +72,7 @@ WString TfrmMainForm::ExportDriver(TDevice& device) {
   if (!FDlg) throw QuillonError(u"No output folder has been chosen.");
   FView.reOutput().LinesAdd(u"*** Exporting Driver ***\r\n");
   const WString chosen = FDlg->FileName();
-  // A folder of its own, never the chosen folder or anything already in it.
+  // A folder of its own, never the chosen folder or anything already in it (docs/behaviour.md).
   const WString workFolder = exportnames::NewWorkFolder(chosen, exportnames::WorkFolderName(device));
   WString archive = exportnames::ArchiveBaseName(chosen, device);
 

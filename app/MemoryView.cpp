@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "app/TextLines.h"
+
 namespace memview {
 
 // ---------------------------------------------------------------- MemoryTree
@@ -96,9 +98,7 @@ void MemoryGrid::SetColWidth(int col, int pixels) {
 void MemoryRichEdit::LinesClear() { SetText(WString()); }
 
 void MemoryRichEdit::LinesAdd(const WString& line) {
-  // A new line starts after the last one's line break.
-  if (!text_.empty() && text_.back() != u'\n' && text_.back() != u'\r') text_ += u"\r\n";
-  text_ += line + u"\r\n";
+  text_ += view::LineToAppend(line, text_.empty() ? u'\0' : text_.back());
   caret_ = text_.size();
   selectionLength_ = 0;
 }

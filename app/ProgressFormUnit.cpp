@@ -48,18 +48,18 @@ std::optional<ProgressBarPaint> DecideProgressBar(int W, int H, int64_t value, i
   return paint;
 }
 
-TfrmProgress::TfrmProgress(std::unique_ptr<view::IProgressWindowView> view) : view_(std::move(view)) {}
+TfrmProgress::TfrmProgress(std::unique_ptr<view::IProgressWindowView> view) : fView(std::move(view)) {}
 
 void TfrmProgress::SetTitle(const WString& title) {
-  view_->SetTitleLabel(title);
-  view_->SetTextLabel(WString());
-  view_->Repaint();
+  fView->SetTitleLabel(title);
+  fView->SetTextLabel(WString());
+  fView->Repaint();
   DrawProgressBar();
 }
 
 void TfrmProgress::SetText(const WString& text) {
-  view_->SetTextLabel(text);
-  view_->Repaint();
+  fView->SetTextLabel(text);
+  fView->Repaint();
   DrawProgressBar();
 }
 
@@ -75,10 +75,10 @@ void TfrmProgress::SetProgressBar(int64_t ProgressVal, int64_t TotalVal) {
 }
 
 void TfrmProgress::DrawProgressBar() {
-  const auto paint = DecideProgressBar(view_->Width(), view_->Height(), fProgressValue, fProgressTotal,
-                                       fFormatAsBytes, view_->DecimalSeparator(), view_->Dpi());
+  const auto paint = DecideProgressBar(fView->Width(), fView->Height(), fProgressValue, fProgressTotal,
+                                       fFormatAsBytes, fView->DecimalSeparator(), fView->Dpi());
   if (!paint) return;
-  view_->FillRectButtonFace(paint->track);
-  view_->FillRect(paint->fill, paint->fillColour);
-  view_->DrawCentredText(paint->track, paint->caption, paint->captionPoints);
+  fView->FillRectButtonFace(paint->track);
+  fView->FillRect(paint->fill, paint->fillColour);
+  fView->DrawCentredText(paint->track, paint->caption, paint->captionPoints);
 }

@@ -48,7 +48,7 @@ class TfrmProgress {
   void DrawProgressBar();
 
  private:
-  std::unique_ptr<view::IProgressWindowView> view_;
+  std::unique_ptr<view::IProgressWindowView> fView;
   int64_t fProgressTotal = 0;  // 0 or less: no bar
   int64_t fProgressValue = 0;
   bool fFormatAsBytes = false;

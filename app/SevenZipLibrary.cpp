@@ -11,10 +11,10 @@ const WString kLibraryName = u"7z.dll";
 
 // ExpandEnvironmentStringsW into a buffer of MAX_PATH characters.
 WString Expand(const WString& templ) {
-  char16_t buffer[260] = {};
-  const uint32_t needed = Os().system->ExpandEnvironmentStrings(templ.c_str(), buffer, 260);
-  if (needed == 0 || needed > 260) return WString();
-  return text::UpToNul(buffer, 260);
+  char16_t buffer[winapi::kMaxPath] = {};
+  const uint32_t needed = Os().system->ExpandEnvironmentStrings(templ.c_str(), buffer, winapi::kMaxPath);
+  if (needed == 0 || needed > winapi::kMaxPath) return WString();
+  return text::UpToNul(buffer, winapi::kMaxPath);
 }
 
 }  // namespace

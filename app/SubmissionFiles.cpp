@@ -24,6 +24,7 @@ WStringList DistinctArchives(const WStringList& archives) {
   return distinct;
 }
 
+// Earlier exports stay: see docs/behaviour.md.
 void DeletePerDeviceArchives(IArchiveHost& host, const WStringList& archives, const std::set<WString>& kept) {
   for (const WString& archive : DistinctArchives(archives)) {
     if (!paths::FileExists(archive) || kept.count(paths::ExtractFileName(archive))) continue;

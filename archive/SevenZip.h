@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "archive/ComPtr.h"
+#include "platform/ComPtr.h"
 #include "archive/SevenZipAbi.h"
 #include "platform/Text.h"
 #include "platform/WinTypes.h"

@@ -13,7 +13,7 @@
 namespace sevenzip::abi {
 
 std::wstring ToWide(WStringView s) {
-  // UTF-16 code units, one per wchar_t, also where wchar_t is 4 bytes: the
+  // (docs/behaviour.md) UTF-16 code units, one per wchar_t, also where wchar_t is 4 bytes: the
   // library stores each wchar_t of a name as one UTF-16 unit, so a code point
   // beyond U+FFFF must arrive as its surrogate pair (a decoded one loses its
   // upper bits).

@@ -13,7 +13,7 @@ namespace devices {
 // Windows listing does): checking or copying it then fails with the system's
 // message, naming it. Raises QuillonError when a folder cannot be listed, and,
 // naming the entry, at a link to a folder or an entry that is no file (a device,
-// a pipe, a socket): nothing is left out without a word.
+// a pipe, a socket): nothing is left out without a word (docs/behaviour.md).
 using FileVisitor = std::function<void(const WString& relative, const WString& name)>;
 void WalkFiles(const WString& folder, const FileVisitor& onFile);
 

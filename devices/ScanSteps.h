@@ -8,11 +8,12 @@
 
 namespace devices {
 
-// The one property buffer of a scan: 1024 bytes, reused for every property read.
+// The one property buffer of a scan: 1024 bytes, reused for every property read,
+// never grown (see docs/behaviour.md).
 constexpr uint32_t kPropertyBufferBytes = 1024;
-constexpr uint32_t kInstanceIdChars = 260;
+constexpr uint32_t kInstanceIdChars = winapi::kMaxPath;
 constexpr uint32_t kInfInformationBytes = 1036;
-constexpr uint32_t kDriverStorePathChars = 260;
+constexpr uint32_t kDriverStorePathChars = winapi::kMaxPath;
 
 struct PropertyBuffer {
   alignas(char16_t) uint8_t bytes[kPropertyBufferBytes] = {};

@@ -55,8 +55,8 @@ static_assert(sizeof(SpDevInfoData) == 32);
 // SP_ORIGINAL_FILE_INFO_W (1044 bytes): cbSize must be set to sizeof before the call.
 struct SpOriginalFileInfo {
   uint32_t cbSize = 0;
-  char16_t OriginalInfName[260] = {};
-  char16_t OriginalCatalogName[260] = {};
+  char16_t OriginalInfName[winapi::kMaxPath] = {};
+  char16_t OriginalCatalogName[winapi::kMaxPath] = {};
 };
 static_assert(sizeof(SpOriginalFileInfo) == 1044);
 

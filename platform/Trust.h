@@ -98,7 +98,6 @@ struct CatAttribute {
 };
 
 // CATALOG_INFO
-constexpr uint32_t kMaxPath = 260;
 struct CatalogInfo {
   uint32_t cbStruct = 0;
   char16_t wszCatalogFile[kMaxPath] = {};

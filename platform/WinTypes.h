@@ -35,6 +35,9 @@ struct SystemTime {
 using Handle = std::uintptr_t;
 constexpr Handle kInvalidHandle = ~Handle(0);  // INVALID_HANDLE_VALUE
 
+// MAX_PATH: the length of the path buffers the Windows calls fill.
+constexpr uint32_t kMaxPath = 260;
+
 // Win32 error codes (GetLastError, registry LONG results).
 constexpr uint32_t kErrorSuccess = 0;
 constexpr uint32_t kErrorInvalidFunction = 1;

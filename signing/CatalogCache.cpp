@@ -35,7 +35,7 @@ bool AcquireCachedCatalog(const WString& Catalog, WString& Message) {
                                      cache.provider, 0, 0);
   if (cache.catalog == winapi::kInvalidHandle) {
     Message = LastErrorMessageTrimmed();
-    // Forget the path too: keeping it beside the invalid handle would make the next
+    // Forget the path too (docs/behaviour.md): keeping it beside the invalid handle would make the next
     // check of that (maybe meanwhile valid) catalog report "Catalog invalid" unopened.
     cache.path.clear();
     return false;

@@ -2,7 +2,7 @@
 
 #include <shobjidl.h>
 
-#include "archive/ComPtr.h"
+#include "platform/ComPtr.h"
 #include "platform/SystemMessage.h"
 #include "platform/win32/Handles.h"
 
@@ -10,7 +10,7 @@ namespace gui {
 namespace {
 
 template <class T>
-using ComPtr = sevenzip::TComPtr<T>;
+using ComPtr = TComPtr<T>;
 
 // COM for the length of one call when the thread has not initialised it yet
 // (WinMain does; a test or a tool may not).

@@ -25,7 +25,8 @@
 namespace gui {
 
 // The private message that runs the rest of the start-up once the window is up.
-constexpr UINT kStartupMessage = 1025;
+constexpr UINT kStartupMessage = WM_USER + 1;
+static_assert(kStartupMessage == 1025);
 
 struct MainWindowOptions {
   // Makes the shared folder picker; empty: the system's folder dialog.

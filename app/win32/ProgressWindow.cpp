@@ -143,7 +143,7 @@ LRESULT Win32ProgressWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM l
     case WM_MOUSEACTIVATE:
       return MA_NOACTIVATE;  // a click must not take the focus from the main window either
     case WM_CLOSE:
-      return 0;  // it cannot be cancelled: only CloseProgress ends it
+      return 0;  // it cannot be cancelled: only CloseProgress ends it (docs/behaviour.md)
     default:
       return Default(message, wParam, lParam);
   }

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "app/TextLines.h"
 #include "app/win32/Gdi.h"
 #include "app/win32/Window.h"
 #include "platform/win32/Handles.h"
@@ -63,10 +64,7 @@ void RichEdit::LinesClear() { SetText(WString()); }
 void RichEdit::LinesAdd(const WString& line) {
   const LONG end = EndPosition();
   ::SendMessageW(hwnd_, EM_SETSEL, end, end);
-  const wchar_t last = CharBefore(end);
-  // A new line starts after the last one's line break.
-  const bool needsBreak = end > 0 && last != L'\r' && last != L'\n';
-  Replace((needsBreak ? WString(u"\r\n") : WString()) + line + u"\r\n");
+  Replace(view::LineToAppend(line, end > 0 ? char16_t(CharBefore(end)) : u'\0'));
 }
 
 void RichEdit::InsertAtCaret(const WString& text) { Replace(text); }

@@ -1,6 +1,7 @@
 // Quillon.exe: the process entry. Start-up steps, the Win32 platform, the main
 // window and its message loop; then the process ends at once with exit code 0.
 #include <windows.h>
+#include <objbase.h>
 #include <commctrl.h>
 
 #include <exception>
@@ -10,6 +11,7 @@
 #include "platform/Errors.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
+#include "platform/SystemMessage.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32Platform.h"
 
@@ -17,6 +19,11 @@ namespace {
 
 [[noreturn]] void RunProgram() {
   // The start-up steps reach the system through the ports, so these go in first.
+  // COM for the thread's life: the folder picker (IFileOpenDialog) needs a
+  // single-threaded apartment, and CoCreateInstance fails with CO_E_NOTINITIALIZED
+  // on a thread that has none. Never undone: the process ends with ExitProcess.
+  const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  if (FAILED(com)) RaiseOSError(uint32_t(com), u"\r\nCoInitializeEx");
   InstallPlatform(&win32::Win32Platform());
   RunStartupSteps();
 

@@ -185,7 +185,7 @@ class UpdateCallback : public SevenZipWriter {
     callback_ = dynamic_cast<sevenzip::T7zOutArchive*>(archive_.Get());
     ASSERT_NE(callback_, nullptr);
   }
-  sevenzip::TComPtr<sevenzip::I7zOutArchive> archive_;
+  TComPtr<sevenzip::I7zOutArchive> archive_;
   sevenzip::T7zOutArchive* callback_ = nullptr;
 };
 

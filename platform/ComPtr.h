@@ -1,8 +1,7 @@
-// An owning reference to a reference-counted interface object (AddRef/Release).
+// An owning reference to a reference-counted interface object (AddRef/Release):
+// 7-Zip's objects and the shell's COM objects alike.
 #pragma once
 #include <utility>
-
-namespace sevenzip {
 
 template <class T>
 class TComPtr {
@@ -47,4 +46,3 @@ class TComPtr {
   T* p_ = nullptr;
 };
 
-}  // namespace sevenzip
