@@ -136,7 +136,7 @@ TEST_F(OutputFileSystem, AReadOnlyFolderFailsEveryDeviceAndSaysWhy) {
   if (!MountsAllowed()) GTEST_SKIP() << "no private mount namespaces here (unshare -rm)";
   const RunResult r = QuillonOnMount("ro", {"export-all", "--to", (Root() / "mount").string()});
   EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
-  EXPECT_NE((r.out + r.err).find("Read-only file system"), std::string::npos) << r.out << r.err;
+  EXPECT_NE((r.out + r.err).find("The media is write protected."), std::string::npos) << r.out << r.err;
 }
 
 TEST_F(OutputFileSystem, AFullFolderLeavesNoPartialArchiveOrWorkFolder) {
