@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/Shell.h"
+#include "platform/MessageDialogs.h"
 #include "platform/Text.h"
 #include "platform/WinTypes.h"
 

@@ -3,7 +3,8 @@
 // the Explorer start and the guarded closing of the progress window.
 #include "app/MainFormUnit.h"
 #include "platform/Platform.h"
-#include "platform/Shell.h"
+#include "platform/MessageDialogs.h"
+#include "platform/ProgramStarter.h"
 #include "platform/System.h"
 
 bool TfrmMainForm::OperatingSystemSupported() {
@@ -31,7 +32,7 @@ bool TfrmMainForm::PickOutputFolder(view::IFolderPicker& picker) {
 
 void TfrmMainForm::StartExplorer(const WString& parameters) {
   // Explorer runs on its own; whether it started is not the command's outcome.
-  Os().shell->ShellExecute(u"open", u"explorer.exe", parameters, WString(), ports::kSwShowNormal);
+  Os().programs->ShellExecute(u"open", u"explorer.exe", parameters, WString(), ports::kSwShowNormal);
 }
 
 void TfrmMainForm::RunThenAlways(const std::function<void()>& body, const std::function<void()>& closing) {

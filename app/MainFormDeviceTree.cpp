@@ -4,7 +4,7 @@
 
 #include "app/MainFormUnit.h"
 #include "platform/Platform.h"
-#include "platform/Shell.h"
+#include "platform/MessageDialogs.h"
 #include "platform/System.h"
 
 void TfrmMainForm::btnScanClick() {

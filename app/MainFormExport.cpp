@@ -10,7 +10,7 @@
 #include "platform/FileErrors.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
-#include "platform/Shell.h"
+#include "platform/MessageDialogs.h"
 
 void TfrmMainForm::btnExportClick() {
   if (!OperatingSystemSupported()) return;

@@ -6,7 +6,7 @@
 #include "app/TextFile.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
-#include "platform/Shell.h"
+#include "platform/ProgramStarter.h"
 #include "platform/System.h"
 
 void TfrmMainForm::ResetGrid(view::IStringGrid& grid) {
@@ -91,7 +91,7 @@ void TfrmMainForm::tvDevicesDblClick() {
 
 void TfrmMainForm::ShowDeviceProperties(const TDevice& device) {
   // The dialog runs in its own process; its start is not checked.
-  Os().shell->ShellExecute(u"open", u"rundll32.exe",
+  Os().programs->ShellExecute(u"open", u"rundll32.exe",
                            u"devmgr.dll,DeviceProperties_RunDLL /DeviceID \"" + device.InstanceId + u"\"", WString(),
                            ports::kSwShowNormal);
 }

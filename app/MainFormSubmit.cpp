@@ -8,7 +8,7 @@
 #include "app/SubmissionFiles.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
-#include "platform/Shell.h"
+#include "platform/MessageDialogs.h"
 #include "platform/System.h"
 
 void TfrmMainForm::btnSubmitClick() {

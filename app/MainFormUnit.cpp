@@ -9,7 +9,7 @@
 #include "app/SevenZipLibrary.h"
 #include "platform/Errors.h"
 #include "platform/Platform.h"
-#include "platform/Shell.h"
+#include "platform/MessageDialogs.h"
 
 TfrmMainForm::TfrmMainForm(view::IMainView& view, TSevenZipFinder findSevenZip)
     : FView(view), FFindSevenZip(findSevenZip ? std::move(findSevenZip) : TSevenZipFinder(FindSevenZipLibrary)) {}

@@ -2,7 +2,7 @@
 #include "app/MainFormUnit.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
-#include "platform/Shell.h"
+#include "platform/MessageDialogs.h"
 #include "signing/CryptCat.h"
 
 namespace {

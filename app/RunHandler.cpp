@@ -4,7 +4,7 @@
 
 #include "platform/Errors.h"
 #include "platform/Platform.h"
-#include "platform/Shell.h"
+#include "platform/MessageDialogs.h"
 
 bool RunHandler(const std::function<void()>& handler) {
   try {

@@ -10,7 +10,7 @@
 #include "bench/support/BenchSupport.h"
 #include "devices/Devices.h"
 #include "platform/Platform.h"
-#include "platform/Shell.h"
+#include "platform/MessageDialogs.h"
 #include "platform/offline/Machine.h"
 #include "platform/offline/OfflinePlatform.h"
 

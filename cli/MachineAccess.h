@@ -6,7 +6,7 @@
 
 #include "cli/CliOptions.h"
 #include "platform/Platform.h"
-#include "platform/Shell.h"
+#include "platform/MessageDialogs.h"
 
 namespace cli {
 

@@ -6,7 +6,7 @@
 #include <ostream>
 #include <vector>
 
-#include "platform/Shell.h"
+#include "platform/MessageDialogs.h"
 
 namespace cli {
 

@@ -7,10 +7,15 @@ else()
   set(QUILLON_FIXTURES_FOR_TESTS "${PROJECT_BINARY_DIR}/fixtures")
 endif()
 
-# quillon_add_test(NAME name SOURCES a.cpp b.cpp LIBS lib1 lib2)
-# One GoogleTest executable per subject; every case becomes a CTest test.
+# quillon_add_test(NAME name SOURCES a.cpp b.cpp LIBS lib1 lib2 [RESOURCE_LOCK lock])
+# One GoogleTest executable per subject; every case becomes a CTest test. Cases
+# that hold the same RESOURCE_LOCK never run at the same time.
 function(quillon_add_test)
-  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "NAME;RESOURCE_LOCK" "SOURCES;LIBS" ${ARGN})
+  set(lock)
+  if(T_RESOURCE_LOCK)
+    set(lock RESOURCE_LOCK ${T_RESOURCE_LOCK})
+  endif()
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest_main)
   target_compile_definitions(${T_NAME} PRIVATE
@@ -21,7 +26,7 @@ function(quillon_add_test)
     add_dependencies(${T_NAME} fixtures)
   endif()
   gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-    PROPERTIES TIMEOUT 600)
+    PROPERTIES TIMEOUT 600 ${lock})
 endfunction()
 
 # quillon_add_library(name dir): a static library of every .cpp in dir, public

@@ -6,7 +6,7 @@
 #include "platform/Errors.h"
 #include "platform/Platform.h"
 #include "platform/PortHandles.h"
-#include "platform/Shell.h"
+#include "platform/MessageDialogs.h"
 #include "platform/System.h"
 #include "platform/SystemMessage.h"
 

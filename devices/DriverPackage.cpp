@@ -4,7 +4,7 @@
 
 #include "devices/ScanSteps.h"
 #include "platform/Platform.h"
-#include "platform/Shell.h"
+#include "platform/MessageDialogs.h"
 #include "platform/System.h"
 #include "platform/SystemMessage.h"
 

@@ -7,7 +7,7 @@ namespace ports {
 class ISetupApi;
 class IRegistry;
 class ICatalogTrust;
-class IShell;
+class IProgramStarter;
 class IMessageDialogs;
 class ISystem;
 class ILibraryLoader;
@@ -17,7 +17,7 @@ struct Platform {
   ports::ISetupApi* setup = nullptr;
   ports::IRegistry* registry = nullptr;
   ports::ICatalogTrust* trust = nullptr;
-  ports::IShell* shell = nullptr;
+  ports::IProgramStarter* programs = nullptr;
   ports::IMessageDialogs* dialogs = nullptr;
   ports::ISystem* system = nullptr;
   ports::ILibraryLoader* libraries = nullptr;

@@ -10,7 +10,7 @@
 #include "app/win32/MainWindow.h"
 #include "platform/Errors.h"
 #include "platform/Platform.h"
-#include "platform/Shell.h"
+#include "platform/MessageDialogs.h"
 #include "platform/SystemMessage.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32Platform.h"

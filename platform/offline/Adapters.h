@@ -9,7 +9,7 @@ namespace ports {
 class ISetupApi;
 class IRegistry;
 class ICatalogTrust;
-class IShell;
+class IProgramStarter;
 class ISystem;
 class ILibraryLoader;
 }  // namespace ports
@@ -19,7 +19,7 @@ namespace offline {
 std::unique_ptr<ports::IRegistry> MakeRegistry(Machine& m);
 std::unique_ptr<ports::ISystem> MakeSystem(Machine& m);
 // `onStart` is told of every process the program would start (program, parameters).
-std::unique_ptr<ports::IShell> MakeShell(Machine& m, std::function<void(const WString&, const WString&)> onStart);
+std::unique_ptr<ports::IProgramStarter> MakeProgramStarter(Machine& m, std::function<void(const WString&, const WString&)> onStart);
 std::unique_ptr<ports::ILibraryLoader> MakeLibraryLoader(Machine& m);
 std::unique_ptr<ports::ISetupApi> MakeSetupApi(Machine& m);
 std::unique_ptr<ports::ICatalogTrust> MakeCatalogTrust(Machine& m);

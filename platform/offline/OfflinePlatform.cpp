@@ -3,7 +3,7 @@
 #include "platform/Library.h"
 #include "platform/Registry.h"
 #include "platform/SetupApi.h"
-#include "platform/Shell.h"
+#include "platform/ProgramStarter.h"
 #include "platform/System.h"
 #include "platform/Trust.h"
 #include "platform/offline/Adapters.h"
@@ -13,7 +13,7 @@ namespace offline {
 struct OfflinePlatform::Adapters {
   std::unique_ptr<ports::IRegistry> registry;
   std::unique_ptr<ports::ISystem> system;
-  std::unique_ptr<ports::IShell> shell;
+  std::unique_ptr<ports::IProgramStarter> programs;
   std::unique_ptr<ports::ILibraryLoader> libraries;
   std::unique_ptr<ports::ISetupApi> setup;
   std::unique_ptr<ports::ICatalogTrust> trust;
@@ -25,13 +25,13 @@ OfflinePlatform::OfflinePlatform(std::unique_ptr<Machine> machine,
   Machine& m = *machine_;
   adapters_->registry = MakeRegistry(m);
   adapters_->system = MakeSystem(m);
-  adapters_->shell = MakeShell(m, std::move(onStart));
+  adapters_->programs = MakeProgramStarter(m, std::move(onStart));
   adapters_->libraries = MakeLibraryLoader(m);
   adapters_->setup = MakeSetupApi(m);
   adapters_->trust = MakeCatalogTrust(m);
   platform_.registry = adapters_->registry.get();
   platform_.system = adapters_->system.get();
-  platform_.shell = adapters_->shell.get();
+  platform_.programs = adapters_->programs.get();
   platform_.libraries = adapters_->libraries.get();
   platform_.setup = adapters_->setup.get();
   platform_.trust = adapters_->trust.get();

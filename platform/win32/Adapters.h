@@ -5,7 +5,8 @@
 #include "platform/Library.h"
 #include "platform/Registry.h"
 #include "platform/SetupApi.h"
-#include "platform/Shell.h"
+#include "platform/MessageDialogs.h"
+#include "platform/ProgramStarter.h"
 #include "platform/System.h"
 #include "platform/Trust.h"
 
@@ -13,7 +14,7 @@ namespace win32 {
 
 std::unique_ptr<ports::IRegistry> MakeRegistry();
 std::unique_ptr<ports::ISystem> MakeSystem();
-std::unique_ptr<ports::IShell> MakeShell();
+std::unique_ptr<ports::IProgramStarter> MakeProgramStarter();
 std::unique_ptr<ports::IMessageDialogs> MakeMessageDialogs();
 std::unique_ptr<ports::ILibraryLoader> MakeLibraryLoader();
 std::unique_ptr<ports::ISetupApi> MakeSetupApi();

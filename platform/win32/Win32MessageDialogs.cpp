@@ -2,7 +2,7 @@
 // active window so that it stays in front of the program.
 #include <windows.h>
 
-#include "platform/Shell.h"
+#include "platform/MessageDialogs.h"
 #include "platform/win32/Adapters.h"
 #include "platform/win32/Handles.h"
 

@@ -10,12 +10,12 @@ namespace {
 struct Win32Adapters {
   std::unique_ptr<ports::IRegistry> registry = MakeRegistry();
   std::unique_ptr<ports::ISystem> system = MakeSystem();
-  std::unique_ptr<ports::IShell> shell = MakeShell();
+  std::unique_ptr<ports::IProgramStarter> programs = MakeProgramStarter();
   std::unique_ptr<ports::IMessageDialogs> dialogs = MakeMessageDialogs();
   std::unique_ptr<ports::ILibraryLoader> libraries = MakeLibraryLoader();
   std::unique_ptr<ports::ISetupApi> setup = MakeSetupApi();
   std::unique_ptr<ports::ICatalogTrust> trust = MakeCatalogTrust();
-  Platform platform{setup.get(), registry.get(), trust.get(), shell.get(), dialogs.get(), system.get(), libraries.get()};
+  Platform platform{setup.get(), registry.get(), trust.get(), programs.get(), dialogs.get(), system.get(), libraries.get()};
 };
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include "app/MainFormUnit.h"
 #include "app/MemoryView.h"
-#include "platform/Shell.h"
+#include "platform/MessageDialogs.h"
 
 namespace headless {
 

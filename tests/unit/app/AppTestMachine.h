@@ -16,7 +16,7 @@
 #include "app/MainFormUnit.h"
 #include "app/MemoryView.h"
 #include "platform/Platform.h"
-#include "platform/Shell.h"
+#include "platform/MessageDialogs.h"
 #include "platform/offline/OfflinePlatform.h"
 
 namespace apptest {

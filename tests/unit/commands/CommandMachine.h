@@ -22,7 +22,7 @@
 #include "devices/Devices.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
-#include "platform/Shell.h"
+#include "platform/MessageDialogs.h"
 #include "platform/offline/Machine.h"
 #include "platform/offline/OfflinePlatform.h"
 #include "signing/CryptCat.h"

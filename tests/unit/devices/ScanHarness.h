@@ -13,7 +13,7 @@
 #include "platform/ImageList.h"
 #include "support/RecordedImageList.h"
 #include "platform/Platform.h"
-#include "platform/Shell.h"
+#include "platform/MessageDialogs.h"
 #include "platform/offline/OfflinePlatform.h"
 #include "platform/offline/OfflineSetupApi.h"
 

@@ -17,7 +17,8 @@
 #include "devices/Devices.h"
 #include "platform/Errors.h"
 #include "platform/Platform.h"
-#include "platform/Shell.h"
+#include "platform/MessageDialogs.h"
+#include "platform/ProgramStarter.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace gui_test {
@@ -33,7 +34,7 @@ class RecordingDialogs final : public ports::IMessageDialogs {
   std::vector<RecordedMessage> shown;
 };
 
-class RecordingShell final : public ports::IShell {
+class RecordingProgramStarter final : public ports::IProgramStarter {
  public:
   intptr_t ShellExecute(const WString& operation, const WString& file, const WString& parameters, const WString&,
                         int) override {
@@ -75,15 +76,15 @@ class ScriptedFolderPicker final : public view::IFolderPicker {
 class GuiPlatform {
  public:
   RecordingDialogs dialogs;
-  RecordingShell shell;
+  RecordingProgramStarter programs;
 
  private:
-  static Platform WithRecorders(Platform ports, ports::IMessageDialogs& dialogs, ports::IShell& shell) {
+  static Platform WithRecorders(Platform ports, ports::IMessageDialogs& dialogs, ports::IProgramStarter& programs) {
     ports.dialogs = &dialogs;
-    ports.shell = &shell;
+    ports.programs = &programs;
     return ports;
   }
-  Platform ports_ = WithRecorders(win32::Win32Platform(), dialogs, shell);
+  Platform ports_ = WithRecorders(win32::Win32Platform(), dialogs, programs);
   ScopedPlatform installed_{ports_};
 };
 

@@ -71,8 +71,8 @@ TEST_F(MainWindowKeyboard, KeysAloneSelectADeviceVerifyItAndOpenAbout) {
 
   // Enter on a device node opens its Properties.
   Key(VK_RETURN);
-  ASSERT_EQ(os.shell.started.size(), 1u);
-  EXPECT_NE(os.shell.started[0].find(u"DeviceProperties_RunDLL"), WString::npos);
+  ASSERT_EQ(os.programs.started.size(), 1u);
+  EXPECT_NE(os.programs.started[0].find(u"DeviceProperties_RunDLL"), WString::npos);
 
   // Alt+V: Verify Signatures.
   const size_t before = os.dialogs.shown.size();

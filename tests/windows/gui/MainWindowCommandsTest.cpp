@@ -71,7 +71,7 @@ TEST_F(MainWindowCommands, ExportAsksForAFolderVerifiesAndStopsAtTheFailedCheck)
   // The picker remembers the chosen folder for the next command.
   ASSERT_NE(window->Form().dlg(), nullptr);
   EXPECT_EQ(window->Form().dlg()->DefaultFolder(), *picker.answer);
-  EXPECT_TRUE(os.shell.started.empty());  // no Explorer without an archive
+  EXPECT_TRUE(os.programs.started.empty());  // no Explorer without an archive
   // Nothing was written into the chosen folder.
   EXPECT_TRUE(::RemoveDirectoryW(folder.c_str()));
 

@@ -175,24 +175,24 @@ TEST_F(MainWindowFixture, PropertiesStartsTheDeviceManagersDialogForTheSelectedD
   ASSERT_NE(device, view::kNoNode);
   UserSelects(device);
   Command(gui::kMenuProperties);
-  ASSERT_EQ(os.shell.started.size(), 1u);
-  EXPECT_EQ(os.shell.started[0], u"open rundll32.exe devmgr.dll,DeviceProperties_RunDLL /DeviceID \"" +
+  ASSERT_EQ(os.programs.started.size(), 1u);
+  EXPECT_EQ(os.programs.started[0], u"open rundll32.exe devmgr.dll,DeviceProperties_RunDLL /DeviceID \"" +
                                      window->Tree().Device(device)->InstanceId + u"\"");
 }
 
 TEST_F(MainWindowFixture, AnErrorEscapingAHandlerIsShownAndTheWindowKeepsRunning) {
   Start();
   UserSelects(FirstDeviceNode());
-  os.shell.refuse = true;
+  os.programs.refuse = true;
   const size_t before = os.dialogs.shown.size();
   Command(gui::kMenuProperties);
   ASSERT_EQ(os.dialogs.shown.size(), before + 1);
   EXPECT_EQ(os.dialogs.shown.back().kind, ports::MessageKind::Error);
   EXPECT_EQ(os.dialogs.shown.back().text, u"the shell refused to start rundll32.exe");
   EXPECT_FALSE(window->Closed());
-  os.shell.refuse = false;
+  os.programs.refuse = false;
   Command(gui::kMenuProperties);
-  EXPECT_EQ(os.shell.started.size(), 1u);
+  EXPECT_EQ(os.programs.started.size(), 1u);
 }
 
 TEST_F(MainWindowFixture, GridsFitTheirSecondColumnAndKeepTheFirst) {

@@ -141,7 +141,7 @@ TEST(Win32Platform, AssemblesTheAdaptersOnce) {
   EXPECT_EQ(&p, &win32::Win32Platform());
   EXPECT_NE(p.registry, nullptr);
   EXPECT_NE(p.system, nullptr);
-  EXPECT_NE(p.shell, nullptr);
+  EXPECT_NE(p.programs, nullptr);
   EXPECT_NE(p.dialogs, nullptr);
   EXPECT_NE(p.libraries, nullptr);
 }

@@ -14,7 +14,7 @@
 #include "platform/ImageList.h"
 #include "support/RecordedImageList.h"
 #include "platform/Platform.h"
-#include "platform/Shell.h"
+#include "platform/MessageDialogs.h"
 #include "platform/win32/Adapters.h"
 
 namespace win32_test {

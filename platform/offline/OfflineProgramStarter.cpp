@@ -1,6 +1,6 @@
-// The shell port of the simulated machine: nothing is started; every start is
+// The program-start port of a machine read from a folder: nothing is started; every start is
 // reported to the owner, and succeeds as ShellExecuteW does (a value above 32).
-#include "platform/Shell.h"
+#include "platform/ProgramStarter.h"
 #include "platform/offline/Adapters.h"
 
 namespace offline {
@@ -9,9 +9,9 @@ namespace {
 
 constexpr intptr_t kStarted = 42;
 
-class OfflineShell final : public ports::IShell {
+class OfflineProgramStarter final : public ports::IProgramStarter {
  public:
-  OfflineShell(Machine& m, std::function<void(const WString&, const WString&)> onStart)
+  OfflineProgramStarter(Machine& m, std::function<void(const WString&, const WString&)> onStart)
       : machine_(m), onStart_(std::move(onStart)) {}
 
   intptr_t ShellExecute(const WString&, const WString& file, const WString& parameters, const WString&,
@@ -32,8 +32,8 @@ class OfflineShell final : public ports::IShell {
 
 }  // namespace
 
-std::unique_ptr<ports::IShell> MakeShell(Machine& m, std::function<void(const WString&, const WString&)> onStart) {
-  return std::make_unique<OfflineShell>(m, std::move(onStart));
+std::unique_ptr<ports::IProgramStarter> MakeProgramStarter(Machine& m, std::function<void(const WString&, const WString&)> onStart) {
+  return std::make_unique<OfflineProgramStarter>(m, std::move(onStart));
 }
 
 }  // namespace offline

@@ -1,4 +1,4 @@
-// The shell port forwarded to shell32.
+// The program-start port forwarded to shell32 (ShellExecuteW).
 #include <windows.h>
 #include <shellapi.h>
 
@@ -9,7 +9,7 @@ namespace win32 {
 
 namespace {
 
-class Win32Shell final : public ports::IShell {
+class Win32ProgramStarter final : public ports::IProgramStarter {
  public:
   intptr_t ShellExecute(const WString& operation, const WString& file, const WString& parameters,
                         const WString& directory, int showCommand) override {
@@ -21,6 +21,6 @@ class Win32Shell final : public ports::IShell {
 
 }  // namespace
 
-std::unique_ptr<ports::IShell> MakeShell() { return std::make_unique<Win32Shell>(); }
+std::unique_ptr<ports::IProgramStarter> MakeProgramStarter() { return std::make_unique<Win32ProgramStarter>(); }
 
 }  // namespace win32
