@@ -10,6 +10,10 @@ endif()
 # quillon_add_test(NAME name SOURCES a.cpp b.cpp LIBS lib1 lib2 [RESOURCE_LOCK lock])
 # One GoogleTest executable per subject; every case becomes a CTest test. Cases
 # that hold the same RESOURCE_LOCK never run at the same time.
+# The Windows tests share one Wine prefix. A test suite named Seeded* writes into
+# it (devices and their registry keys, files in system folders) and every other
+# test may read it (a scan lists all of Wine's devices): each Seeded* case runs
+# alone (RUN_SERIAL), the rest run side by side.
 function(quillon_add_test)
   cmake_parse_arguments(T "" "NAME;RESOURCE_LOCK" "SOURCES;LIBS" ${ARGN})
   set(lock)
@@ -25,8 +29,22 @@ function(quillon_add_test)
   if(TARGET fixtures)
     add_dependencies(${T_NAME} fixtures)
   endif()
-  gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-    PROPERTIES TIMEOUT 600 ${lock})
+  set(seeds_prefix FALSE)
+  foreach(src ${T_SOURCES})
+    file(STRINGS ${src} seeded REGEX "^TEST(_F)?\\(Seeded")
+    if(seeded)
+      set(seeds_prefix TRUE)
+    endif()
+  endforeach()
+  if(seeds_prefix)
+    gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 TEST_FILTER "-Seeded*"
+      PROPERTIES TIMEOUT 600 ${lock})
+    gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 TEST_FILTER "Seeded*"
+      PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
+  else()
+    gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+      PROPERTIES TIMEOUT 600 ${lock})
+  endif()
 endfunction()
 
 # quillon_add_library(name dir): a static library of every .cpp in dir, public
