@@ -116,7 +116,8 @@ drawing::TreeItemPaint TfrmMainForm::tvDevicesCustomDrawItem(view::NodeId node, 
   facts.fullRow = fullRow;
   facts.textRect = textRect;
   facts.treeBackground = treeBackground;
-  facts.deviceIconIndex = device ? device->ClassIconIndex : 0;
+  // A device whose icon did not load (index 0, a chevron) is drawn without one: see docs/behaviour.md.
+  facts.deviceIconIndex = device && device->ClassIconIndex >= drawing::kFirstDeviceIcon ? device->ClassIconIndex : -1;
   facts.dpi = FView.MonitorDpi();
   return drawing::DecideTreeItem(facts);
 }

@@ -82,6 +82,7 @@ void DeviceImageList::Resize(int size) {
 }
 
 void DeviceImageList::Draw(int index, HDC dc, int x, int y) const {
+  if (index < 0) return;  // no image
   ::ImageList_Draw(list_, index, dc, x, y, ILD_NORMAL);
 }
 

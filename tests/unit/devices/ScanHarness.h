@@ -76,4 +76,24 @@ class TestMachine {
   std::unique_ptr<ScopedPlatform> installed_;
 };
 
+// A scan of a generated installation (a folder of QUILLON_FIXTURES_DIR), made in
+// SetUp with every device listed.
+class InstallationScan : public ::testing::Test {
+ protected:
+  explicit InstallationScan(std::string name) : folder_(std::string(QUILLON_FIXTURES_DIR) + "/" + std::move(name)) {}
+  void SetUp() override;
+  const std::string& Folder() const { return folder_; }
+  // The device with this instance id; throws std::runtime_error when none.
+  const TDevice& ById(const std::string& id) const;
+
+  RecordedDialogs dialogs;
+  RecordedImageList images;
+  TDeviceList devices;
+
+ private:
+  std::string folder_;
+  std::unique_ptr<offline::OfflinePlatform> platform_;
+  std::unique_ptr<ScopedPlatform> installed_;
+};
+
 }  // namespace devices_test
