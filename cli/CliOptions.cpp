@@ -33,6 +33,7 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::ostr
                "installed driver, checks the drivers' signatures and exports each driver as one archive.",
                "quillon");
   app.require_subcommand(1);
+  app.set_version_flag("--version", "quillon " QUILLON_VERSION, "print the version and exit");
   app.add_option("--windows", o.windows,
                  "the Windows installation to read (its folder holding Windows\\System32)"
 #ifdef _WIN32
@@ -78,6 +79,9 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::ostr
     const CLI::App* shown = &app;
     for (const CLI::App* verb : app.get_subcommands()) shown = verb;
     out << shown->help();
+    return std::nullopt;
+  } catch (const CLI::CallForVersion& e) {
+    out << e.what() << '\n';
     return std::nullopt;
   } catch (const CLI::ParseError& e) {
     throw UsageError(e.what());
