@@ -15,7 +15,6 @@ class MemoryTree final : public view::ITreeView {
  public:
   void Clear() override;
   view::NodeId AddChild(view::NodeId parent, const WString& text, TDevice* device) override;
-  void SetChildOrder(view::NodeId parent, const std::vector<view::NodeId>& order) override;
   void Expand(view::NodeId node) override { At(node).expanded = true; }
   bool Expanded(view::NodeId node) const override { return At(node).expanded; }
   view::NodeId Selected() const override { return selected_; }

@@ -1,6 +1,5 @@
 #include "app/win32/DeviceTreeView.h"
 
-#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -100,23 +99,6 @@ view::NodeId DeviceTreeView::AddChild(view::NodeId parent, const WString& text, 
   if (!item) ThrowLastError("TVM_INSERTITEM");
   nodes_.push_back({item, text, device, parent});
   return id;
-}
-
-void DeviceTreeView::SetChildOrder(view::NodeId parent, const std::vector<view::NodeId>& order) {
-  std::vector<view::NodeId> current = Children(parent), wanted = order;
-  std::sort(current.begin(), current.end());
-  std::sort(wanted.begin(), wanted.end());
-  if (current != wanted) throw std::invalid_argument("SetChildOrder: the order must hold exactly the current children");
-  std::vector<int> rank(nodes_.size(), 0);
-  for (size_t i = 0; i < order.size(); ++i) rank[size_t(order[i])] = int(i);
-  TVSORTCB sort{};
-  sort.hParent = parent == view::kNoNode ? TVI_ROOT : At(parent).item;
-  sort.lpfnCompare = [](LPARAM a, LPARAM b, LPARAM ranks) -> int {
-    const auto& r = *reinterpret_cast<const std::vector<int>*>(ranks);
-    return r[size_t(a)] - r[size_t(b)];
-  };
-  sort.lParam = reinterpret_cast<LPARAM>(&rank);
-  ::SendMessageW(hwnd_, TVM_SORTCHILDRENCB, 0, reinterpret_cast<LPARAM>(&sort));
 }
 
 void DeviceTreeView::Expand(view::NodeId node) {

@@ -46,7 +46,6 @@ class DeviceTreeView final : public view::ITreeView {
 
   void Clear() override;
   view::NodeId AddChild(view::NodeId parent, const WString& text, TDevice* device) override;
-  void SetChildOrder(view::NodeId parent, const std::vector<view::NodeId>& order) override;
   void Expand(view::NodeId node) override;
   bool Expanded(view::NodeId node) const override;
   view::NodeId Selected() const override;

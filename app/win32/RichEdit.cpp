@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/TextLines.h"
+#include "backup/ReportText.h"
 #include "app/win32/Gdi.h"
 #include "app/win32/Window.h"
 #include "platform/win32/Handles.h"
@@ -64,7 +64,7 @@ void RichEdit::LinesClear() { SetText(WString()); }
 void RichEdit::LinesAdd(const WString& line) {
   const LONG end = EndPosition();
   ::SendMessageW(hwnd_, EM_SETSEL, end, end);
-  Replace(view::LineToAppend(line, end > 0 ? char16_t(CharBefore(end)) : u'\0'));
+  Replace(backup::LineToAppend(line, end > 0 ? char16_t(CharBefore(end)) : u'\0'));
 }
 
 void RichEdit::InsertAtCaret(const WString& text) { Replace(text); }

@@ -1,5 +1,5 @@
 #include "app/AboutUnit.h"
-#include "app/Shell.h"
+#include "backup/StartupSteps.h"
 #include "tests/unit/app/AppTestMachine.h"
 
 namespace {
