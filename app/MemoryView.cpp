@@ -185,7 +185,6 @@ void MemoryProgressWindow::DrawCentredText(const view::Rect&, const WString& tex
   lastCaption = text;
   lastCaptionPoints = points;
   ++barsDrawn;
-  if (events_.drawn) events_.drawn(*this);
 }
 
 MemoryView::MemoryView() = default;

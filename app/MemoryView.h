@@ -157,14 +157,10 @@ class MemoryImageList final : public ports::IImageList {
   std::vector<winapi::Handle> icons_;
 };
 
-class MemoryProgressWindow;
-
-// What the progress windows did, in order, for tests, the headless printer and
-// the command line's progress line.
+// What the progress windows did, in order, for tests and the headless printer.
 struct ProgressEvents {
   std::function<void(const WString& title)> titled;  // a window shown or re-titled
   std::function<void()> closed;
-  std::function<void(const MemoryProgressWindow& window)> drawn;  // its bar drawn, caption set
 };
 
 class MemoryProgressWindow final : public view::IProgressWindowView {

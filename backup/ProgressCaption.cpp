@@ -30,7 +30,8 @@ WString FormatBytes(uint64_t n, char16_t decimalSeparator) {
 }
 
 WString BarCaption(int64_t value, int64_t total, bool asBytes, char16_t decimalSeparator) {
-  if (asBytes) return FormatBytes(uint64_t(value), decimalSeparator) + u" / " + FormatBytes(uint64_t(total), decimalSeparator);
+  if (asBytes)
+    return FormatBytes(uint64_t(value), decimalSeparator) + u" / " + FormatBytes(uint64_t(total), decimalSeparator);
   return text::FromInt(value) + u" / " + text::FromInt(total);
 }
 

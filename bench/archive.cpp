@@ -23,7 +23,7 @@ constexpr const char* kBench = "bench_archive";
 constexpr const char* kSevenZipLibrary = "/usr/lib/p7zip/7z.so";
 
 int WriteOnly(const std::string& format, const std::string& source, const std::string& archive) {
-  // An empty simulated machine: its library port loads host paths as they are.
+  // An empty offline machine: its library port loads host paths as they are.
   bench::TempFolder machine("quillon-bench-writer");
   std::ofstream(machine.Path() / "machine.ini") << "[machine]\r\n";
   offline::OfflinePlatform platform(offline::Machine::Load(machine.Path()));

@@ -15,7 +15,10 @@ namespace {
 
 std::string U8(const WString& s) { return text::ToUtf8(s); }
 
-nlohmann::ordered_json Nullable(const WString& s) { return s.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(U8(s)); }
+// JSON null for an empty text.
+nlohmann::ordered_json Nullable(const WString& s) {
+  return s.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(U8(s));
+}
 
 nlohmann::ordered_json CheckJson(const backup::TFileCheck& check) {
   nlohmann::ordered_json j = {{"kind", check.label == u"INF File" ? "inf" : "file"},

@@ -9,33 +9,33 @@ bool IsOpenHandle(winapi::Handle h) { return h != 0 && h != winapi::kInvalidHand
 }  // namespace
 
 TCatalogChecker::~TCatalogChecker() {
-  if (IsOpenHandle(fCache.catalog)) Os().trust->CryptCATClose(fCache.catalog);
+  if (IsOpenHandle(cache_.catalog)) Os().trust->CryptCATClose(cache_.catalog);
 }
 
 bool TCatalogChecker::AcquireCachedCatalog(const WString& Catalog, WString& Message) {
   ports::ICatalogTrust& trust = *Os().trust;
 
-  if (!IsOpenHandle(fCache.provider)) {
-    if (!trust.CryptAcquireContext(&fCache.provider, nullptr, nullptr, winapi::kProvRsaFull,
+  if (!IsOpenHandle(cache_.provider)) {
+    if (!trust.CryptAcquireContext(&cache_.provider, nullptr, nullptr, winapi::kProvRsaFull,
                                    winapi::kCryptVerifyContext)) {
       Message = LastErrorMessageTrimmed();
       return false;
     }
   }
 
-  if (Catalog == fCache.path) return true;  // already open (or already known to be invalid)
+  if (Catalog == cache_.path) return true;  // already open (or already known to be invalid)
 
-  if (IsOpenHandle(fCache.catalog)) trust.CryptCATClose(fCache.catalog);
-  fCache.catalog = trust.CryptCATOpen(Catalog.c_str(),
+  if (IsOpenHandle(cache_.catalog)) trust.CryptCATClose(cache_.catalog);
+  cache_.catalog = trust.CryptCATOpen(Catalog.c_str(),
                                       winapi::kCryptCatOpenExisting | winapi::kCryptCatOpenExcludePageHashes,
-                                      fCache.provider, 0, 0);
-  if (fCache.catalog == winapi::kInvalidHandle) {
+                                      cache_.provider, 0, 0);
+  if (cache_.catalog == winapi::kInvalidHandle) {
     Message = LastErrorMessageTrimmed();
     // Forget the path too (docs/behaviour.md): keeping it beside the invalid handle would make the next
     // check of that (maybe meanwhile valid) catalog report "Catalog invalid" unopened.
-    fCache.path.clear();
+    cache_.path.clear();
     return false;
   }
-  fCache.path = Catalog;
+  cache_.path = Catalog;
   return true;
 }

@@ -43,7 +43,7 @@ bool TCatalogChecker::VerifyCatalogMember(const WString& Catalog, const WString&
                                           const TShellCallback& Callback, WString& Message) {
   Message.clear();
   if (!AcquireCachedCatalog(Catalog, Message)) return false;
-  const winapi::Handle catalog = fCache.catalog;
+  const winapi::Handle catalog = cache_.catalog;
   if (catalog == winapi::kInvalidHandle) {
     Message = u"Catalog invalid";
     return false;
@@ -72,6 +72,6 @@ bool TCatalogChecker::VerifyCatalog(const WString& Catalog, const TShellCallback
   if (!cryptcat::RunTrustCheck(Catalog, winapi::kWtdRevocationCheckChain, Message)) return false;
   if (!AcquireCachedCatalog(Catalog, Message)) return false;
 
-  ReportCatalogAttributes(fCache.catalog, Callback);
+  ReportCatalogAttributes(cache_.catalog, Callback);
   return true;
 }

@@ -66,12 +66,12 @@ class TCatalogChecker {
                            WString& Message);
   bool VerifyCatalog(const WString& Catalog, const TShellCallback& Callback, WString& Message);
 
-  const CatalogCache& Cache() const { return fCache; }
+  const CatalogCache& Cache() const { return cache_; }
 
  private:
   // Makes the cache hold `Catalog` open (acquiring the provider first when needed).
   // False with Message set to the system text when the provider or the open fails.
   bool AcquireCachedCatalog(const WString& Catalog, WString& Message);
 
-  CatalogCache fCache;
+  CatalogCache cache_;
 };

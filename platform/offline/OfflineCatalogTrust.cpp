@@ -1,4 +1,4 @@
-// The catalog and trust services of the simulated machine: catalogs are real .cat
+// The catalog and trust services of the offline machine: catalogs are real .cat
 // files parsed as PKCS #7 trust lists, hashes are streamed with OpenSSL, trust
 // verdicts chain to the roots machine.ini's [trust] section names, and the catalog
 // database is the machine's CatRoot folder. Several threads may check at once

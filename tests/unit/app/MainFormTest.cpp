@@ -117,7 +117,7 @@ TEST_F(MainForm, QuitClosesTheWindowAndAboutShowsTheVersionLine) {
   form->btnQuitClick();
   EXPECT_TRUE(view.closed);
   form->mnuAboutClick();
-  // The simulated executable has no version resource.
+  // The offline machine's executable has no version resource.
   EXPECT_EQ(view.aboutVersionLines, std::vector<WString>{u"Quillon Version: "});
 }
 

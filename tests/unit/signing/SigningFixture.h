@@ -1,4 +1,4 @@
-// The signing tests' common ground: a simulated machine trusting the test root,
+// The signing tests' common ground: a offline machine trusting the test root,
 // the generated catalogs and files, a recorder of report lines and a counter of
 // catalog opens and closes around the machine's trust port.
 #pragma once
@@ -90,7 +90,7 @@ class CountingTrust : public ports::ICatalogTrust {
   ports::ICatalogTrust& inner_;
 };
 
-// A simulated machine (by default the generated signing machine) installed for
+// A offline machine (by default the generated signing machine) installed for
 // one test, with a fresh catalog cache and the report lines recorded.
 class SigningTest : public ::testing::Test {
  protected:
