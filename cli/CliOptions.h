@@ -1,5 +1,5 @@
 // The command line of quillon / quillon-cli.exe:
-//   quillon [--windows DIR] [--include-microsoft] [--json] VERB ...
+//   quillon [--windows DIR] [--include-microsoft] [--json] [--jobs N] VERB ...
 // with the verbs list, show, verify, export, export-all and submit.
 #pragma once
 #include <optional>

@@ -1,4 +1,4 @@
-// A small simulated machine written into a temporary folder, and the recorders
+// A small offline machine written into a temporary folder, and the recorders
 // a scan reports to: message dialogs and the image list.
 #pragma once
 #include <gtest/gtest.h>

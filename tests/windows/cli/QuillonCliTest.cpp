@@ -14,7 +14,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli/Sha256.h"
+#include "backup/Sha256.h"
 #include "windows/support/RegistrySeed.h"
 
 namespace {
@@ -167,12 +167,12 @@ namespace {
 TEST(Sha256OnWindows, KnownDigestsOfAShortAndALongFile) {
   const fs::path file = fs::temp_directory_path() / ("quillon-sha-" + std::to_string(::GetCurrentProcessId()));
   std::ofstream(file, std::ios::binary) << "abc";
-  EXPECT_EQ(cli::Sha256OfFile(file), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(backup::Sha256OfFile(file), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
   // Three million 'a' (digest by Python's hashlib): three reads.
   std::ofstream(file, std::ios::binary | std::ios::trunc) << std::string(3000000, 'a');
-  EXPECT_EQ(cli::Sha256OfFile(file), "2a152c894398719c0570f83fac34ac03a0f6e8e474b995c2403aa5434f7b9dd4");
+  EXPECT_EQ(backup::Sha256OfFile(file), "2a152c894398719c0570f83fac34ac03a0f6e8e474b995c2403aa5434f7b9dd4");
   fs::remove(file);
-  EXPECT_THROW(cli::Sha256OfFile(file), std::exception);
+  EXPECT_THROW(backup::Sha256OfFile(file), std::exception);
 }
 
 }  // namespace
