@@ -75,12 +75,7 @@ InfLine SplitLine(WStringView text) {
       field.Text(c);
     }
   }
-  line.fields.push_back(field.Take());
-  // "key =" has one empty field; a line that is only a key has none.
-  if (line.fields.size() == 1 && line.fields[0].empty() && line.hasKey) {
-    const WStringView value = text.substr(text.find(u'=') + 1);
-    if (value.find_first_not_of(u" \t") == WStringView::npos) line.fields.clear();
-  }
+  line.fields.push_back(field.Take());  // "key =" has one empty field, as in SetupAPI
   return line;
 }
 

@@ -33,7 +33,7 @@ TEST_F(InfReader, SplitsKeysAndFieldsAndTrimsBlanksAroundUnquotedText) {
   EXPECT_FALSE(lines[1].hasKey);
   EXPECT_EQ(Fields(lines[1]), (std::vector<std::string>{"no key", "here"}));
   EXPECT_EQ(U8(lines[2].key), "key2");
-  EXPECT_TRUE(lines[2].fields.empty());
+  EXPECT_EQ(Fields(lines[2]), std::vector<std::string>{""});
   EXPECT_EQ(lines[1].number, 3u);
 }
 
