@@ -24,6 +24,17 @@ WStringView TrimStart(WStringView s) {
   return s.substr(i);
 }
 
+// FNV-1a over the key's upper-case UTF-16 units.
+uint32_t KeyHash(WStringView key) {
+  uint32_t h = 2166136261u;
+  for (char16_t c : key) {
+    c = FoldAscii(c);
+    h = (h ^ (c & 0xFF)) * 16777619u;
+    h = (h ^ (c >> 8)) * 16777619u;
+  }
+  return h;
+}
+
 WString Hex4(unsigned value) {
   char buffer[8];
   std::snprintf(buffer, sizeof buffer, "%04X", value & 0xFFFF);
@@ -41,6 +52,9 @@ InfFile::InfFile(const std::filesystem::path& file, const InfReadOptions& option
 }
 
 void InfFile::Load(InfTextReader& reader) {
+  // Room for the whole text at once: growing by doubling would need up to three
+  // times the text while the old buffer is copied.
+  text_.reserve(size_t(reader.MaxUnits()));
   WString physical, logical;
   uint32_t number = 0;
   bool continuing = false;
@@ -63,7 +77,7 @@ void InfFile::AddLogicalLine(WStringView line, uint32_t number) {
   if (line.empty()) return;
   if (line.front() == u'[') return AddSection(line, number);
   if (sections_.empty()) throw Error(number, u"a line before the first section");
-  lines_.push_back({uint32_t(text_.size()), uint32_t(line.size()), number});
+  lines_.push_back({uint32_t(text_.size()), number});
   text_ += line;
   sections_.back().endLine = uint32_t(lines_.size());
 }
@@ -74,9 +88,9 @@ void InfFile::AddSection(WStringView header, uint32_t number) {
   const WStringView name = header.substr(1, close - 1);
   if (name.size() > kMaxSectionName)
     throw Error(number, u"a section name longer than " + text::FromUInt(kMaxSectionName) + u" characters");
-  sections_.push_back({uint32_t(text_.size()), uint32_t(name.size()), uint32_t(lines_.size()),
+  sections_.push_back({uint32_t(names_.size()), uint32_t(name.size()), uint32_t(lines_.size()),
                        uint32_t(lines_.size())});
-  text_ += name;
+  names_ += name;
 }
 
 void InfFile::IndexSections() {
@@ -88,36 +102,45 @@ void InfFile::IndexSections() {
 }
 
 void InfFile::LoadStrings(uint16_t languageId) {
-  WStringList names;
   for (const WString& locale : {u"Strings." + Hex4(languageId), u"Strings." + Hex4(languageId & 0x3FF)}) {
     if (HasSection(locale)) {
-      names.push_back(locale);
+      localeStrings_ = IndexStrings(locale);
       break;
     }
   }
-  names.push_back(u"Strings");
-  for (const WString& name : names) {
-    for (uint32_t part : Parts(name)) {
-      for (uint32_t i = sections_[part].firstLine; i < sections_[part].endLine; ++i) {
-        InfLine line = ReadLine(i, false);
-        if (line.hasKey) strings_.emplace_back(text::UpperAscii(line.key), line.Field(1));
-      }
+  strings_ = IndexStrings(u"Strings");
+}
+
+std::vector<InfFile::StringRef> InfFile::IndexStrings(WStringView section) const {
+  std::vector<StringRef> table;
+  for (uint32_t part : Parts(section)) {
+    for (uint32_t i = sections_[part].firstLine; i < sections_[part].endLine; ++i) {
+      const InfLine line = ReadLine(i, false);
+      if (line.hasKey) table.push_back({KeyHash(line.key), i});
     }
   }
-  // The locale's strings and then each section's first line win.
-  std::stable_sort(strings_.begin(), strings_.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-  strings_.erase(std::unique(strings_.begin(), strings_.end(),
-                             [](const auto& a, const auto& b) { return a.first == b.first; }),
-                 strings_.end());
-  strings_.shrink_to_fit();
+  std::sort(table.begin(), table.end());
+  table.shrink_to_fit();
+  return table;
+}
+
+std::optional<WString> InfFile::FindString(const std::vector<StringRef>& table, WStringView key) const {
+  const uint32_t hash = KeyHash(key);
+  auto it = std::lower_bound(table.begin(), table.end(), StringRef{hash, 0});
+  for (; it != table.end() && it->keyHash == hash; ++it) {  // in file order: the first line wins
+    InfLine line = ReadLine(it->line, false);
+    if (CompareIgnoreCase(line.key, key) == 0) return line.Field(1);
+  }
+  return std::nullopt;
 }
 
 WStringView InfFile::SectionName(const SectionRef& s) const {
-  return WStringView(text_).substr(s.nameOffset, s.nameLength);
+  return WStringView(names_).substr(s.nameOffset, s.nameLength);
 }
 
 WStringView InfFile::LineText(size_t index) const {
-  return WStringView(text_).substr(lines_[index].offset, lines_[index].length);
+  const size_t end = index + 1 < lines_.size() ? lines_[index + 1].offset : text_.size();
+  return WStringView(text_).substr(lines_[index].offset, end - lines_[index].offset);
 }
 
 std::vector<uint32_t> InfFile::Parts(WStringView section) const {
@@ -154,10 +177,18 @@ WStringList InfFile::SectionNames() const {
   return names;
 }
 
+void InfFile::ForEachLine(WStringView section, const std::function<void(InfLine&)>& visit) const {
+  for (uint32_t part : Parts(section)) {
+    for (uint32_t i = sections_[part].firstLine; i < sections_[part].endLine; ++i) {
+      InfLine line = ReadLine(i, true);
+      visit(line);
+    }
+  }
+}
+
 std::vector<InfLine> InfFile::Lines(WStringView section) const {
   std::vector<InfLine> lines;
-  for (uint32_t part : Parts(section))
-    for (uint32_t i = sections_[part].firstLine; i < sections_[part].endLine; ++i) lines.push_back(ReadLine(i, true));
+  ForEachLine(section, [&](InfLine& line) { lines.push_back(std::move(line)); });
   return lines;
 }
 
@@ -177,11 +208,8 @@ WString InfFile::Value(WStringView section, WStringView key) const {
 }
 
 std::optional<WString> InfFile::String(WStringView key) const {
-  const WString upper = text::UpperAscii(key);
-  auto it = std::lower_bound(strings_.begin(), strings_.end(), upper,
-                             [](const auto& entry, const WString& k) { return entry.first < k; });
-  if (it == strings_.end() || it->first != upper) return std::nullopt;
-  return it->second;
+  if (std::optional<WString> s = FindString(localeStrings_, key)) return s;
+  return FindString(strings_, key);
 }
 
 WString InfFile::Substitute(WStringView raw) const {

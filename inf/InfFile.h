@@ -7,6 +7,7 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -39,6 +40,8 @@ class InfFile {
   WStringList SectionNames() const;
   // The section's lines with their strings substituted; none when it is absent.
   std::vector<InfLine> Lines(WStringView section) const;
+  // The same lines one at a time, none of them kept: a models section may be large.
+  void ForEachLine(WStringView section, const std::function<void(InfLine&)>& visit) const;
   // The first line of the section whose key is `key` (case-insensitive).
   std::optional<InfLine> FindLine(WStringView section, WStringView key) const;
   // The first field of that line; empty when there is none.
@@ -55,12 +58,18 @@ class InfFile {
 
  private:
   struct LineRef {
-    uint32_t offset, length;  // into text_
+    uint32_t offset;  // into text_; the line ends where the next begins
     uint32_t number;
   };
   struct SectionRef {
-    uint32_t nameOffset, nameLength;  // into text_
+    uint32_t nameOffset, nameLength;  // into names_
     uint32_t firstLine, endLine;      // into lines_
+  };
+  // A [Strings] line by the hash of its upper-case key: 8 bytes a string, so
+  // that a hostile INF of tiny strings cannot make the table outgrow the text.
+  struct StringRef {
+    uint32_t keyHash, line;
+    auto operator<=>(const StringRef&) const = default;
   };
 
   void Load(InfTextReader& reader);
@@ -73,14 +82,17 @@ class InfFile {
   // The indexes into sections_ of every part of `section`, in file order.
   std::vector<uint32_t> Parts(WStringView section) const;
   InfLine ReadLine(size_t index, bool substitute) const;
+  std::vector<StringRef> IndexStrings(WStringView section) const;
+  std::optional<WString> FindString(const std::vector<StringRef>& table, WStringView key) const;
 
   std::filesystem::path path_;
   InfEncoding encoding_ = InfEncoding::Ansi;
-  WString text_;
+  WString text_;   // the lines, without comments and line breaks
+  WString names_;  // the section names
   std::vector<LineRef> lines_;
   std::vector<SectionRef> sections_;
-  std::vector<uint32_t> sectionsByName_;                 // sections_ sorted by upper-case name, then file order
-  std::vector<std::pair<WString, WString>> strings_;     // upper-case key, string; sorted by key
+  std::vector<uint32_t> sectionsByName_;  // sections_ sorted by upper-case name, then file order
+  std::vector<StringRef> localeStrings_, strings_;  // each sorted by hash, then line
 };
 
 }  // namespace inf

@@ -24,6 +24,7 @@ InfTextReader::InfTextReader(const std::filesystem::path& file, uint64_t maxByte
   if (size > maxBytes)
     throw InfError(file, 0, u"the file has " + text::FromUInt(size) + u" bytes, more than the " +
                                 text::FromUInt(maxBytes) + u" an INF may have");
+  size_ = size;
   in_.open(file, std::ios::binary);
   if (!in_) throw InfError(file, 0, FileErrorText(errno));
   Fill();

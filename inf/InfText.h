@@ -26,6 +26,8 @@ class InfTextReader {
   // The 1-based number of the line NextLine returned last.
   uint32_t LineNumber() const { return lineNumber_; }
   InfEncoding Encoding() const { return encoding_; }
+  // The most UTF-16 units the file's text can decode to.
+  uint64_t MaxUnits() const { return encoding_ == InfEncoding::Utf16 ? size_ / 2 : size_; }
 
  private:
   bool Fill();
@@ -39,6 +41,7 @@ class InfTextReader {
   InfEncoding encoding_ = InfEncoding::Ansi;
   char16_t pendingLowSurrogate_ = 0;
   uint32_t lineNumber_ = 0;
+  uint64_t size_ = 0;
 };
 
 }  // namespace inf

@@ -12,7 +12,7 @@ WString DecoratedSection(const Manufacturer& m, const WString& decoration) {
 std::vector<ModelLine> LinesOf(const InfFile& inf, const Manufacturer& m, const WString& decoration) {
   const WString section = DecoratedSection(m, decoration);
   std::vector<ModelLine> models;
-  for (InfLine& line : inf.Lines(section)) {
+  inf.ForEachLine(section, [&](InfLine& line) {
     ModelLine model;
     model.manufacturer = m.name;
     model.modelsSection = section;
@@ -24,7 +24,7 @@ std::vector<ModelLine> LinesOf(const InfFile& inf, const Manufacturer& m, const 
       if (!line.fields[i].empty()) model.compatibleIds.push_back(std::move(line.fields[i]));
     model.line = line.number;
     models.push_back(std::move(model));
-  }
+  });
   return models;
 }
 
