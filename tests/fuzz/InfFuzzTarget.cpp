@@ -14,8 +14,16 @@
 #include "inf/DriverPackageInf.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::filesystem::path file =
-      std::filesystem::temp_directory_path() / ("quillon-inf-fuzz-" + std::to_string(::getpid()) + ".inf");
+  // The input's file, removed when the run ends.
+  static const struct InputFile {
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("quillon-inf-fuzz-" + std::to_string(::getpid()) + ".inf");
+    ~InputFile() {
+      std::error_code ec;
+      std::filesystem::remove(path, ec);
+    }
+  } input;
+  const std::filesystem::path& file = input.path;
   std::ofstream(file, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data), std::streamsize(size));
   try {
     const inf::DriverPackageInf package = inf::ReadDriverPackageInf(file, inf::Architecture::Amd64);

@@ -13,8 +13,16 @@
 #include "archive/ZipReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::filesystem::path file =
-      std::filesystem::temp_directory_path() / ("quillon-zip-fuzz-" + std::to_string(::getpid()) + ".zip");
+  // The input's file, removed when the run ends.
+  static const struct InputFile {
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("quillon-zip-fuzz-" + std::to_string(::getpid()) + ".zip");
+    ~InputFile() {
+      std::error_code ec;
+      std::filesystem::remove(path, ec);
+    }
+  } input;
+  const std::filesystem::path& file = input.path;
   std::ofstream(file, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data), std::streamsize(size));
   try {
     archive::ZipReader reader(text::FromPath(file));
