@@ -6,6 +6,7 @@
 
 #include "archive/ArchiveReader.h"
 #include "archive/LibarchiveReader.h"
+#include "archive/SevenZip.h"
 #include "archive/SevenZipReader.h"
 #include "archive/ZipReader.h"
 #include "archive/ZipWriter.h"
@@ -148,9 +149,17 @@ TEST_P(ArchiveReading, ReadsZipFilesOfInfoZipAnd7Zip) {
   ExpectListsTestsAndExtracts(WriteWithTool("7z a -tzip", "sevenzip.zip"));
 }
 
-TEST_P(ArchiveReading, Reads7zArchivesOf7Zip) {
+TEST_P(ArchiveReading, Reads7zArchivesOf7ZipAndOfOur7zWriter) {
   if (!Reads7z()) GTEST_SKIP() << "the Zip reader on zlib reads Zip only";
   ExpectListsTestsAndExtracts(WriteWithTool("7z a -t7z", "sevenzip.7z"));
+  if (!fs::exists(kSevenZipLibrary)) return;
+  fs::remove_all(Root() / "out");
+  const fs::path ours = Root() / "ours.7z";
+  auto writer = sevenzip::CreateOutArchive(sevenzip::kSevenZipFormat, text::W(kSevenZipLibrary));
+  writer->AddFiles(Host(SourceTree()), u"*.*");
+  writer->SaveToFile(Host(ours));
+  writer.Reset();
+  ExpectListsTestsAndExtracts(ours);
 }
 
 TEST_P(ArchiveReading, RefusesEveryEntryNameThatCouldLeaveTheFolder) {
@@ -196,14 +205,19 @@ TEST_P(ArchiveReading, NeverWritesThroughALinkOrOverAFileAlreadyInTheFolder) {
 }
 
 TEST_P(ArchiveReading, ATruncatedArchiveGivesOneClearErrorAndLeavesNoPartialFile) {
-  const fs::path zip = WriteWithOurZipWriter();
-  fs::resize_file(zip, fs::file_size(zip) / 2);
-  const std::string error = ErrorOf([&] {
-    auto reader = Open(zip);
-    archive::ExtractArchive(*reader, Host(Root() / "out"));
-  });
-  EXPECT_NE(error.find(zip.string() + ": "), std::string::npos) << error;
-  for (const auto& [name, content] : Tree(Root() / "out")) EXPECT_EQ(content, SampleFiles()[name]) << name;
+  std::vector<fs::path> archives = {WriteWithOurZipWriter()};
+  if (Reads7z()) archives.push_back(WriteWithTool("7z a -t7z", "sevenzip.7z"));
+  for (const fs::path& archive : archives) {
+    SCOPED_TRACE(archive.string());
+    fs::remove_all(Root() / "out");
+    fs::resize_file(archive, fs::file_size(archive) / 2);
+    const std::string error = ErrorOf([&] {
+      auto reader = Open(archive);
+      archive::ExtractArchive(*reader, Host(Root() / "out"));
+    });
+    EXPECT_NE(error.find(archive.string() + ": "), std::string::npos) << error;
+    for (const auto& [name, content] : Tree(Root() / "out")) EXPECT_EQ(content, SampleFiles()[name]) << name;
+  }
 }
 
 TEST_P(ArchiveReading, AFlippedByteInAnEntryFailsTheTestNamingTheEntry) {
