@@ -8,6 +8,7 @@
 #include "archive/NewFile.h"
 #include "archive/SevenZipReader.h"
 #include "archive/ZipReader.h"
+#include "platform/FileErrors.h"
 #ifndef _WIN32
 #include "archive/LibarchiveReader.h"
 #endif
@@ -102,6 +103,7 @@ size_t ExtractArchive(IArchiveReader& reader, const WString& folder) {
   const std::filesystem::path root = text::ToPath(folder);
   std::error_code ec;
   std::filesystem::create_directories(root, ec);
+  if (ec) throw QuillonError(u"Cannot create \"" + folder + u"\": " + FileErrorText(ec));
   FolderSink sink(reader.ArchiveName(), root);
   for (const WStringList& parts : folders) sink.MakeParents(parts, parts.size());
   reader.ReadAll(sink);
