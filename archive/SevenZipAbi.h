@@ -67,10 +67,18 @@ constexpr GUID IID_ICryptoGetTextPassword2_ = InterfaceId(0x05, 0x11);
 constexpr GUID IID_ISetProperties_ = InterfaceId(0x06, 0x03);
 constexpr GUID IID_IArchiveUpdateCallback_ = InterfaceId(0x06, 0x80);
 constexpr GUID IID_IOutArchive_ = InterfaceId(0x06, 0xA0);
+constexpr GUID IID_IArchiveOpenCallback_ = InterfaceId(0x06, 0x10);
+constexpr GUID IID_IArchiveExtractCallback_ = InterfaceId(0x06, 0x20);
+constexpr GUID IID_IInArchive_ = InterfaceId(0x06, 0x60);
 
 // Property ids of archive items.
 enum : PROPID { kpidPath = 3, kpidIsDir = 6, kpidSize = 7, kpidAttrib = 9, kpidCTime = 10, kpidATime = 11,
-                kpidMTime = 12, kpidIsAnti = 21 };
+                kpidMTime = 12, kpidCRC = 19, kpidIsAnti = 21 };
+// IArchiveExtractCallback: what is asked for, and how an item ended.
+enum : int32_t { kExtractModeExtract = 0, kExtractModeTest = 1, kExtractModeSkip = 2 };
+enum : int32_t { kOpOk = 0, kOpUnsupportedMethod = 1, kOpDataError = 2, kOpCrcError = 3, kOpUnavailable = 4,
+                 kOpUnexpectedEnd = 5, kOpDataAfterEnd = 6, kOpIsNotArc = 7, kOpHeadersError = 8,
+                 kOpWrongPassword = 9 };
 // GetModuleProp ids: the interface layout (0 = no virtual destructor) and the version.
 enum : PROPID { kModuleInterfaceType = 0, kModuleVersion = 1 };
 
@@ -122,6 +130,29 @@ struct ISetProperties : IUnknown {
 struct IOutArchive : IUnknown {
   virtual HRESULT UpdateItems(ISequentialOutStream* out, uint32_t count, IArchiveUpdateCallback* callback) = 0;
   virtual HRESULT GetFileTimeType(uint32_t* type) = 0;
+};
+
+struct IArchiveOpenCallback : IUnknown {
+  virtual HRESULT SetTotal(const uint64_t* files, const uint64_t* bytes) = 0;
+  virtual HRESULT SetCompleted(const uint64_t* files, const uint64_t* bytes) = 0;
+};
+struct IArchiveExtractCallback : IProgress {
+  virtual HRESULT GetStream(uint32_t index, ISequentialOutStream** stream, int32_t askExtractMode) = 0;
+  virtual HRESULT PrepareOperation(int32_t askExtractMode) = 0;
+  virtual HRESULT SetOperationResult(int32_t result) = 0;
+};
+struct IInArchive : IUnknown {
+  virtual HRESULT Open(IInStream* stream, const uint64_t* maxCheckStartPosition, IArchiveOpenCallback* callback) = 0;
+  virtual HRESULT Close() = 0;
+  virtual HRESULT GetNumberOfItems(uint32_t* count) = 0;
+  virtual HRESULT GetProperty(uint32_t index, PROPID propId, PROPVARIANT* value) = 0;
+  virtual HRESULT Extract(const uint32_t* indices, uint32_t count, int32_t testMode,
+                          IArchiveExtractCallback* callback) = 0;
+  virtual HRESULT GetArchiveProperty(PROPID propId, PROPVARIANT* value) = 0;
+  virtual HRESULT GetNumberOfProperties(uint32_t* count) = 0;
+  virtual HRESULT GetPropertyInfo(uint32_t index, BSTR* name, PROPID* propId, uint16_t* varType) = 0;
+  virtual HRESULT GetNumberOfArchiveProperties(uint32_t* count) = 0;
+  virtual HRESULT GetArchivePropertyInfo(uint32_t index, BSTR* name, PROPID* propId, uint16_t* varType) = 0;
 };
 
 // The library's exports.

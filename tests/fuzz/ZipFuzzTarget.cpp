@@ -1,0 +1,43 @@
+// libFuzzer entry point for the Zip reader on zlib: any input is listed and
+// tested or refused with ArchiveError (or a file error); anything else is a bug.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "FuzzTarget.h"
+#include "archive/ZipReader.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  // The input's file, removed when the run ends.
+  static const struct InputFile {
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("quillon-zip-fuzz-" + std::to_string(::getpid()) + ".zip");
+    ~InputFile() {
+      std::error_code ec;
+      std::filesystem::remove(path, ec);
+    }
+  } input;
+  const std::filesystem::path& file = input.path;
+  std::ofstream(file, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data), std::streamsize(size));
+  try {
+    archive::ZipReader reader(text::FromPath(file));
+    (void)reader.List();
+    archive::TestArchive(reader);
+  } catch (const QuillonError&) {
+    // Refused input is the expected outcome for most mutations.
+  }
+  return 0;
+}
+
+std::vector<std::string> FuzzBuiltInSeeds() { return {}; }  // the Zip files of the seed folder
+
+std::vector<std::string> FuzzTokens() {
+  return {std::string("PK\x03\x04", 4), std::string("PK\x01\x02", 4), std::string("PK\x05\x06", 4),
+          std::string("PK\x06\x06", 4), std::string("PK\x06\x07", 4), std::string("\xFF\xFF\xFF\xFF", 4),
+          std::string("\x01\x00", 2), std::string("\x08\x00", 2), "../", "CON"};
+}
