@@ -7,14 +7,15 @@ else()
   set(QUILLON_FIXTURES_FOR_TESTS "${PROJECT_BINARY_DIR}/fixtures")
 endif()
 
-# quillon_add_test(NAME name SOURCES a.cpp b.cpp LIBS lib1 lib2 [RESOURCE_LOCK lock])
+# quillon_add_test(NAME name SOURCES a.cpp b.cpp LIBS lib1 lib2 [RESOURCE_LOCK lock...])
 # One GoogleTest executable per subject; every case becomes a CTest test. Cases
 # that hold the same RESOURCE_LOCK never run at the same time.
 function(quillon_add_test)
-  cmake_parse_arguments(T "" "NAME;RESOURCE_LOCK" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;RESOURCE_LOCK" ${ARGN})
   set(lock)
   if(T_RESOURCE_LOCK)
-    set(lock RESOURCE_LOCK ${T_RESOURCE_LOCK})
+    list(JOIN T_RESOURCE_LOCK "\\;" locks)
+    set(lock RESOURCE_LOCK "${locks}")
   endif()
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest_main)
