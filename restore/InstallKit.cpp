@@ -18,15 +18,6 @@ std::string InfPath(const KitPackage& p) {
   return path;
 }
 
-// In a batch file a percent sign is written twice; every other character the names
-// may hold is literal inside the double quotes of `set "INF=..."` with delayed
-// expansion off (& ^ ( ) ! and blanks included).
-std::string BatchLiteral(const std::string& s) {
-  std::string out;
-  for (char c : s) out += c == '%' ? std::string("%%") : std::string(1, c);
-  return out;
-}
-
 std::string CrLf(const std::string& lf) {
   std::string out;
   for (char c : lf) out += c == '\n' ? std::string("\r\n") : std::string(1, c);
@@ -142,6 +133,9 @@ void CheckKitName(const WString& name) {
     if (c < 0x20 || c == 0x7F) refuse("a control character");
     if (c > 0x7E) refuse("a character beyond ASCII, which cmd reads differently from PC to PC");
     if (WString(u"\"<>:|?*").find(c) != WString::npos) refuse("a character Windows file names cannot hold");
+    // Written twice a percent sign is literal in a batch file, but not in every cmd
+    // (Wine's drops it): refused rather than left to the cmd that runs the kit.
+    if (c == u'%') refuse("a percent sign, which cmd reads as the start of a variable");
   }
 }
 
@@ -150,7 +144,9 @@ std::string InstallScript(const std::vector<KitPackage>& packages) {
   for (const KitPackage& p : packages) {
     CheckKitName(p.folder);
     CheckKitName(p.inf);
-    script += "set \"INF=" + BatchLiteral(InfPath(p)) + "\"\ncall :install\n";
+    // Inside the quotes of `set "INF=..."` with delayed expansion off, & ^ ( ) ! and
+    // blanks are literal; CheckKitName refuses the rest.
+    script += "set \"INF=" + InfPath(p) + "\"\ncall :install\n";
   }
   return CrLf(script + kScriptTail);
 }

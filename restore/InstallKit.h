@@ -32,8 +32,8 @@ std::string KitReadme(const std::vector<KitPackage>& packages);
 
 // Raises QuillonError when `name` (a folder or an INF path in the kit) cannot go
 // into the script: empty, absolute, with a ".." part, a character no Windows file
-// name holds, a control character or one beyond ASCII (cmd reads a batch file in
-// the console's code page, which differs from PC to PC).
+// name holds, a percent sign, a control character or one beyond ASCII (cmd reads a
+// batch file in the console's code page, which differs from PC to PC).
 void CheckKitName(const WString& name);
 
 // Writes the script and the README into `kit` (replacing earlier ones); raises

@@ -40,7 +40,9 @@ std::string RestoreRecordStem(const winapi::SystemTime& t) {
 }
 
 std::string CsvCell(const WString& value) {
-  return Quoted((LooksLikeFormula(value) ? "'" : "") + text::ToUtf8(value));
+  std::string cell = LooksLikeFormula(value) ? "'" : "";
+  cell += text::ToUtf8(value);
+  return Quoted(cell);
 }
 
 std::filesystem::path WriteRestoreRecord(const std::filesystem::path& folder, const winapi::SystemTime& localTime,

@@ -97,8 +97,16 @@ class InstalledPackageCleanup {
  public:
   void Published(const std::wstring& inf) { published_ = inf; }
   ~InstalledPackageCleanup() {
-    if (!published_.empty()) ::SetupUninstallOEMInfW(FileName(published_).c_str(), SUOI_FORCEDELETE, nullptr);
     std::error_code ec;
+    if (!published_.empty()) {
+      ::SetupUninstallOEMInfW(FileName(published_).c_str(), SUOI_FORCEDELETE, nullptr);
+      // Wine leaves the precompiled INF and the catalog it copied.
+      std::filesystem::remove(std::filesystem::path(published_).replace_extension(L".pnf"), ec);
+      for (const std::wstring& catalog : {std::wstring(L"nwserial.cat"),
+                                          std::filesystem::path(FileName(published_)).replace_extension(L".cat").wstring()})
+        std::filesystem::remove(WindowsFolder(L"\\system32\\catroot\\{F750E6C3-38EE-11D1-85E5-00C04FC295EE}\\") + catalog,
+                                ec);
+    }
     std::filesystem::remove(WindowsFolder(L"\\system32\\drivers\\nwserial.sys"), ec);
     if (SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)) {
       if (SC_HANDLE service = ::OpenServiceW(manager, kService, DELETE)) {

@@ -3,6 +3,7 @@
 // QUILLON_PNPUTIL_RECORD and exits with the code QUILLON_PNPUTIL_CODES gives for
 // the INF's file name ("name.inf=3010" lines; 0 for a name not listed).
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <fstream>
