@@ -12,11 +12,6 @@ endif()
 # that hold the same RESOURCE_LOCK never run at the same time.
 function(quillon_add_test)
   cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;RESOURCE_LOCK" ${ARGN})
-  set(lock)
-  if(T_RESOURCE_LOCK)
-    list(JOIN T_RESOURCE_LOCK "\\;" locks)
-    set(lock RESOURCE_LOCK "${locks}")
-  endif()
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest_main)
   target_compile_definitions(${T_NAME} PRIVATE
@@ -26,8 +21,17 @@ function(quillon_add_test)
   if(TARGET fixtures)
     add_dependencies(${T_NAME} fixtures)
   endif()
-  gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-    PROPERTIES TIMEOUT 600 ${lock})
+  gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 600)
+  # The locks are set once the cases are discovered (a list of locks does not
+  # survive the discovery's own PROPERTIES).
+  if(T_RESOURCE_LOCK)
+    set(locks_script ${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}_locks.cmake)
+    file(WRITE ${locks_script}
+      "if(${T_NAME}_TESTS)\n"
+      "  set_tests_properties(\${${T_NAME}_TESTS} PROPERTIES RESOURCE_LOCK \"${T_RESOURCE_LOCK}\")\n"
+      "endif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${locks_script})
+  endif()
 endfunction()
 
 # quillon_add_library(name dir): a static library of every .cpp in dir, public
