@@ -7,11 +7,19 @@ else()
   set(QUILLON_FIXTURES_FOR_TESTS "${PROJECT_BINARY_DIR}/fixtures")
 endif()
 
-# quillon_add_test(NAME name SOURCES a.cpp b.cpp LIBS lib1 lib2 [RESOURCE_LOCK lock...])
+# quillon_add_test(NAME name SOURCES a.cpp b.cpp LIBS lib1 lib2 [RESOURCE_LOCK lock])
 # One GoogleTest executable per subject; every case becomes a CTest test. Cases
 # that hold the same RESOURCE_LOCK never run at the same time.
+# The Windows tests share one Wine prefix. A test suite named Seeded* writes into
+# it (devices and their registry keys, files in system folders) and every other
+# test may read it (a scan lists all of Wine's devices): each Seeded* case runs
+# alone (RUN_SERIAL), the rest run side by side.
 function(quillon_add_test)
-  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;RESOURCE_LOCK" ${ARGN})
+  cmake_parse_arguments(T "" "NAME;RESOURCE_LOCK" "SOURCES;LIBS" ${ARGN})
+  set(lock)
+  if(T_RESOURCE_LOCK)
+    set(lock RESOURCE_LOCK ${T_RESOURCE_LOCK})
+  endif()
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest_main)
   target_compile_definitions(${T_NAME} PRIVATE
@@ -21,16 +29,21 @@ function(quillon_add_test)
   if(TARGET fixtures)
     add_dependencies(${T_NAME} fixtures)
   endif()
-  gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 600)
-  # The locks are set once the cases are discovered (a list of locks does not
-  # survive the discovery's own PROPERTIES).
-  if(T_RESOURCE_LOCK)
-    set(locks_script ${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}_locks.cmake)
-    file(WRITE ${locks_script}
-      "if(${T_NAME}_TESTS)\n"
-      "  set_tests_properties(\${${T_NAME}_TESTS} PROPERTIES RESOURCE_LOCK \"${T_RESOURCE_LOCK}\")\n"
-      "endif()\n")
-    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${locks_script})
+  set(seeds_prefix FALSE)
+  foreach(src ${T_SOURCES})
+    file(STRINGS ${src} seeded REGEX "^TEST(_F)?\\(Seeded")
+    if(seeded)
+      set(seeds_prefix TRUE)
+    endif()
+  endforeach()
+  if(seeds_prefix)
+    gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 TEST_FILTER "-Seeded*"
+      PROPERTIES TIMEOUT 600 ${lock})
+    gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 TEST_FILTER "Seeded*"
+      PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
+  else()
+    gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+      PROPERTIES TIMEOUT 600 ${lock})
   endif()
 endfunction()
 

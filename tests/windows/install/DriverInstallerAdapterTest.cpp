@@ -92,7 +92,8 @@ std::wstring WindowsFolder(const wchar_t* below) {
 
 // What an installation leaves in the prefix: the published INF (with its .pnf and
 // catalog), the copied driver and its service. Removed at the end, so that the
-// shared prefix looks as before to the tests that run after these.
+// shared prefix looks as before to the tests that run after these (a Seeded* suite
+// runs alone, so no scan sees the device come and go).
 class InstalledPackageCleanup {
  public:
   void Published(const std::wstring& inf) { published_ = inf; }
@@ -121,7 +122,7 @@ class InstalledPackageCleanup {
   std::wstring published_;
 };
 
-class DriverInstallerOnWine : public ::testing::Test {
+class SeededDriverInstallerOnWine : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!win32_test::FixturesPresent()) GTEST_SKIP() << "fixtures missing: build the linux preset first";
@@ -136,7 +137,7 @@ class DriverInstallerOnWine : public ::testing::Test {
   ScopedPlatform installed_{ports_};
 };
 
-TEST_F(DriverInstallerOnWine, PublishesTheInfAndInstallsItOnTheDeviceWithItsHardwareId) {
+TEST_F(SeededDriverInstallerOnWine, PublishesTheInfAndInstallsItOnTheDeviceWithItsHardwareId) {
   InstalledPackageCleanup cleanup;
   RootDevice device(kHardwareId);
   ASSERT_TRUE(device.DriverValue(L"InfPath").empty()) << "the new device has a driver already";
@@ -156,7 +157,7 @@ TEST_F(DriverInstallerOnWine, PublishesTheInfAndInstallsItOnTheDeviceWithItsHard
       << "the driver file was not copied";
 }
 
-TEST_F(DriverInstallerOnWine, PublishingTheSameInfAgainGivesTheSamePublishedInf) {
+TEST_F(SeededDriverInstallerOnWine, PublishingTheSameInfAgainGivesTheSamePublishedInf) {
   InstalledPackageCleanup cleanup;
   restore::DriverInstallation installation;
   const auto first = installation.Publish(inf_);
@@ -173,7 +174,7 @@ TEST_F(DriverInstallerOnWine, PublishingTheSameInfAgainGivesTheSamePublishedInf)
   EXPECT_EQ(::GetLastError(), ports::kErrorFileExists);
 }
 
-TEST_F(DriverInstallerOnWine, AMissingInfIsNamedInTheSystemsWordsAndNothingIsPublished) {
+TEST_F(SeededDriverInstallerOnWine, AMissingInfIsNamedInTheSystemsWordsAndNothingIsPublished) {
   const WString missing = FixturePath("installable-package/nwserial/missing.inf");
   restore::DriverInstallation installation;
   const auto published = installation.Publish(missing);
@@ -183,7 +184,7 @@ TEST_F(DriverInstallerOnWine, AMissingInfIsNamedInTheSystemsWordsAndNothingIsPub
   EXPECT_FALSE(std::filesystem::exists(WindowsFolder(L"\\inf\\missing.inf")));
 }
 
-TEST_F(DriverInstallerOnWine, NewdevEntryPointsAreBoundAtRunTime) {
+TEST_F(SeededDriverInstallerOnWine, NewdevEntryPointsAreBoundAtRunTime) {
   // Wine's DiInstallDriverW succeeds without doing anything: this shows only that the
   // entry point was found (a missing one fails with ERROR_PROC_NOT_FOUND).
   ::SetLastError(0);

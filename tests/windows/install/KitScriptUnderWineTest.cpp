@@ -41,7 +41,7 @@ std::wstring SystemFolder() {
 }
 
 // The stand-in as %SystemRoot%\System32\pnputil.exe, where the script looks for it;
-// removed again at the end (the prefix is shared, so these tests hold its lock).
+// removed again at the end. The prefix is shared: as Seeded* suites these cases run alone.
 class StandInPnpUtil {
  public:
   StandInPnpUtil() : installed_(SystemFolder() + L"\\pnputil.exe") {
@@ -60,10 +60,10 @@ class StandInPnpUtil {
   std::wstring installed_;
 };
 
-class KitScriptUnderWine : public ::testing::Test {
+class SeededKitScriptUnderWine : public ::testing::Test {
  protected:
   // A kit folder whose own name needs quoting too.
-  KitScriptUnderWine() : temp_(L"kit & (run) ^x") {
+  SeededKitScriptUnderWine() : temp_(L"kit & (run) ^x") {
     codes_ = temp_.Path() + L"\\codes.txt";
     record_ = temp_.Path() + L"\\record.txt";
     kit_ = temp_.Path() + L"\\Kit & Co";
@@ -129,7 +129,7 @@ const std::vector<KitPackage> kPackages = {
     {u"deep", u"x64/fails.inf"},
 };
 
-TEST_F(KitScriptUnderWine, EveryInfReachesPnputilOnceQuotedAndEachCodeIsLoggedAndCounted) {
+TEST_F(SeededKitScriptUnderWine, EveryInfReachesPnputilOnceQuotedAndEachCodeIsLoggedAndCounted) {
   const DWORD code = Run(kPackages, "tj.inf=3010\r\nfails.inf=5\r\n");
   EXPECT_EQ(code, 1u) << "one package failed\n" << Log();
 
@@ -152,7 +152,7 @@ TEST_F(KitScriptUnderWine, EveryInfReachesPnputilOnceQuotedAndEachCodeIsLoggedAn
             std::string::npos) << log;
 }
 
-TEST_F(KitScriptUnderWine, ExitsWithZeroWhenNothingFailedAndAppendsToTheLog) {
+TEST_F(SeededKitScriptUnderWine, ExitsWithZeroWhenNothingFailedAndAppendsToTheLog) {
   EXPECT_EQ(Run(kPackages, "tj.inf=3010\r\n"), 0u) << Log();
   EXPECT_NE(Log().find("Summary: 3 installed, 1 installed and need a restart, 0 not needed, 0 failed"),
             std::string::npos) << Log();
@@ -166,7 +166,7 @@ TEST_F(KitScriptUnderWine, ExitsWithZeroWhenNothingFailedAndAppendsToTheLog) {
   EXPECT_EQ(Count(Record(), "\n"), kPackages.size() + 1) << Record();
 }
 
-TEST_F(KitScriptUnderWine, NoBetterMatchCountsAsNotNeededNotAsFailed) {
+TEST_F(SeededKitScriptUnderWine, NoBetterMatchCountsAsNotNeededNotAsFailed) {
   EXPECT_EQ(Run(kPackages, "", {{"pct.inf", 259}, {"tj.inf", 3010}}), 0u) << Log();
   const std::string log = Log();
   EXPECT_NE(log.find("\"caret ^ !bang! (x)\\pct.inf\": not needed"), std::string::npos) << log;
