@@ -42,7 +42,7 @@ struct TreeItemFacts {
   view::Rect fullRow;          // the item's whole-row rectangle
   view::Rect textRect;         // the item's text rectangle
   view::Rgb treeBackground;
-  int deviceIconIndex = 0;     // ClassIconIndex of the node's device
+  int deviceIconIndex = -1;    // imgDevices index of the node's device's icon, -1 none
   int dpi = 96;                // the window's: every length below is scaled to it
 };
 
@@ -52,7 +52,7 @@ struct TreeItemPaint {
   view::Rgb textBackground;  // the text is drawn opaque on it
   int glyph = -1;            // imgDevices index of the expand glyph, -1 none
   int glyphX = 0, glyphY = 0;
-  int icon = 0;              // imgDevices index of the device's icon
+  int icon = -1;             // imgDevices index of the device's icon, -1 none
   int iconX = 0, iconY = 0;
   view::Rect textRect;       // left- and top-aligned, one line, the tree's own font
 };

@@ -1,8 +1,8 @@
 // TfrmMainForm: Scan Hardware, the device tree and the command state.
-#include <algorithm>
 #include <vector>
 
 #include "app/MainFormUnit.h"
+#include "backup/DeviceList.h"
 #include "platform/Platform.h"
 #include "platform/MessageDialogs.h"
 #include "platform/System.h"
@@ -33,44 +33,23 @@ void TfrmMainForm::ShowDeviceList(TDeviceList list) {
 }
 
 bool TfrmMainForm::IncludeDevice(const TDevice& device) const {
-  if (device.ClassGuid == winapi::Guid{}) return false;
-  return device.ProviderName != u"Microsoft" || FView.mnuIncludeMicrosoft().Checked();
+  return backup::IsListedDevice(device, FView.mnuIncludeMicrosoft().Checked());
 }
 
 int32_t TfrmMainForm::CompareFriendlyNames(const TDevice& Item1, const TDevice& Item2) {
-  return text::CompareOrdinal(Item1.FriendlyName, Item2.FriendlyName);
+  return backup::CompareFriendlyNames(Item1, Item2);
 }
 
 void TfrmMainForm::BuildDeviceTree(TDeviceList& list) {
   view::ITreeView& tree = FView.tvDevices();
   tree.Clear();
   const view::NodeId root = tree.AddChild(view::kNoNode, LocalComputerName(), nullptr);
-  for (TDevice& device : list) {
-    view::NodeId classNode = FindClassNode(root, device.ClassDescription);
-    if (classNode == view::kNoNode) classNode = tree.AddChild(root, device.ClassDescription, &device);
-    tree.AddChild(classNode, device.FriendlyName.empty() ? device.Description : device.FriendlyName, &device);
+  // Class nodes in the tree's order; each carries its first device.
+  for (const backup::TDeviceClass& deviceClass : backup::TreeOrder(list)) {
+    const view::NodeId classNode = tree.AddChild(root, deviceClass.description, &list[deviceClass.devices.front()]);
+    for (size_t i : deviceClass.devices) tree.AddChild(classNode, backup::ShownName(list[i]), &list[i]);
   }
-
-  // Class nodes in the locale's order (lstrcmpW); device nodes keep list order.
-  std::vector<view::NodeId> classes = tree.Children(root);
-  std::vector<std::pair<WString, view::NodeId>> byText;
-  byText.reserve(classes.size());
-  for (view::NodeId node : classes) byText.emplace_back(tree.Text(node), node);
-  ports::ISystem& system = *Os().system;
-  std::stable_sort(byText.begin(), byText.end(), [&system](const auto& a, const auto& b) {
-    return system.CompareStringLocale(a.first.c_str(), b.first.c_str()) < 0;
-  });
-  for (size_t i = 0; i < byText.size(); ++i) classes[i] = byText[i].second;
-  tree.SetChildOrder(root, classes);
-
   tree.Expand(root);
-}
-
-view::NodeId TfrmMainForm::FindClassNode(view::NodeId root, const WString& classDescription) const {
-  const view::ITreeView& tree = FView.tvDevices();
-  for (view::NodeId child : tree.Children(root))
-    if (tree.Text(child) == classDescription) return child;
-  return view::kNoNode;
 }
 
 WString TfrmMainForm::LocalComputerName() {
@@ -116,7 +95,8 @@ drawing::TreeItemPaint TfrmMainForm::tvDevicesCustomDrawItem(view::NodeId node, 
   facts.fullRow = fullRow;
   facts.textRect = textRect;
   facts.treeBackground = treeBackground;
-  facts.deviceIconIndex = device ? device->ClassIconIndex : 0;
+  // A device whose icon did not load (index 0, a chevron) is drawn without one: see docs/behaviour.md.
+  facts.deviceIconIndex = device && device->ClassIconIndex >= drawing::kFirstDeviceIcon ? device->ClassIconIndex : -1;
   facts.dpi = FView.MonitorDpi();
   return drawing::DecideTreeItem(facts);
 }

@@ -1,14 +1,8 @@
 // TfrmMainForm: Export Driver, Export All and ExportDriver, the export of one
 // device into the folder chosen in the shared folder picker.
-#include <filesystem>
-#include <system_error>
-
-#include "app/ExportNames.h"
-#include "app/ExportedPackages.h"
 #include "app/MainFormUnit.h"
+#include "backup/DriverExport.h"
 #include "platform/Errors.h"
-#include "platform/FileErrors.h"
-#include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/MessageDialogs.h"
 
@@ -45,11 +39,12 @@ void TfrmMainForm::btnExportAllClick() {
   RunThenAlways(
       [&] {
         if (FDeviceList.empty() || !PickOutputFolder(picker)) return;
-        TExportedPackages exported;
+        const backup::TExportTarget target = ExportTarget();
+        backup::TExportedPackages exported;
         for (TDevice& device : FDeviceList) {
           ShowDevice(device);
           if (!VerifyDriver(device, false)) continue;  // its report stays in the log
-          ExportPackageOnce(*this, device, exported);
+          ShowArchiveError(backup::ExportPackageOnce(device, target, exported, FShellLog, FProgressSink).error);
         }
       },
       [&] {
@@ -60,32 +55,17 @@ void TfrmMainForm::btnExportAllClick() {
       });
 }
 
-void TfrmMainForm::RemoveWorkFolder(const WString& workFolder) {
-  std::error_code ec;
-  std::filesystem::remove_all(text::ToPath(workFolder), ec);
-  if (ec)
-    AddShellLine(u"The work folder \"" + workFolder + u"\" could not be removed: " + FileErrorText(ec) +
-                 u"\r\n");
+backup::TExportTarget TfrmMainForm::ExportTarget() const {
+  if (!FDlg) throw QuillonError(u"No output folder has been chosen.");
+  return {FDlg->FileName(), FSevenZipLibraryPath};
+}
+
+void TfrmMainForm::ShowArchiveError(const WString& error) {
+  if (!error.empty()) Os().dialogs->ShowMessage(ports::MessageKind::Error, error);
 }
 
 WString TfrmMainForm::ExportDriver(TDevice& device) {
-  if (!FDlg) throw QuillonError(u"No output folder has been chosen.");
-  FView.reOutput().LinesAdd(u"*** Exporting Driver ***\r\n");
-  const WString chosen = FDlg->FileName();
-  // A folder of its own, never the chosen folder or anything already in it (docs/behaviour.md).
-  const WString workFolder = exportnames::NewWorkFolder(chosen, exportnames::WorkFolderName(device));
-  WString archive = exportnames::ArchiveBaseName(chosen, device);
-
-  const WString source = paths::ExtractFilePath(device.DriverStore);
-  SetProgressText(source);
-  bool written = false;
-  try {
-    CopyFolderTree(source, workFolder);
-    written = ArchiveFiles(*this, FSevenZipLibraryPath, archive, workFolder, u"*.*", WStringList(), true);
-  } catch (...) {
-    RemoveWorkFolder(workFolder);
-    throw;
-  }
-  if (!written) RemoveWorkFolder(workFolder);
-  return written ? archive : WString();
+  const backup::TExportResult result = backup::ExportDriver(device, ExportTarget(), FShellLog, FProgressSink);
+  ShowArchiveError(result.error);
+  return result.archive;
 }

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "app/MainFormUnit.h"
-#include "app/TextFile.h"
+#include "backup/DevicePanels.h"
+#include "backup/DriverCheck.h"
+#include "backup/TextFile.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/ProgramStarter.h"
@@ -19,36 +21,11 @@ void TfrmMainForm::ShowDevice(TDevice& device) {
   ResetGrid(grid);
   ResetGrid(FView.sgFiles());
 
-  const std::pair<const char16_t*, WString> rows[] = {
-      {u"Class", device.ClassName},
-      {u"Class Guid", text::GuidToString(device.ClassGuid)},
-      {u"Description", device.Description},
-      {u"Hardware Id", device.HWID},
-      {u"Instance Id", device.InstanceId},
-      {u"Compatible Id", device.CompatibleID},
-      {u"Driver Key", device.DriverKey},
-      {u"Manufacturer", device.Manuf},
-      {u"Friendly Name", device.FriendlyName},
-      {u"Capabilities", text::FromUInt(device.Capabilities)},
-      {u"Config Flags", text::FromUInt(device.ConfigFlags)},
-      {u"Driver Date", device.DriverDate},
-      {u"Driver Date Data", FileTimeToDateText(device.DriverDateData)},
-      {u"Driver Description", device.DriverDescription},
-      {u"Driver Version", device.DriverVersion},
-      {u"Inf Path", device.InfPath},
-      {u"Inf Section", device.InfSection},
-      {u"Matching Device ID", device.MatchingDeviceId},
-      {u"Provider Name", device.ProviderName},
-      {u"Service", device.Service},
-      {u"Orig Inf Name", device.OriginalInfName},
-      {u"Orig Catalog Name", device.OriginalCatName},
-      {u"Location", device.DriverStore},
-      {u"Driver Pack", device.FoundInDriverPack},
-  };
-  grid.SetRowCount(int(std::size(rows)) + 1);
-  for (int i = 0; i < int(std::size(rows)); ++i) {
-    grid.SetCell(0, i + 1, rows[i].first);
-    grid.SetCell(1, i + 1, rows[i].second);
+  const std::vector<std::pair<WString, WString>> rows = backup::DevicePropertyRows(device);
+  grid.SetRowCount(int(rows.size()) + 1);
+  for (int i = 0; i < int(rows.size()); ++i) {
+    grid.SetCell(0, i + 1, rows[size_t(i)].first);
+    grid.SetCell(1, i + 1, rows[size_t(i)].second);
   }
 
   ShowDriverFiles(device);
@@ -58,31 +35,17 @@ void TfrmMainForm::ShowDevice(TDevice& device) {
 }
 
 void TfrmMainForm::ShowDriverFiles(TDevice& device) {
-  device.Files = GetFilesList(paths::ExtractFilePath(device.DriverStore), true);
+  device.Files = backup::DriverFiles(device);
   view::IStringGrid& grid = FView.sgFiles();
   grid.SetRowCount(int(device.Files.size()) + 1);  // the header stays also when alone
   for (size_t i = 0; i < device.Files.size(); ++i) {
-    const WString& entry = device.Files[i];
-    WString folder = paths::ExtractFilePath(entry);
-    const auto first = std::find_if_not(folder.begin(), folder.end(), paths::IsPathDelimiter);
-    folder.erase(folder.begin(), first);
-    while (!folder.empty() && paths::IsPathDelimiter(folder.back())) folder.pop_back();
-    grid.SetCell(0, int(i) + 1, paths::ExtractFileName(entry));
-    grid.SetCell(1, int(i) + 1, folder);
+    const backup::TFileRow row = backup::FileRow(device.Files[i]);
+    grid.SetCell(0, int(i) + 1, row.file);
+    grid.SetCell(1, int(i) + 1, row.subDirectory);
   }
 }
 
-WString TfrmMainForm::FileTimeToDateText(const winapi::FileTime& t) {
-  ports::ISystem& system = *Os().system;
-  winapi::FileTime local;
-  winapi::SystemTime st;
-  if (!system.FileTimeToLocalFileTime(t, &local) || !system.FileTimeToSystemTime(local, &st)) return u"Unknown.";
-  // Calendar fields a date-time value cannot hold (years beyond 9999) are unknown too.
-  const bool validDate = st.wYear >= 1 && st.wYear <= 9999 && st.wMonth >= 1 && st.wMonth <= 12 && st.wDay >= 1 &&
-                         st.wDay <= 31;
-  if (!validDate) return u"Unknown.";
-  return system.FormatShortDate(st);
-}
+WString TfrmMainForm::FileTimeToDateText(const winapi::FileTime& t) { return backup::FileTimeToDateText(t); }
 
 void TfrmMainForm::tvDevicesDblClick() {
   const view::NodeId selected = FView.tvDevices().Selected();

@@ -2,11 +2,8 @@
 // of every listed driver that passes verification (never Microsoft's own).
 #include <set>
 
-#include "app/ExportNames.h"
-#include "app/ExportedPackages.h"
 #include "app/MainFormUnit.h"
-#include "app/SubmissionFiles.h"
-#include "platform/Paths.h"
+#include "backup/Submission.h"
 #include "platform/Platform.h"
 #include "platform/MessageDialogs.h"
 #include "platform/System.h"
@@ -23,23 +20,28 @@ void TfrmMainForm::btnSubmitClick() {
   RunThenAlways(
       [&] {
         if (FDeviceList.empty() || !PickOutputFolder(picker)) return;
-        const WString chosen = picker.FileName();
-        const std::set<WString> before = submissionfiles::FilesIn(chosen);
+        const backup::TExportTarget target = ExportTarget();
+        const std::set<WString> before = backup::FilesIn(target.folder);
         WStringList archives(FDeviceList.size());
         RunThenAlways(
             [&] {
-              TExportedPackages exported;
+              backup::TExportedPackages exported;
               for (size_t i = 0; i < FDeviceList.size(); ++i) {
                 TDevice& device = FDeviceList[i];
                 ShowDevice(device);
                 if (!VerifyDriver(device, false)) continue;  // left out without a message
-                archives[i] = ExportPackageOnce(*this, device, exported);
+                const backup::TExportResult result =
+                    backup::ExportPackageOnce(device, target, exported, FShellLog, FProgressSink);
+                ShowArchiveError(result.error);
+                archives[i] = result.archive;
               }
-              submission = exportnames::SubmissionBaseName(chosen, Os().system->GetLocalTime());
-              written = ArchiveFiles(*this, FSevenZipLibraryPath, submission, chosen, WString(),
-                                     submissionfiles::DistinctArchives(archives), false);
+              const backup::TExportResult packed = backup::PackSubmission(
+                  target, archives, Os().system->GetLocalTime(), FShellLog, FProgressSink);
+              submission = packed.archive;
+              ShowArchiveError(packed.error);
+              written = packed.error.empty();
             },
-            [&] { submissionfiles::DeletePerDeviceArchives(*this, archives, before); });
+            [&] { backup::DeletePerDeviceArchives(FShellLog, archives, before); });
       },
       [&] {
         CloseProgress();

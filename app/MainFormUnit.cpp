@@ -6,7 +6,8 @@
 #include "app/AboutUnit.h"
 #include "app/Dpi.h"
 #include "app/Drawing.h"
-#include "app/SevenZipLibrary.h"
+#include "backup/ReportText.h"
+#include "backup/SevenZipLibrary.h"
 #include "platform/Errors.h"
 #include "platform/Platform.h"
 #include "platform/MessageDialogs.h"
@@ -95,29 +96,7 @@ void TfrmMainForm::SetProgressText(const WString& text) {
 }
 
 void TfrmMainForm::AppendShellOutput(const WString& text) {
-  FView.reOutput().InsertAtCaret(text::ReplaceAll(text, u"\r\r", u"\r"));
+  FView.reOutput().InsertAtCaret(backup::ShellText(text));
 }
 
 int TfrmMainForm::ScaleToMonitor(int length) const { return dpi::Scale(length, FView.MonitorDpi()); }
-
-void TfrmMainForm::AddShellLine(const WString& line) { FView.reOutput().LinesAdd(line); }
-
-void TfrmMainForm::SetProgressFormatAsBytes(bool asBytes) {
-  if (FFrmProgress) FFrmProgress->SetFormatAsBytes(asBytes);
-}
-
-void TfrmMainForm::SetProgressTotal(int64_t total) {
-  if (FFrmProgress) FFrmProgress->SetTotalValue(total);
-}
-
-void TfrmMainForm::SetProgressValue(int64_t value) {
-  if (FFrmProgress) FFrmProgress->SetProgressValue(value);
-}
-
-void TfrmMainForm::DrawProgressBar() {
-  if (FFrmProgress) FFrmProgress->DrawProgressBar();
-}
-
-void TfrmMainForm::ShowMessage(ports::MessageKind kind, const WString& text) {
-  Os().dialogs->ShowMessage(kind, text);
-}

@@ -1,10 +1,11 @@
-// TfrmMainForm, the main window's logic: its process-wide state, its event
-// handlers and the building blocks every command (and the command line) uses.
-// It acts on a view (app/View.h): the Win32 windows in Quillon.exe, the
-// in-memory view in tests, quillon-headless and the command line.
+// TfrmMainForm, the main window's logic: its process-wide state and its event
+// handlers. The handlers ask the user (folder, confirmations), run the command
+// layer (backup/) and show what it reports. It acts on a view (app/View.h): the
+// Win32 windows in Quillon.exe, the in-memory view in tests and quillon-headless.
 //
 // One class, one file per concern:
 //   MainFormUnit.cpp        creation, start-up, layout, progress and log helpers
+//   MainFormSinks.cpp       the command layer's report and progress sinks at the window's end
 //   MainFormDeviceTree.cpp  Scan Hardware, the device tree, the command state
 //   MainFormPanels.cpp      the selected device's panels, Properties, grid drawing
 //   MainFormCommandSteps.cpp the steps the commands share (OS check, folder picker, Explorer)
@@ -16,21 +17,23 @@
 #include <functional>
 #include <memory>
 
-#include "app/ArchiveStep.h"
 #include "app/Drawing.h"
 #include "app/ProgressFormUnit.h"
 #include "app/RunHandler.h"
 #include "app/View.h"
+#include "backup/DriverExport.h"
+#include "backup/Sinks.h"
 #include "devices/Devices.h"
+#include "signing/CryptCat.h"
 
-class TfrmMainForm : public IArchiveHost {
+class TfrmMainForm {
  public:
   // Finds the 7-Zip library at creation; FindSevenZipLibrary unless replaced
-  // (quillon-headless --no-7zip, the command line's own choice).
+  // (quillon-headless --no-7zip).
   using TSevenZipFinder = std::function<WString()>;
 
   explicit TfrmMainForm(view::IMainView& view, TSevenZipFinder findSevenZip = {});
-  ~TfrmMainForm() override;
+  ~TfrmMainForm();
   TfrmMainForm(const TfrmMainForm&) = delete;
   TfrmMainForm& operator=(const TfrmMainForm&) = delete;
 
@@ -59,9 +62,9 @@ class TfrmMainForm : public IArchiveHost {
   void mnuAboutClick();
 
   // ------------------------------------------------ shared operations
-  void ShowProgress(const WString& title) override;
+  void ShowProgress(const WString& title);
   void CloseProgress();
-  void SetProgressText(const WString& text) override;
+  void SetProgressText(const WString& text);
   // Collapses every CR CR pair to one CR (one pass), then inserts at reOutput's caret.
   void AppendShellOutput(const WString& text);
   // Truncate(monitor DPI / 96 x length): a 96-DPI length in the window's pixels.
@@ -117,25 +120,51 @@ class TfrmMainForm : public IArchiveHost {
 
   // ------------------------------------------------ commands and their building blocks
   void btnVerifyClick();  // also mnuVerify
+  // Makes the Shell tab active (cleared first with ClearOutput) and verifies the
+  // device there (backup::VerifyDriver) with the window's catalog checker.
   bool VerifyDriver(TDevice& device, bool ClearOutput);
   void btnExportClick();  // also mnuExport
   void btnExportAllClick();
-  // The device's driver-store folder as an archive in the folder chosen in `dlg`;
-  // the archive's name, empty when the archive step failed (and said why).
+  // The device's driver-store folder as an archive in the folder chosen in `dlg`
+  // (backup::ExportDriver); the archive's name, empty when the archive step
+  // failed (and its error was shown).
   WString ExportDriver(TDevice& device);
   void btnSubmitClick();
 
-  // ------------------------------------------------ IArchiveHost
-  void AddShellLine(const WString& line) override;
-  void SetProgressFormatAsBytes(bool asBytes) override;
-  void SetProgressTotal(int64_t total) override;
-  void SetProgressValue(int64_t value) override;
-  void DrawProgressBar() override;
-  void ShowMessage(ports::MessageKind kind, const WString& text) override;
-
  private:
+  // The command layer's sinks at the window's end: report lines go into
+  // reOutput, progress into the progress window of the moment (none: dropped).
+  class TShellLog final : public backup::IReportLog {
+   public:
+    explicit TShellLog(TfrmMainForm& form) : FForm(form) {}
+    void AddLine(const WString& line) override;
+    void Append(const WString& text) override;
+
+   private:
+    TfrmMainForm& FForm;
+  };
+  class TProgressSink final : public backup::IProgress {
+   public:
+    explicit TProgressSink(TfrmMainForm& form) : FForm(form) {}
+    void Show(const WString& title) override;
+    void SetText(const WString& text) override;
+    void SetFormatAsBytes(bool asBytes) override;
+    void SetTotal(int64_t total) override;
+    void SetValue(int64_t value) override;
+    void SetBar(int64_t value, int64_t total) override;
+    void Draw() override;
+
+   private:
+    TfrmMainForm& FForm;
+  };
+
+  // The folder chosen in `dlg` and the 7-Zip library: where and how the export
+  // commands write. Raises QuillonError when no folder has been chosen.
+  backup::TExportTarget ExportTarget() const;
+  // An archive step's error, shown as the window shows errors.
+  static void ShowArchiveError(const WString& error);
+
   void BuildDeviceTree(TDeviceList& list);
-  view::NodeId FindClassNode(view::NodeId root, const WString& classDescription) const;
   void ShowDriverFiles(TDevice& device);
   // Header row plus one empty row.
   static void ResetGrid(view::IStringGrid& grid);
@@ -151,12 +180,12 @@ class TfrmMainForm : public IArchiveHost {
   void LogComplete();
   // "Verify completed with errors. See Shell output for details." as an error.
   static void ShowVerifyFailed();
-  // A work folder this export made, removed unless the archive step already did;
-  // one that cannot be removed is named in the Shell log.
-  void RemoveWorkFolder(const WString& workFolder);
 
   view::IMainView& FView;
   TSevenZipFinder FFindSevenZip;
+  TCatalogChecker FChecker;  // the window's catalog cache, kept for its life
+  TShellLog FShellLog{*this};
+  TProgressSink FProgressSink{*this};
   TDeviceList FDeviceList;
   WString FSevenZipLibraryPath;
   std::unique_ptr<view::IFolderPicker> FDlg;

@@ -1,10 +1,9 @@
 #include "app/MemoryView.h"
 
-#include <algorithm>
 #include <stdexcept>
 #include <string>
 
-#include "app/TextLines.h"
+#include "backup/ReportText.h"
 
 namespace memview {
 
@@ -30,15 +29,6 @@ view::NodeId MemoryTree::AddChild(view::NodeId parent, const WString& text, TDev
   // Only now: the push may have moved the parent's node.
   (parent == view::kNoNode ? topLevel_ : At(parent).children).push_back(id);
   return id;
-}
-
-void MemoryTree::SetChildOrder(view::NodeId parent, const std::vector<view::NodeId>& order) {
-  std::vector<view::NodeId>& siblings = parent == view::kNoNode ? topLevel_ : At(parent).children;
-  std::vector<view::NodeId> a = siblings, b = order;
-  std::sort(a.begin(), a.end());
-  std::sort(b.begin(), b.end());
-  if (a != b) throw std::invalid_argument("SetChildOrder: the order must hold exactly the current children");
-  siblings = order;
 }
 
 void MemoryTree::Select(view::NodeId node) {
@@ -98,7 +88,7 @@ void MemoryGrid::SetColWidth(int col, int pixels) {
 void MemoryRichEdit::LinesClear() { SetText(WString()); }
 
 void MemoryRichEdit::LinesAdd(const WString& line) {
-  text_ += view::LineToAppend(line, text_.empty() ? u'\0' : text_.back());
+  text_ += backup::LineToAppend(line, text_.empty() ? u'\0' : text_.back());
   caret_ = text_.size();
   selectionLength_ = 0;
 }
@@ -195,7 +185,6 @@ void MemoryProgressWindow::DrawCentredText(const view::Rect&, const WString& tex
   lastCaption = text;
   lastCaptionPoints = points;
   ++barsDrawn;
-  if (events_.drawn) events_.drawn(*this);
 }
 
 MemoryView::MemoryView() = default;

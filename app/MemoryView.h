@@ -15,7 +15,6 @@ class MemoryTree final : public view::ITreeView {
  public:
   void Clear() override;
   view::NodeId AddChild(view::NodeId parent, const WString& text, TDevice* device) override;
-  void SetChildOrder(view::NodeId parent, const std::vector<view::NodeId>& order) override;
   void Expand(view::NodeId node) override { At(node).expanded = true; }
   bool Expanded(view::NodeId node) const override { return At(node).expanded; }
   view::NodeId Selected() const override { return selected_; }
@@ -158,14 +157,10 @@ class MemoryImageList final : public ports::IImageList {
   std::vector<winapi::Handle> icons_;
 };
 
-class MemoryProgressWindow;
-
-// What the progress windows did, in order, for tests, the headless printer and
-// the command line's progress line.
+// What the progress windows did, in order, for tests and the headless printer.
 struct ProgressEvents {
   std::function<void(const WString& title)> titled;  // a window shown or re-titled
   std::function<void()> closed;
-  std::function<void(const MemoryProgressWindow& window)> drawn;  // its bar drawn, caption set
 };
 
 class MemoryProgressWindow final : public view::IProgressWindowView {

@@ -1,14 +1,11 @@
-// The order in which the process starts and ends, shared by WinMain and
-// quillon-headless.
+// The order in which the window's process starts and ends, shared by WinMain and
+// quillon-headless (the start-up steps come first: backup/StartupSteps.h).
 #pragma once
 #include <functional>
 
-class TfrmMainForm;
+#include "backup/StartupSteps.h"
 
-// The units' start-up steps, run before anything else: the device inventory binds
-// its optional setup function and the process enables its own debug privilege
-// (a refusal is ignored).
-void RunStartupSteps();
+class TfrmMainForm;
 
 // The main window's life: FormCreate; `showWindow` shows it (and runs FormShow,
 // which posts the deferred start-up); `messageLoop` runs until the window closes.

@@ -1,34 +1,9 @@
 #include "app/ProgressFormUnit.h"
 
 #include <cmath>
-#include <cstdio>
-#include <string>
 
 #include "app/Dpi.h"
-
-namespace {
-
-WString FormatFixed(double v, int decimals, const char* unit, char16_t decimalSeparator) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%1.*f%s", decimals, v, unit);
-  WString s = text::FromUtf8(buffer);
-  for (char16_t& c : s)
-    if (c == u'.') c = decimalSeparator;
-  return s;
-}
-
-}  // namespace
-
-WString FormatBytes(uint64_t n, char16_t decimalSeparator) {
-  constexpr uint64_t KB = uint64_t(1) << 10, MB = uint64_t(1) << 20, GB = uint64_t(1) << 30,
-                     TB = uint64_t(1) << 40;
-  const double v = double(n);
-  if (n >= TB) return FormatFixed(v / double(TB), 2, "TB", decimalSeparator);
-  if (n >= GB) return FormatFixed(v / double(GB), 2, "GB", decimalSeparator);
-  if (n >= MB) return FormatFixed(v / double(MB), 1, "MB", decimalSeparator);
-  if (n >= KB) return FormatFixed(v / double(KB), 1, "KB", decimalSeparator);
-  return text::FromUInt(n) + u"B";
-}
+#include "backup/ProgressCaption.h"
 
 std::optional<ProgressBarPaint> DecideProgressBar(int W, int H, int64_t value, int64_t total, bool formatAsBytes,
                                                   char16_t decimalSeparator, int dpi) {
@@ -40,11 +15,7 @@ std::optional<ProgressBarPaint> DecideProgressBar(int W, int H, int64_t value, i
   const float percent = float(double(value) * 100.0 / double(total));
   const int fillWidth = int(std::trunc(double(W - 2 * margin) * double(percent) / 100.0));
   paint.fill = {paint.track.left, paint.track.top, paint.track.left + fillWidth, paint.track.bottom};
-  if (formatAsBytes)
-    paint.caption = FormatBytes(uint64_t(value), decimalSeparator) + u" / " +
-                    FormatBytes(uint64_t(total), decimalSeparator);
-  else
-    paint.caption = text::FromInt(value) + u" / " + text::FromInt(total);
+  paint.caption = backup::BarCaption(value, total, formatAsBytes, decimalSeparator);
   return paint;
 }
 

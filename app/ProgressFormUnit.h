@@ -8,10 +8,6 @@
 #include "app/View.h"
 #include "platform/Text.h"
 
-// "%1.2fTB", "%1.2fGB", "%1.1fMB", "%1.1fKB" or "%dB" of n (binary multiples,
-// inclusive thresholds), with `decimalSeparator` in place of the point.
-WString FormatBytes(uint64_t n, char16_t decimalSeparator = u'.');
-
 // What DrawProgressBar paints on a window of width W and height H.
 struct ProgressBarPaint {
   view::Rect track;  // filled with the button-face colour

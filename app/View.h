@@ -54,9 +54,6 @@ class ITreeView {
   // Adds a node as the last child of `parent` (kNoNode: a top-level node).
   // `device` points into the form's DeviceList (or is null) and is only stored.
   virtual NodeId AddChild(NodeId parent, const WString& text, TDevice* device) = 0;
-  // Puts the children of `parent` in the given order; `order` holds exactly the
-  // current children. The logic decides the order, the view only applies it.
-  virtual void SetChildOrder(NodeId parent, const std::vector<NodeId>& order) = 0;
   virtual void Expand(NodeId node) = 0;
   virtual bool Expanded(NodeId node) const = 0;
   // The selected node or kNoNode. Select does not raise tvDevicesChange.

@@ -15,13 +15,13 @@ ports::ILibraryLoader& Loader() {
 }
 }  // namespace
 
-TLibraryModule::TLibraryModule(const WString& path) : FHandle(Loader().LoadLibrary(path)) {
-  if (!FHandle) {
+TLibraryModule::TLibraryModule(const WString& path) : handle_(Loader().LoadLibrary(path)) {
+  if (!handle_) {
     const uint32_t code = Os().system ? Os().system->GetLastError() : 0;
     RaiseOSError(code, text::W("\r\nError loading library ") + path);
   }
 }
 
-void* TLibraryModule::Proc(const char* name) const { return Loader().GetProcAddress(FHandle.Get(), name); }
+void* TLibraryModule::Proc(const char* name) const { return Loader().GetProcAddress(handle_.Get(), name); }
 
 }  // namespace sevenzip

@@ -12,10 +12,10 @@ class TLibraryModule {
 
   // The export `name`, or nullptr.
   void* Proc(const char* name) const;
-  winapi::Handle Handle() const { return FHandle.Get(); }
+  winapi::Handle Handle() const { return handle_.Get(); }
 
  private:
-  UniqueLibrary FHandle;
+  UniqueLibrary handle_;
 };
 
 }  // namespace sevenzip

@@ -62,8 +62,8 @@ abi::IOutArchive& T7zOutArchive::OutArchive() {
 void T7zOutArchive::SaveToFile(const WString& fileName) {
   auto file = std::make_shared<archive::TFileStream>(fileName, archive::TFileStream::Mode::Create);
   {
-    std::lock_guard lock(fFailureLock);
-    fFailure.clear();
+    std::lock_guard lock(FFailureLock);
+    FFailure.clear();
   }
   abi::HRESULT hr;
   {
@@ -75,8 +75,8 @@ void T7zOutArchive::SaveToFile(const WString& fileName) {
   if (hr != abi::S_OK_) {
     WString cause;
     {
-      std::lock_guard lock(fFailureLock);
-      cause = fFailure;
+      std::lock_guard lock(FFailureLock);
+      cause = FFailure;
     }
     // The library turns every failure of ours into E_FAIL ("Unspecified error"):
     // when the stream or callback said what went wrong, that is the message.
@@ -105,8 +105,8 @@ const T7zBatchItem& T7zOutArchive::Item(uint32_t index) const {
 }
 
 void T7zOutArchive::NoteFailure(const WString& message) {
-  std::lock_guard lock(fFailureLock);
-  if (fFailure.empty()) fFailure = message;
+  std::lock_guard lock(FFailureLock);
+  if (FFailure.empty()) FFailure = message;
 }
 
 abi::HRESULT T7zOutArchive::SetTotal(uint64_t total) {

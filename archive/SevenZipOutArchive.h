@@ -53,8 +53,8 @@ class T7zOutArchive final : public T7zArchive,
   std::vector<T7zBatchItem> FBatchList;
   T7zProgressCallback FProgressCallback = nullptr;
   void* FProgressSender = nullptr;
-  std::mutex fFailureLock;  // GetStream runs on the library's thread
-  WString fFailure;
+  std::mutex FFailureLock;  // GetStream runs on the library's thread
+  WString FFailure;
   // Declared last so that it is released first, while the library (the base) is still loaded.
   TComPtr<abi::IOutArchive> FOutArchive;
 };

@@ -18,7 +18,7 @@ constexpr bool kNeedsModuleProp = true;   // before 7-Zip 23 the Linux vtables h
 #endif
 }  // namespace
 
-T7zPlugin::T7zPlugin(const WString& libraryPath) : fLibraryPath(libraryPath), FHandle(libraryPath) {
+T7zPlugin::T7zPlugin(const WString& libraryPath) : FLibraryPath(libraryPath), FHandle(libraryPath) {
   FCreateObject = reinterpret_cast<abi::CreateObjectFunc>(FHandle.Proc("CreateObject"));
   if (!FCreateObject) throw QuillonError(WithPath("%s is not a 7z library", libraryPath));
 }
@@ -27,7 +27,7 @@ void* T7zPlugin::CreateObject(const abi::GUID& classId, const abi::GUID& iid) {
   void* object = nullptr;
   const abi::HRESULT hr = FCreateObject(&classId, &iid, &object);
   if (hr < 0) CheckResult(hr);
-  if (!object) throw QuillonError(WithPath("%s created no object for the format", fLibraryPath));
+  if (!object) throw QuillonError(WithPath("%s created no object for the format", FLibraryPath));
   return object;
 }
 

@@ -17,11 +17,11 @@ class T7zPlugin : public TRefCount {
   void* CreateObject(const abi::GUID& classId, const abi::GUID& iid);
 
  protected:
-  const WString& LibraryPath() const { return fLibraryPath; }
+  const WString& LibraryPath() const { return FLibraryPath; }
   const TLibraryModule& Module() const { return FHandle; }
 
  private:
-  WString fLibraryPath;
+  WString FLibraryPath;
   TLibraryModule FHandle;
   abi::CreateObjectFunc FCreateObject = nullptr;
 };

@@ -90,7 +90,7 @@ std::string ZipEntryName(WStringView nameInArchive) {
 }
 
 TZipWriter::TZipWriter(const WString& archiveName, unsigned threads)
-    : fOut(archiveName, TFileStream::Mode::Create), fDeflater(threads) {}
+    : out_(archiveName, TFileStream::Mode::Create), deflater_(threads) {}
 
 TZipWriter::~TZipWriter() = default;
 
@@ -101,7 +101,7 @@ WString GrewPast4GiB(const WString& fileName) {
 }  // namespace
 
 void TZipWriter::AddFile(const WString& fileName, const WString& nameInArchive) {
-  if (fClosed) throw QuillonError(text::W("The Zip archive is already closed"));
+  if (closed_) throw QuillonError(text::W("The Zip archive is already closed"));
   TFileInfo info;
   if (!ReadFileInfo(fileName, info))
     throw QuillonError(text::W("Cannot open file \"") + fileName + text::W("\". No such file"));
@@ -119,28 +119,28 @@ void TZipWriter::AddFile(const WString& fileName, const WString& nameInArchive) 
   e.zip64Sizes = static_cast<uint64_t>(info.Size) >= kZip64EntryThreshold;
   e.sourceFile = fileName;
   TFileStream in(fileName, TFileStream::Mode::Read);
-  const size_t index = fEntries.size();
-  fEntries.push_back(std::move(e));
+  const size_t index = entries_.size();
+  entries_.push_back(std::move(e));
 
-  fDictionary.clear();
+  dictionary_.clear();
   uint64_t bytesRead = 0, nextProgress = kProgressStep;
   for (bool first = true;; first = false) {
-    TDeflateChunk chunk = fDeflater.Spare();
-    chunk.input.assign(fDictionary.begin(), fDictionary.end());
-    chunk.dictionarySize = fDictionary.size();
+    TDeflateChunk chunk = deflater_.Spare();
+    chunk.input.assign(dictionary_.begin(), dictionary_.end());
+    chunk.dictionarySize = dictionary_.size();
     chunk.input.resize(chunk.dictionarySize + kChunkSize);
     const size_t n = in.Read(chunk.input.data() + chunk.dictionarySize, kChunkSize);
     chunk.input.resize(chunk.dictionarySize + n);
     chunk.last = n < kChunkSize;
     bytesRead += n;
-    if (!fEntries[index].zip64Sizes && bytesRead >= kMax32) throw QuillonError(GrewPast4GiB(fileName));
+    if (!entries_[index].zip64Sizes && bytesRead >= kMax32) throw QuillonError(GrewPast4GiB(fileName));
     // The next piece sees the last 32 KiB of everything before it, as one stream would.
     const size_t keep = std::min(chunk.input.size(), TChunkDeflater::kDictionarySize);
-    fDictionary.assign(chunk.input.end() - static_cast<std::ptrdiff_t>(keep), chunk.input.end());
+    dictionary_.assign(chunk.input.end() - static_cast<std::ptrdiff_t>(keep), chunk.input.end());
     const bool last = chunk.last;
     Submit(std::move(chunk), {index, first, last});
-    if (fProgress && bytesRead >= nextProgress) {
-      fProgress(bytesRead);
+    if (progress_ && bytesRead >= nextProgress) {
+      progress_(bytesRead);
       nextProgress = bytesRead + kProgressStep;
     }
     if (last) break;
@@ -148,25 +148,25 @@ void TZipWriter::AddFile(const WString& fileName, const WString& nameInArchive) 
 }
 
 void TZipWriter::Submit(TDeflateChunk chunk, Piece piece) {
-  while (fDeflater.InFlight() >= fDeflater.Capacity()) WriteOldestPiece();
-  fPieces.push_back(piece);
-  fDeflater.Submit(std::move(chunk));
+  while (deflater_.InFlight() >= deflater_.Capacity()) WriteOldestPiece();
+  pieces_.push_back(piece);
+  deflater_.Submit(std::move(chunk));
 }
 
 void TZipWriter::WriteOldestPiece() {
-  TDeflateChunk chunk = fDeflater.TakeOldest();
-  const Piece piece = fPieces.front();
-  fPieces.pop_front();
-  Entry& e = fEntries[piece.entry];
+  TDeflateChunk chunk = deflater_.TakeOldest();
+  const Piece piece = pieces_.front();
+  pieces_.pop_front();
+  Entry& e = entries_[piece.entry];
   if (piece.first) {
-    e.localHeaderOffset = fOut.Position();
+    e.localHeaderOffset = out_.Position();
     WriteLocalHeader(e);
   }
-  fOut.Write(chunk.output.data(), chunk.output.size());
+  out_.Write(chunk.output.data(), chunk.output.size());
   e.crc = static_cast<uint32_t>(crc32_combine(e.crc, chunk.crc, static_cast<z_off_t>(chunk.DataSize())));
   e.uncompressedSize += chunk.DataSize();
   e.compressedSize += chunk.output.size();
-  fDeflater.Recycle(std::move(chunk));
+  deflater_.Recycle(std::move(chunk));
   if (!piece.last) return;
   if (!e.zip64Sizes && (e.uncompressedSize >= kMax32 || e.compressedSize >= kMax32))
     throw QuillonError(GrewPast4GiB(e.sourceFile));
@@ -182,28 +182,28 @@ void TZipWriter::WriteLocalHeader(const Entry& e) {
   r.U32(zip64 ? kMax32 : 0).U32(zip64 ? kMax32 : 0);
   r.U16(e.name.size()).U16(zip64 ? 20 : 0).Bytes(e.name);
   if (zip64) r.U16(kZip64ExtraId).U16(16).U64(0).U64(0);
-  r.WriteTo(fOut);
+  r.WriteTo(out_);
 }
 
 void TZipWriter::PatchLocalHeader(const Entry& e) {
   const bool zip64 = e.zip64Sizes;
-  const uint64_t end = fOut.Position();
+  const uint64_t end = out_.Position();
   Record sizes;
   sizes.U32(e.crc).U32(zip64 ? kMax32 : e.compressedSize).U32(zip64 ? kMax32 : e.uncompressedSize);
-  fOut.Seek(static_cast<int64_t>(e.localHeaderOffset + 14), 0);
-  sizes.WriteTo(fOut);
+  out_.Seek(static_cast<int64_t>(e.localHeaderOffset + 14), 0);
+  sizes.WriteTo(out_);
   if (zip64) {
     Record extra;
     extra.U64(e.uncompressedSize).U64(e.compressedSize);
-    fOut.Seek(static_cast<int64_t>(e.localHeaderOffset + 30 + e.name.size() + 4), 0);
-    extra.WriteTo(fOut);
+    out_.Seek(static_cast<int64_t>(e.localHeaderOffset + 30 + e.name.size() + 4), 0);
+    extra.WriteTo(out_);
   }
-  fOut.Seek(static_cast<int64_t>(end), 0);
+  out_.Seek(static_cast<int64_t>(end), 0);
 }
 
 void TZipWriter::WriteCentralDirectory() {
-  const uint64_t centralOffset = fOut.Position();
-  for (const Entry& e : fEntries) {
+  const uint64_t centralOffset = out_.Position();
+  for (const Entry& e : entries_) {
     const bool offset64 = e.localHeaderOffset >= kMax32;
     Record extra;
     if (e.zip64Sizes) extra.U64(e.uncompressedSize).U64(e.compressedSize);
@@ -217,34 +217,34 @@ void TZipWriter::WriteCentralDirectory() {
     r.U16(0).U16(0).U32(e.externalAttributes);  // disk 0, no internal attributes
     r.U32(offset64 ? kMax32 : e.localHeaderOffset).Bytes(e.name);
     if (zip64) r.U16(kZip64ExtraId).U16(extra.Data().size());
-    r.WriteTo(fOut);
-    if (zip64) extra.WriteTo(fOut);
+    r.WriteTo(out_);
+    if (zip64) extra.WriteTo(out_);
   }
-  const uint64_t centralEnd = fOut.Position();
+  const uint64_t centralEnd = out_.Position();
   const uint64_t centralSize = centralEnd - centralOffset;
-  const uint64_t count = fEntries.size();
+  const uint64_t count = entries_.size();
   const bool zip64End = count >= kMax16 || centralSize >= kMax32 || centralOffset >= kMax32;
   if (zip64End) {
     Record r;
     r.U32(kZip64EndSig).U64(44).U16(kVersionZip64).U16(kVersionZip64).U32(0).U32(0);
     r.U64(count).U64(count).U64(centralSize).U64(centralOffset);
     r.U32(kZip64LocatorSig).U32(0).U64(centralEnd).U32(1);
-    r.WriteTo(fOut);
+    r.WriteTo(out_);
   }
   Record end;
   end.U32(kEndSig).U16(0).U16(0);
   end.U16(count >= kMax16 ? kMax16 : count).U16(count >= kMax16 ? kMax16 : count);
   end.U32(centralSize >= kMax32 ? kMax32 : centralSize).U32(centralOffset >= kMax32 ? kMax32 : centralOffset);
   end.U16(0);
-  end.WriteTo(fOut);
+  end.WriteTo(out_);
 }
 
 void TZipWriter::Close() {
-  if (fClosed) return;
-  while (fDeflater.InFlight()) WriteOldestPiece();
+  if (closed_) return;
+  while (deflater_.InFlight()) WriteOldestPiece();
   WriteCentralDirectory();
-  fClosed = true;
-  fOut.Close();
+  closed_ = true;
+  out_.Close();
 }
 
 }  // namespace archive

@@ -32,7 +32,7 @@ class TZipWriter {
   TZipWriter(const TZipWriter&) = delete;
   TZipWriter& operator=(const TZipWriter&) = delete;
 
-  void SetProgress(TProgress progress) { fProgress = std::move(progress); }
+  void SetProgress(TProgress progress) { progress_ = std::move(progress); }
   // Adds `fileName` under `nameInArchive`; host delimiters become '/', as Zip
   // requires. The file has been read when this returns; its last pieces may
   // still be compressing (write errors can come from a later call).
@@ -56,13 +56,13 @@ class TZipWriter {
   void PatchLocalHeader(const Entry& e);
   void WriteCentralDirectory();
 
-  TFileStream fOut;
-  std::vector<Entry> fEntries;
-  std::deque<Piece> fPieces;  // of the pieces in flight, in order
-  std::vector<unsigned char> fDictionary;  // the input just before the next piece
-  TProgress fProgress;
-  bool fClosed = false;
-  TParallelDeflater fDeflater;  // last: its workers stop before the rest goes
+  TFileStream out_;
+  std::vector<Entry> entries_;
+  std::deque<Piece> pieces_;  // of the pieces in flight, in order
+  std::vector<unsigned char> dictionary_;  // the input just before the next piece
+  TProgress progress_;
+  bool closed_ = false;
+  TParallelDeflater deflater_;  // last: its workers stop before the rest goes
 };
 
 // The name of an entry as Zip stores it: '/' between the parts, UTF-8 underneath.

@@ -10,7 +10,8 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "app/ArchiveStep.h"
+#include "backup/ArchiveStep.h"
+#include "backup/ReportText.h"
 #include "bench/support/BenchSupport.h"
 #include "platform/Platform.h"
 #include "platform/offline/Machine.h"
@@ -21,31 +22,20 @@ namespace {
 constexpr const char* kBench = "bench_archive";
 constexpr const char* kSevenZipLibrary = "/usr/lib/p7zip/7z.so";
 
-// The window's side of the archive step, silent but for errors.
-class QuietHost final : public IArchiveHost {
- public:
-  void AddShellLine(const WString&) override {}
-  void ShowProgress(const WString&) override {}
-  void SetProgressText(const WString&) override {}
-  void SetProgressFormatAsBytes(bool) override {}
-  void SetProgressTotal(int64_t) override {}
-  void SetProgressValue(int64_t) override {}
-  void DrawProgressBar() override {}
-  void ShowMessage(ports::MessageKind, const WString& text) override {
-    std::fprintf(stderr, "%s: %s\n", kBench, text::ToUtf8(text).c_str());
-  }
-};
-
 int WriteOnly(const std::string& format, const std::string& source, const std::string& archive) {
-  // An empty simulated machine: its library port loads host paths as they are.
+  // An empty offline machine: its library port loads host paths as they are.
   bench::TempFolder machine("quillon-bench-writer");
   std::ofstream(machine.Path() / "machine.ini") << "[machine]\r\n";
   offline::OfflinePlatform platform(offline::Machine::Load(machine.Path()));
   ScopedPlatform installed(platform.Ports());
-  QuietHost host;
-  WString name = text::FromUtf8(archive);
+  backup::TReportText log;
+  backup::TNoProgress progress;
+  WString name = text::FromUtf8(archive), error;
   const WString library = format == "7z" ? text::W(kSevenZipLibrary) : WString();
-  return ArchiveFiles(host, library, name, text::FromUtf8(source), text::W("*.*"), {}, false) ? 0 : 1;
+  if (backup::ArchiveFiles(log, progress, library, name, text::FromUtf8(source), text::W("*.*"), {}, false, error))
+    return 0;
+  std::fprintf(stderr, "%s: %s\n", kBench, text::ToUtf8(error).c_str());
+  return 1;
 }
 
 struct Side {

@@ -1,4 +1,4 @@
-// bench_hash: the catalog hashes of the simulated catalog services (SHA-1 and
+// bench_hash: the catalog hashes of the offline catalog services (SHA-1 and
 // SHA-256, the Authenticode image hash for PE files), as the catalog checks ask
 // for them, against sha1sum / sha256sum over the same ~200 MB of driver files.
 #include <cstdio>
@@ -55,7 +55,7 @@ int Run() {
   bench::Report(kBench, "files:", std::to_string(files.size()) + " (" + std::to_string(peFiles) + " PE), " +
                                       bench::Fixed(double(bytes) / (1 << 20), 1) + " MiB");
 
-  // The catalog services of an empty simulated machine: only the hash calls are used.
+  // The catalog services of an empty offline machine: only the hash calls are used.
   bench::fs::create_directories(temp.Path() / "machine");
   offline::OfflinePlatform platform(offline::Machine::Load(temp.Path() / "machine"));
   ScopedPlatform installed(platform.Ports());

@@ -1,4 +1,4 @@
-// bench_scan: ScanDevices over a simulated machine with 5,000 present devices.
+// bench_scan: ScanDevices over a offline machine with 5,000 present devices.
 // Reports the median scan time over several runs, the cost per device, and
 // whether two scans give the same records.
 #include <time.h>

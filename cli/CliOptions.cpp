@@ -14,15 +14,11 @@ CLI::App* AddVerb(CLI::App& app, const char* name, const char* description) {
   return verb;
 }
 
-void AddOutput(CLI::App& verb, Options& o, bool withJobs) {
+void AddOutput(CLI::App& verb, Options& o) {
   verb.add_option("--to", o.to, "the folder the archives and the record go into (made when missing)")
       ->required()
       ->type_name("DIR");
   verb.add_flag("--zip", o.zip, "write Zip archives even when a 7-Zip library is there");
-  if (withJobs)
-    verb.add_option("--jobs", o.jobs, "devices exported at the same time (default: one per core)")
-        ->check(CLI::Range(1u, 256u))
-        ->type_name("N");
 }
 
 }  // namespace
@@ -33,6 +29,7 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::ostr
                "installed driver, checks the drivers' signatures and exports each driver as one archive.",
                "quillon");
   app.require_subcommand(1);
+  app.set_version_flag("--version", "quillon " QUILLON_VERSION, "print the version and exit");
   app.add_option("--windows", o.windows,
                  "the Windows installation to read (its folder holding Windows\\System32)"
 #ifdef _WIN32
@@ -45,6 +42,9 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::ostr
   app.add_option("--mounts-file", o.mountsFile)->group("");  // tests: a mount table of their own
   app.add_flag("--include-microsoft", o.includeMicrosoft, "also the drivers Microsoft provides");
   app.add_flag("--json", o.json, "print JSON for scripts instead of tables and reports");
+  app.add_option("--jobs", o.jobs, "devices verified and exported at the same time (default: one per core)")
+      ->check(CLI::Range(1u, 256u))
+      ->type_name("N");
 
   CLI::App* list = AddVerb(app, "list", "the devices with their installed driver, by class, numbered");
   list->add_flag("--all", o.all, "also the devices the tree leaves out");
@@ -58,14 +58,14 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::ostr
 
   CLI::App* exportDevices = AddVerb(app, "export", "export the drivers of the named devices");
   exportDevices->add_option("DEVICE", o.devices, kDeviceHelp)->required()->type_name("");
-  AddOutput(*exportDevices, o, false);
+  AddOutput(*exportDevices, o);
 
   CLI::App* exportAll = AddVerb(app, "export-all", "export the driver of every listed device");
-  AddOutput(*exportAll, o, true);
+  AddOutput(*exportAll, o);
 
   CLI::App* submit = AddVerb(app, "submit", "one dated NAVU submission archive of every verified driver "
                                             "(never Microsoft's)");
-  AddOutput(*submit, o, true);
+  AddOutput(*submit, o);
 
   app.footer("DEVICE: an instance id, or the number `list` printed. The options above may also follow the verb;\n"
              "`quillon VERB --help` tells a verb's own.\n"
@@ -78,6 +78,9 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::ostr
     const CLI::App* shown = &app;
     for (const CLI::App* verb : app.get_subcommands()) shown = verb;
     out << shown->help();
+    return std::nullopt;
+  } catch (const CLI::CallForVersion& e) {
+    out << e.what() << '\n';
     return std::nullopt;
   } catch (const CLI::ParseError& e) {
     throw UsageError(e.what());

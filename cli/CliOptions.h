@@ -1,5 +1,5 @@
 // The command line of quillon / quillon-cli.exe:
-//   quillon [--windows DIR] [--include-microsoft] [--json] VERB ...
+//   quillon [--windows DIR] [--include-microsoft] [--json] [--jobs N] VERB ...
 // with the verbs list, show, verify, export, export-all and submit.
 #pragma once
 #include <optional>
@@ -38,8 +38,9 @@ struct Options {
   unsigned jobs = 0;               // --jobs N; 0: one per core
 };
 
-// Parses argv (UTF-8). Returns nullopt when --help was asked for: the help went to
-// `out`. Throws UsageError with the parser's message otherwise.
+// Parses argv (UTF-8). Returns nullopt when --help or --version was asked for: the
+// help or the version went to `out`. Throws UsageError with the parser's message
+// otherwise.
 std::optional<Options> ParseOptions(int argc, const char* const* argv, std::ostream& out);
 
 }  // namespace cli

@@ -16,9 +16,10 @@ int RunVerify(Session& session, const Options& options, std::ostream& out, std::
 // export, export-all and submit.
 int RunExport(Session& session, const Options& options, std::ostream& out, std::ostream& err);
 
+// The number of devices worked on at the same time: --jobs, else one per core.
+unsigned Jobs(const Options& options);
+
 // A text of the window (CR LF, CR or LF line ends) with "\n" line ends.
 std::string PlainLines(const WString& text);
-// The name the tree shows for a device.
-WString ShownName(const TDevice& device);
 
 }  // namespace cli

@@ -8,14 +8,15 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/ExportNames.h"
-#include "app/SubmissionFiles.h"
+#include "backup/DeviceList.h"
+#include "backup/ExportRecord.h"
+#include "backup/ExportRun.h"
+#include "backup/ReportText.h"
+#include "backup/Sha256.h"
+#include "backup/Submission.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
-#include "cli/ExportRecord.h"
-#include "cli/ExportRun.h"
 #include "cli/ProgressLine.h"
-#include "cli/Sha256.h"
 #include "platform/Errors.h"
 #include "platform/FileErrors.h"
 #include "platform/HostPath.h"
@@ -26,6 +27,12 @@
 namespace cli {
 
 namespace fs = std::filesystem;
+using backup::RecordRow;
+
+unsigned Jobs(const Options& options) {
+  if (options.jobs) return options.jobs;
+  return std::max(1u, std::thread::hardware_concurrency());
+}
 
 namespace {
 
@@ -71,40 +78,43 @@ TDeviceList Chosen(Session& session, const Options& options) {
   return devices;
 }
 
-unsigned Jobs(const Options& options) {
-  if (options.jobs) return options.jobs;
-  return std::max(1u, std::thread::hardware_concurrency());
-}
-
 struct Submission {
   WString archive;  // with extension; empty when not written
-  std::vector<Message> messages;
+  WString error;    // why it was not written
+  WString notes;    // per-device archives that could not be deleted
 };
 
 // Packs the per-device archives into NAVU-<time> and deletes them, as the
 // window's submission does.
-Submission Submit(Session& session, const WString& folder, const std::vector<DeviceOutcome>& outcomes,
+Submission Submit(const backup::TExportTarget& target, const std::vector<backup::TDeviceOutcome>& outcomes,
                   const std::set<WString>& before) {
-  Submission s;
-  MessagePort::Collector collect(s.messages);
   WStringList archives;
-  for (const DeviceOutcome& o : outcomes) archives.push_back(o.archive);
-  WString name = exportnames::SubmissionBaseName(folder, Os().system->GetLocalTime());
-  bool written = false;
+  for (const backup::TDeviceOutcome& o : outcomes) archives.push_back(o.archive);
+  backup::TReportText log, deletions;
+  backup::TNoProgress progress;
+  backup::TExportResult packed;
   try {
-    written = ArchiveFiles(session.Form(), session.SevenZipLibrary(), name, folder, WString(),
-                           submissionfiles::DistinctArchives(archives), false);
+    packed = backup::PackSubmission(target, archives, Os().system->GetLocalTime(), log, progress);
   } catch (...) {
-    submissionfiles::DeletePerDeviceArchives(session.Form(), archives, before);
+    backup::DeletePerDeviceArchives(deletions, archives, before);
     throw;
   }
-  submissionfiles::DeletePerDeviceArchives(session.Form(), archives, before);
-  if (written) s.archive = name;
-  return s;
+  backup::DeletePerDeviceArchives(deletions, archives, before);
+  return {packed.error.empty() ? packed.archive : WString(), packed.error, deletions.Text()};
 }
 
-void PrintMessages(std::ostream& out, const std::vector<Message>& messages) {
-  for (const Message& m : messages) out << "[" << KindName(m.kind) << "] " << U8(m.text) << '\n';
+nlohmann::ordered_json RecordJson(const RecordRow& r) {
+  nlohmann::ordered_json j = {{"instanceId", r.instanceId}, {"name", r.name},         {"class", r.deviceClass},
+                              {"hardwareIds", r.hardwareIds}, {"provider", r.provider}, {"version", r.version},
+                              {"date", r.date},             {"inf", r.inf},           {"verdict", r.verdict}};
+  if (r.archive.empty()) {
+    j["archive"] = nullptr;
+  } else {
+    j["archive"] = r.archive;
+    j["archiveSize"] = r.archiveSize;
+    j["sha256"] = r.sha256;
+  }
+  return j;
 }
 
 // Each device not exported, and a submission not written, with the reason.
@@ -114,7 +124,7 @@ std::vector<std::string> Failures(const std::vector<RecordRow>& rows, const Subm
     if (row.archive.empty()) failures.push_back(row.name + " (" + row.instanceId + "): " + row.verdict);
   if (submission && submission->archive.empty()) {
     std::string why = "the submission archive was not written";
-    for (const Message& m : submission->messages) why += ": " + U8(m.text);
+    if (!submission->error.empty()) why += ": " + U8(submission->error);
     failures.push_back(why);
   }
   return failures;
@@ -137,7 +147,7 @@ nlohmann::ordered_json ResultJson(const fs::path& record, const std::vector<Reco
       const fs::path archive = paths::HostPath(submission->archive);
       j["submission"] = {{"archive", U8(archive.filename())},
                          {"archiveSize", fs::file_size(archive)},
-                         {"sha256", Sha256OfFile(archive)}};
+                         {"sha256", backup::Sha256OfFile(archive)}};
     }
   }
   j["failures"] = failures;
@@ -148,7 +158,8 @@ void PrintSummary(std::ostream& out, const fs::path& folder, const fs::path& rec
                   const std::vector<RecordRow>& rows, const Submission* submission,
                   const std::vector<std::string>& failures) {
   if (submission) {
-    PrintMessages(out, submission->messages);
+    if (!submission->error.empty()) out << "[error] " << U8(submission->error) << '\n';
+    out << PlainLines(submission->notes);
     if (!submission->archive.empty()) out << "Submission: " << U8(submission->archive) << '\n';
   }
   const auto written = [](const RecordRow& r) { return !r.archive.empty(); };
@@ -165,38 +176,38 @@ void PrintSummary(std::ostream& out, const fs::path& folder, const fs::path& rec
 int RunExport(Session& session, const Options& options, std::ostream& out, std::ostream& err) {
   const TDeviceList devices = Chosen(session, options);  // an unknown device stops before --to is made
   const fs::path folder = OutputFolder(options.to, session.InstallationRoot());
-  const WString chosen = text::FromPath(folder);
-  const std::set<WString> before = submissionfiles::FilesIn(chosen);
+  const backup::TExportTarget target = {text::FromPath(folder), session.SevenZipLibrary()};
+  const std::set<WString> before = backup::FilesIn(target.folder);
 
   ProgressLine progress(err, IsTerminal(stderr), devices.size(), TerminalColumns(stderr));
   std::vector<std::string> reports;
   std::vector<RecordRow> rows;
-  const std::vector<DeviceOutcome> outcomes = ExportDevices(
-      devices, {session.SevenZipLibrary(), chosen, Jobs(options)},
-      [&](size_t i, const DeviceOutcome& outcome) {
-        rows.push_back(MakeRecordRow(devices[i], outcome));
+  const std::vector<backup::TDeviceOutcome> outcomes = backup::RunDevices(
+      devices, {target, Jobs(options)},
+      [&](size_t i, const backup::TDeviceOutcome& outcome) {
+        rows.push_back(backup::MakeRecordRow(devices[i], outcome.verified(), outcome.archive, outcome.failure));
         if (options.json) {
           reports.push_back(PlainLines(outcome.report));
           return;
         }
         progress.Clear();
-        out << "=== " << U8(ShownName(devices[i])) << " (" << U8(devices[i].InstanceId) << ")\n"
+        out << "=== " << U8(backup::ShownName(devices[i])) << " (" << U8(devices[i].InstanceId) << ")\n"
             << PlainLines(outcome.report);
-        PrintMessages(out, outcome.messages);
+        if (!outcome.archiveError.empty()) out << "[error] " << U8(outcome.archiveError) << '\n';
         out << "--> " << rows.back().verdict << (rows.back().archive.empty() ? "" : ": " + rows.back().archive)
             << "\n\n"
             << std::flush;
       },
-      [&](size_t i, const WString& title, const WString& text, const WString& caption) {
-        progress.Show(i, ShownName(devices[i]), title, text, caption);
+      [&](size_t i, const backup::TProgressState& state) {
+        progress.Show(i, backup::ShownName(devices[i]), state.title, state.text, state.Caption());
       });
   progress.Clear();
 
   Submission submission;
-  if (options.verb == Verb::Submit) submission = Submit(session, chosen, outcomes, before);
+  if (options.verb == Verb::Submit) submission = Submit(target, outcomes, before);
 
-  const fs::path record = folder / RecordFileName(Os().system->GetLocalTime());
-  WriteRecord(record, rows);
+  const fs::path record = folder / backup::RecordFileName(Os().system->GetLocalTime());
+  backup::WriteRecord(record, rows);
 
   const std::vector<std::string> failures = Failures(rows, options.verb == Verb::Submit ? &submission : nullptr);
   if (options.json)

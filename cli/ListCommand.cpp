@@ -1,6 +1,7 @@
 // list: the devices as the tree holds them, numbered; --all adds those it drops.
 #include <nlohmann/json.hpp>
 
+#include "backup/DeviceList.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/Table.h"
@@ -17,9 +18,11 @@ std::string StoreFolder(const TDevice& d) {
   return U8(paths::ExtractFileName(paths::ExcludeTrailingPathDelimiter(paths::ExtractFilePath(d.DriverStore))));
 }
 
+std::string ShownName(const TDevice& d) { return U8(backup::ShownName(d)); }
+
 // Why the tree leaves a device out; empty when it lists it.
-std::string Dropped(const TDevice& d, TfrmMainForm& form) {
-  if (form.IncludeDevice(d)) return std::string();
+std::string Dropped(const TDevice& d, bool includeMicrosoft) {
+  if (backup::IsListedDevice(d, includeMicrosoft)) return std::string();
   if (d.ClassGuid == winapi::Guid{}) return "no device class";
   return "provided by Microsoft (--include-microsoft lists it)";
 }
@@ -39,10 +42,8 @@ std::string PlainLines(const WString& text) {
   return lines;
 }
 
-WString ShownName(const TDevice& d) { return d.FriendlyName.empty() ? d.Description : d.FriendlyName; }
-
 int RunList(Session& session, const Options& options, std::ostream& out) {
-  const std::vector<TDevice*> listed = session.Listed();
+  const std::vector<const TDevice*> listed = session.Listed();
   struct Line {
     int number;  // 0: not listed
     TDevice device;
@@ -52,7 +53,7 @@ int RunList(Session& session, const Options& options, std::ostream& out) {
   for (size_t i = 0; i < listed.size(); ++i) lines.push_back({int(i) + 1, *listed[i], {}});
   if (options.all)
     for (TDevice& d : session.AllDevices()) {
-      std::string why = Dropped(d, session.Form());
+      std::string why = Dropped(d, options.includeMicrosoft);
       if (!why.empty()) lines.push_back({0, std::move(d), std::move(why)});
     }
 
@@ -62,7 +63,7 @@ int RunList(Session& session, const Options& options, std::ostream& out) {
       const TDevice& d = l.device;
       nlohmann::ordered_json j = {{"number", l.number ? nlohmann::ordered_json(l.number) : nullptr},
                                   {"instanceId", U8(d.InstanceId)},  {"class", U8(d.ClassDescription)},
-                                  {"name", U8(ShownName(d))},         {"provider", U8(d.ProviderName)},
+                                  {"name", ShownName(d)},         {"provider", U8(d.ProviderName)},
                                   {"version", U8(d.DriverVersion)},   {"date", U8(d.DriverDate)},
                                   {"inf", U8(d.InfPath)},             {"originalInf", U8(d.OriginalInfName)},
                                   {"storeFolder", U8(paths::ExtractFilePath(d.DriverStore))},
@@ -79,7 +80,7 @@ int RunList(Session& session, const Options& options, std::ostream& out) {
   std::vector<TableRow> rows;
   for (const Line& l : lines) {
     const TDevice& d = l.device;
-    TableRow row = {l.number ? std::to_string(l.number) : "-", U8(d.ClassDescription), U8(ShownName(d)),
+    TableRow row = {l.number ? std::to_string(l.number) : "-", U8(d.ClassDescription), ShownName(d),
                     U8(d.ProviderName), U8(d.DriverVersion), U8(d.DriverDate), U8(d.InfPath), StoreFolder(d)};
     if (options.all) row.push_back(l.dropped);
     rows.push_back(std::move(row));

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "app/SevenZipLibrary.h"
+#include "backup/SevenZipLibrary.h"
 #include "cli/Installations.h"
 #include "platform/Errors.h"
 

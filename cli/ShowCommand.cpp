@@ -4,9 +4,12 @@
 
 #include <nlohmann/json.hpp>
 
+#include "backup/DevicePanels.h"
+#include "backup/DriverCheck.h"
+#include "backup/TextFile.h"
 #include "cli/Commands.h"
-#include "cli/DeviceWorker.h"
 #include "cli/Table.h"
+#include "platform/Paths.h"
 
 namespace cli {
 
@@ -14,25 +17,19 @@ namespace {
 
 std::string U8(const WString& s) { return text::ToUtf8(s); }
 
-// The data rows (header row left out) of a grid as (first cell, second cell).
-std::vector<std::pair<std::string, std::string>> Rows(const view::IStringGrid& grid) {
-  std::vector<std::pair<std::string, std::string>> rows;
-  for (int row = 1; row < grid.RowCount(); ++row)
-    if (!grid.Cell(0, row).empty()) rows.emplace_back(U8(grid.Cell(0, row)), U8(grid.Cell(1, row)));
-  return rows;
-}
-
 }  // namespace
 
 int RunShow(Session& session, const Options& options, std::ostream& out) {
-  TDevice device = session.Find(options.devices.front());
-  DeviceWorker worker(session.SevenZipLibrary(), WString());
-  for (const Message& m : worker.Show(device)) session.Messages().ShowMessage(m.kind, m.text);
-  const memview::MemoryView& view = worker.Shown();
-  const auto properties = Rows(view.deviceInfo);
-  const auto files = Rows(view.files);
-  // The INF tab keeps its text when the INF is missing: nothing shown then.
-  const std::string inf = PlainLines(view.infFile.Text());
+  const TDevice& device = session.Find(options.devices.front());
+  std::vector<std::pair<std::string, std::string>> properties, files;
+  for (const auto& [name, value] : backup::DevicePropertyRows(device)) properties.emplace_back(U8(name), U8(value));
+  for (const WString& entry : backup::DriverFiles(device)) {
+    const backup::TFileRow row = backup::FileRow(entry);
+    files.emplace_back(U8(row.file), U8(row.subDirectory));
+  }
+  // As the INF tab: nothing shown when the INF is missing.
+  const std::string inf =
+      paths::FileExists(device.DriverStore) ? PlainLines(LoadTextFile(device.DriverStore)) : std::string();
 
   if (options.json) {
     nlohmann::ordered_json props = nlohmann::ordered_json::object(), list = nlohmann::ordered_json::array();

@@ -22,7 +22,7 @@ int Run(int argc, const char* const* argv) {
   std::optional<cli::Options> options;
   try {
     options = cli::ParseOptions(argc, argv, std::cout);
-    if (!options) return 0;  // --help
+    if (!options) return 0;  // --help or --version
     // The submission never holds Microsoft's drivers: the window rescans without them.
     if (options->verb == cli::Verb::Submit) options->includeMicrosoft = false;
     cli::Session session(*options, std::cerr);

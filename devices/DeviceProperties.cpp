@@ -99,8 +99,10 @@ WString JoinMultiString(const PropertyBuffer& buffer, uint32_t validBytes) {
 WString ReadClassDescription(const winapi::Guid& classGuid) {
   ports::ISetupApi& setup = *Os().setup;
   uint32_t required = 0;
-  setup.GetClassDescription(classGuid, nullptr, 0, &required);
-  if (Os().system->GetLastError() != winapi::kErrorInsufficientBuffer || required == 0) return {};
+  // Windows fails the probe for want of a buffer; Wine's succeeds, giving the size
+  // too: see docs/behaviour.md.
+  const bool probed = setup.GetClassDescription(classGuid, nullptr, 0, &required);
+  if ((!probed && Os().system->GetLastError() != winapi::kErrorInsufficientBuffer) || required == 0) return {};
   auto description = std::make_unique<char16_t[]>(required);
   if (!setup.GetClassDescription(classGuid, description.get(), required, nullptr)) return {};
   return text::UpToNul(description.get(), required);

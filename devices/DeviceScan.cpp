@@ -33,6 +33,7 @@ bool BuildDevice(ports::HDevInfo set, const ports::SpDevInfoData& element, Prope
   device.InstanceId = ReadInstanceIdReported(set, element);
   device.ClassIconIndex = AddDeviceIcon(set, element, images);
   ReadDeviceProperties(set, element, buffer, device);
+  FillMissingNames(device);
   ReadDriverKey(device);
   if (device.FriendlyName.empty()) device.FriendlyName = device.Description;
   ReadOriginalNames(device);

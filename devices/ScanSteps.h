@@ -31,6 +31,12 @@ int32_t AddDeviceIcon(ports::HDevInfo set, const ports::SpDevInfoData& element, 
 void ReadDeviceProperties(ports::HDevInfo set, const ports::SpDevInfoData& element, PropertyBuffer& buffer,
                           TDevice& device);
 WString ReadClassDescription(const winapi::Guid& classGuid);
+// Step 6.1: a device without a description takes its service name, else its
+// instance id's device part (InstanceIdDevicePart); a class without a description
+// its class name. A device never shows as an empty row.
+void FillMissingNames(TDevice& device);
+// "ROOT\LEGACY_AFD\0000" -> "LEGACY_AFD"; an id without a backslash is its own device part.
+WString InstanceIdDevicePart(const WString& instanceId);
 // Step 7: the driver key's values. Raises QuillonError for a value of another
 // type than expected or a DriverDateData longer than 8 bytes.
 void ReadDriverKey(TDevice& device);

@@ -1,6 +1,6 @@
 // The ports the portable logic reaches the operating system through. One
 // Platform is installed per process: the win32 adapters in Quillon.exe, the offline
-// adapters (a simulated machine folder) on Linux, or test doubles in tests.
+// adapters (an offline machine folder) on Linux, or test doubles in tests.
 #pragma once
 
 namespace ports {

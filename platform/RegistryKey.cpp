@@ -9,11 +9,11 @@ bool IsStringType(uint32_t type) { return type == winapi::kRegSz || type == wina
 }  // namespace
 
 int32_t TRegistryKey::OpenReadOnly(const WString& path) {
-  return Os().registry->OpenKey(ports::kHKeyLocalMachine, path.c_str(), ports::kKeyRead, FKey.Put());
+  return Os().registry->OpenKey(ports::kHKeyLocalMachine, path.c_str(), ports::kKeyRead, key_.Put());
 }
 
 bool TRegistryKey::Describe(const char16_t* name, uint32_t* type, uint32_t* size) const {
-  return Os().registry->QueryValue(FKey.Get(), name, type, nullptr, size) == int32_t(winapi::kErrorSuccess);
+  return Os().registry->QueryValue(key_.Get(), name, type, nullptr, size) == int32_t(winapi::kErrorSuccess);
 }
 
 bool TRegistryKey::HoldsString(const char16_t* name) const {
@@ -22,7 +22,7 @@ bool TRegistryKey::HoldsString(const char16_t* name) const {
 }
 
 void TRegistryKey::Read(const char16_t* name, uint8_t* data, uint32_t size) const {
-  if (Os().registry->QueryValue(FKey.Get(), name, nullptr, data, &size) != int32_t(winapi::kErrorSuccess))
+  if (Os().registry->QueryValue(key_.Get(), name, nullptr, data, &size) != int32_t(winapi::kErrorSuccess))
     throw QuillonError(u"Failed to get data for '" + WString(name) + u"'");
 }
 

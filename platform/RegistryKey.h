@@ -11,7 +11,7 @@ class TRegistryKey {
   // RegOpenKeyExW's result: 0 when the key is open, otherwise the system error
   // code (ERROR_FILE_NOT_FOUND when there is no such key).
   int32_t OpenReadOnly(const WString& path);
-  bool IsOpen() const { return bool(FKey); }
+  bool IsOpen() const { return bool(key_); }
 
   // False when the value does not exist; otherwise its type and size in bytes.
   bool Describe(const char16_t* name, uint32_t* type, uint32_t* size) const;
@@ -30,5 +30,5 @@ class TRegistryKey {
   // Raises "Failed to get data for '<name>'" when the system cannot read it.
   void Read(const char16_t* name, uint8_t* data, uint32_t size) const;
 
-  UniqueRegistryKey FKey;
+  UniqueRegistryKey key_;
 };

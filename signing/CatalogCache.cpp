@@ -1,47 +1,41 @@
-#include "signing/CatalogCache.h"
-
+// The checker's cache: the provider and the one open catalog.
 #include "platform/Platform.h"
 #include "platform/SystemMessage.h"
 #include "platform/Trust.h"
+#include "signing/CryptCat.h"
 
 namespace {
 bool IsOpenHandle(winapi::Handle h) { return h != 0 && h != winapi::kInvalidHandle; }
 }  // namespace
 
-CatalogCache& TheCatalogCache() {
-  static CatalogCache cache;  // lives until the process ends; the OS reclaims the handles
-  return cache;
+TCatalogChecker::~TCatalogChecker() {
+  if (IsOpenHandle(cache_.catalog)) Os().trust->CryptCATClose(cache_.catalog);
 }
 
-namespace cryptcat {
-
-bool AcquireCachedCatalog(const WString& Catalog, WString& Message) {
-  CatalogCache& cache = TheCatalogCache();
+bool TCatalogChecker::AcquireCachedCatalog(const WString& Catalog, WString& Message) {
   ports::ICatalogTrust& trust = *Os().trust;
 
-  if (!IsOpenHandle(cache.provider)) {
-    if (!trust.CryptAcquireContext(&cache.provider, nullptr, nullptr, winapi::kProvRsaFull,
+  if (!IsOpenHandle(cache_.provider)) {
+    if (!trust.CryptAcquireContext(&cache_.provider, nullptr, nullptr, winapi::kProvRsaFull,
                                    winapi::kCryptVerifyContext)) {
       Message = LastErrorMessageTrimmed();
       return false;
     }
   }
 
-  if (Catalog == cache.path) return true;  // already open (or already known to be invalid)
+  if (Catalog == cache_.path) return true;  // already open (or already known to be invalid)
 
-  if (IsOpenHandle(cache.catalog)) trust.CryptCATClose(cache.catalog);
-  cache.catalog = trust.CryptCATOpen(Catalog.c_str(),
-                                     winapi::kCryptCatOpenExisting | winapi::kCryptCatOpenExcludePageHashes,
-                                     cache.provider, 0, 0);
-  if (cache.catalog == winapi::kInvalidHandle) {
+  if (IsOpenHandle(cache_.catalog)) trust.CryptCATClose(cache_.catalog);
+  cache_.catalog = trust.CryptCATOpen(Catalog.c_str(),
+                                      winapi::kCryptCatOpenExisting | winapi::kCryptCatOpenExcludePageHashes,
+                                      cache_.provider, 0, 0);
+  if (cache_.catalog == winapi::kInvalidHandle) {
     Message = LastErrorMessageTrimmed();
     // Forget the path too (docs/behaviour.md): keeping it beside the invalid handle would make the next
     // check of that (maybe meanwhile valid) catalog report "Catalog invalid" unopened.
-    cache.path.clear();
+    cache_.path.clear();
     return false;
   }
-  cache.path = Catalog;
+  cache_.path = Catalog;
   return true;
 }
-
-}  // namespace cryptcat

@@ -2,7 +2,6 @@
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/Trust.h"
-#include "signing/CatalogCache.h"
 #include "signing/CryptCat.h"
 #include "signing/TrustCheck.h"
 
@@ -40,11 +39,11 @@ void ReportCatalogAttributes(winapi::Handle catalog, const TShellCallback& Callb
 
 }  // namespace
 
-bool VerifyCatalogMember(const WString& Catalog, const WString& FileName, const TShellCallback& Callback,
-                         WString& Message) {
+bool TCatalogChecker::VerifyCatalogMember(const WString& Catalog, const WString& FileName,
+                                          const TShellCallback& Callback, WString& Message) {
   Message.clear();
-  if (!cryptcat::AcquireCachedCatalog(Catalog, Message)) return false;
-  const winapi::Handle catalog = TheCatalogCache().catalog;
+  if (!AcquireCachedCatalog(Catalog, Message)) return false;
+  const winapi::Handle catalog = cache_.catalog;
   if (catalog == winapi::kInvalidHandle) {
     Message = u"Catalog invalid";
     return false;
@@ -62,7 +61,7 @@ bool VerifyCatalogMember(const WString& Catalog, const WString& FileName, const 
   return false;
 }
 
-bool VerifyCatalog(const WString& Catalog, const TShellCallback& Callback, WString& Message) {
+bool TCatalogChecker::VerifyCatalog(const WString& Catalog, const TShellCallback& Callback, WString& Message) {
   Message.clear();
   if (!paths::FileExists(Catalog)) {
     Message = u"File not found or invalid";
@@ -71,8 +70,8 @@ bool VerifyCatalog(const WString& Catalog, const TShellCallback& Callback, WStri
   LogField(u"Tag", CalcFileHash(Catalog), Callback);
 
   if (!cryptcat::RunTrustCheck(Catalog, winapi::kWtdRevocationCheckChain, Message)) return false;
-  if (!cryptcat::AcquireCachedCatalog(Catalog, Message)) return false;
+  if (!AcquireCachedCatalog(Catalog, Message)) return false;
 
-  ReportCatalogAttributes(TheCatalogCache().catalog, Callback);
+  ReportCatalogAttributes(cache_.catalog, Callback);
   return true;
 }

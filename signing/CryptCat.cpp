@@ -10,7 +10,8 @@ bool VerifyEmbeddedSignature(const WString& FileName, const TShellCallback&, WSt
   return cryptcat::RunTrustCheck(FileName, winapi::kWtdNoPolicyUsageFlag, Message);
 }
 
-bool VerifyFile(const WString& Catalog, const WString& FileName, const TShellCallback& Callback, WString& Message) {
+bool TCatalogChecker::VerifyFile(const WString& Catalog, const WString& FileName, const TShellCallback& Callback,
+                                 WString& Message) {
   Message.clear();
   if (!Catalog.empty() && !FileName.empty()) return VerifyCatalogMember(Catalog, FileName, Callback, Message);
   if (!Catalog.empty()) return VerifyCatalog(Catalog, Callback, Message);

@@ -13,21 +13,11 @@
 // Receives one report line ("%-10.10s : %s" + CR LF). An empty function drops the lines.
 using TShellCallback = std::function<void(const WString& ShellOutput)>;
 
-// Dispatches on which paths are given:
-//   Catalog + FileName: is the file listed in the catalog (VerifyCatalogMember);
-//   Catalog only:       is the catalog trusted, with its attributes (VerifyCatalog);
-//   FileName only:      the file's own signature, else a system catalog listing it;
-//   neither:            false, empty Message.
-bool VerifyFile(const WString& Catalog, const WString& FileName, const TShellCallback& Callback, WString& Message);
-
 // Full path of the first system catalog listing the file's SHA-1 catalog hash, or empty.
 WString GetCatalogForFile(const WString& FileName);
 
 // ---- Building blocks of VerifyFile, public for the tests ----
 
-bool VerifyCatalogMember(const WString& Catalog, const WString& FileName, const TShellCallback& Callback,
-                         WString& Message);
-bool VerifyCatalog(const WString& Catalog, const TShellCallback& Callback, WString& Message);
 bool VerifyEmbeddedSignature(const WString& FileName, const TShellCallback& Callback, WString& Message);
 // Reports the "Catalog" line of the first system catalog listing the file.
 bool FindCatalogForHash(const WString& FileName, const TShellCallback& Callback, WString& Message);
@@ -42,12 +32,46 @@ WString HashToHex(const std::vector<uint8_t>& bytes);
 WString HashToHex(const uint8_t* bytes, size_t count);
 // Sends "%-10.10s : %s" + CR LF to the callback, when one is assigned.
 void LogField(const WString& Name, const WString& Value, const TShellCallback& Callback);
+// A line LogField made, read back: the name without its padding and the value.
+// False when `line` is not such a line.
+bool ReadField(const WString& line, WString& Name, WString& Value);
 
-// The process-wide cache: one crypto provider and one open catalog. It lives until
-// the process ends; a run of member checks against one catalog opens it once.
+// The cache of the catalog checks: one crypto provider and one open catalog, so
+// that a run of member checks against one catalog opens it once.
 struct CatalogCache {
   winapi::Handle provider = 0;  // 0: not acquired yet
   winapi::Handle catalog = 0;   // 0: none; winapi::kInvalidHandle: the last open failed
   WString path;                 // path of the open catalog
 };
-CatalogCache& TheCatalogCache();
+
+// The checks that name a catalog, with the cache they share. Whoever runs checks
+// owns one checker: the window for its life, each command-line worker its own, so
+// that workers check side by side without sharing a catalog handle. The open
+// catalog is closed with the checker; the provider, as the system allows, stays
+// acquired until the process ends.
+class TCatalogChecker {
+ public:
+  TCatalogChecker() = default;
+  ~TCatalogChecker();
+  TCatalogChecker(const TCatalogChecker&) = delete;
+  TCatalogChecker& operator=(const TCatalogChecker&) = delete;
+
+  // Dispatches on which paths are given:
+  //   Catalog + FileName: is the file listed in the catalog (VerifyCatalogMember);
+  //   Catalog only:       is the catalog trusted, with its attributes (VerifyCatalog);
+  //   FileName only:      the file's own signature, else a system catalog listing it;
+  //   neither:            false, empty Message.
+  bool VerifyFile(const WString& Catalog, const WString& FileName, const TShellCallback& Callback, WString& Message);
+  bool VerifyCatalogMember(const WString& Catalog, const WString& FileName, const TShellCallback& Callback,
+                           WString& Message);
+  bool VerifyCatalog(const WString& Catalog, const TShellCallback& Callback, WString& Message);
+
+  const CatalogCache& Cache() const { return cache_; }
+
+ private:
+  // Makes the cache hold `Catalog` open (acquiring the provider first when needed).
+  // False with Message set to the system text when the provider or the open fails.
+  bool AcquireCachedCatalog(const WString& Catalog, WString& Message);
+
+  CatalogCache cache_;
+};

@@ -16,6 +16,18 @@ void LogField(const WString& Name, const WString& Value, const TShellCallback& C
   Callback(line);
 }
 
+bool ReadField(const WString& line, WString& Name, WString& Value) {
+  const WStringView separator = u" : ", end = u"\r\n";
+  if (line.size() < kFieldWidth + separator.size() + end.size() ||
+      WStringView(line).substr(kFieldWidth, separator.size()) != separator ||
+      WStringView(line).substr(line.size() - end.size()) != end)
+    return false;
+  Name = line.substr(0, kFieldWidth);
+  while (!Name.empty() && Name.back() == u' ') Name.pop_back();
+  Value = line.substr(kFieldWidth + separator.size(), line.size() - kFieldWidth - separator.size() - end.size());
+  return true;
+}
+
 WString HashToHex(const uint8_t* bytes, size_t count) {
   static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
   WString hex;

@@ -33,35 +33,31 @@ UniqueGdiObject GlyphBitmap(int index, int size) {
 
 }  // namespace
 
-HIMAGELIST DeviceImageList::MakeList(int size) {
-  HIMAGELIST list = ::ImageList_Create(size, size, ILC_COLOR32, 8, 8);
+UniqueImageList DeviceImageList::MakeList(int size) {
+  UniqueImageList list(::ImageList_Create(size, size, ILC_COLOR32, 8, 8));
   if (!list) ThrowLastError("ImageList_Create");
   for (int glyph = drawing::kGlyphCollapsed; glyph <= drawing::kGlyphExpandedSelected; ++glyph) {
     UniqueGdiObject bitmap = GlyphBitmap(glyph, size);
-    if (::ImageList_Add(list, AsBitmap(bitmap), nullptr) != glyph) {
-      ::ImageList_Destroy(list);
+    if (::ImageList_Add(list.Get(), AsBitmap(bitmap), nullptr) != glyph)
       throw QuillonError("imgDevices: glyph " + std::to_string(glyph) + " was not added");
-    }
   }
   return list;
 }
 
 DeviceImageList::DeviceImageList(int size) : size_(size), list_(MakeList(size)) {}
 
-DeviceImageList::~DeviceImageList() { ::ImageList_Destroy(list_); }
-
 int DeviceImageList::AddIcon(winapi::Handle icon) {
   UniqueIcon copy(::CopyIcon(reinterpret_cast<HICON>(icon)));
   if (!copy) ThrowLastError("CopyIcon");
-  const int index = ::ImageList_AddIcon(list_, copy.Get());
+  const int index = ::ImageList_AddIcon(list_.Get(), copy.Get());
   if (index >= 0) icons_.push_back(std::move(copy));
   return index;
 }
 
-int DeviceImageList::Count() const { return ::ImageList_GetImageCount(list_); }
+int DeviceImageList::Count() const { return ::ImageList_GetImageCount(list_.Get()); }
 
 void DeviceImageList::Delete(int index) {
-  if (index < 0 || index >= Count() || !::ImageList_Remove(list_, index))
+  if (index < 0 || index >= Count() || !::ImageList_Remove(list_.Get(), index))
     throw QuillonError("imgDevices: no image " + std::to_string(index));
   if (index >= drawing::kFirstDeviceIcon && size_t(index - drawing::kFirstDeviceIcon) < icons_.size())
     icons_.erase(icons_.begin() + (index - drawing::kFirstDeviceIcon));
@@ -69,20 +65,17 @@ void DeviceImageList::Delete(int index) {
 
 void DeviceImageList::Resize(int size) {
   if (size == size_) return;
-  HIMAGELIST list = MakeList(size);
-  for (const UniqueIcon& icon : icons_) {
-    if (::ImageList_AddIcon(list, icon.Get()) < 0) {
-      ::ImageList_Destroy(list);
+  UniqueImageList list = MakeList(size);
+  for (const UniqueIcon& icon : icons_)
+    if (::ImageList_AddIcon(list.Get(), icon.Get()) < 0)
       throw QuillonError("imgDevices: a device icon could not be made at " + std::to_string(size) + " pixels");
-    }
-  }
-  ::ImageList_Destroy(list_);
-  list_ = list;
+  list_ = std::move(list);
   size_ = size;
 }
 
 void DeviceImageList::Draw(int index, HDC dc, int x, int y) const {
-  ::ImageList_Draw(list_, index, dc, x, y, ILD_NORMAL);
+  if (index < 0) return;  // no image
+  ::ImageList_Draw(list_.Get(), index, dc, x, y, ILD_NORMAL);
 }
 
 }  // namespace gui

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/win32/WindowHandles.h"
 #include "platform/ImageList.h"
 #include "platform/win32/Handles.h"
 
@@ -17,7 +18,6 @@ namespace gui {
 class DeviceImageList final : public ports::IImageList {
  public:
   explicit DeviceImageList(int size = 16);  // throws QuillonError when the list or a glyph cannot be made
-  ~DeviceImageList() override;
   DeviceImageList(const DeviceImageList&) = delete;
   DeviceImageList& operator=(const DeviceImageList&) = delete;
 
@@ -30,7 +30,7 @@ class DeviceImageList final : public ports::IImageList {
   int Size() const { return size_; }
   // Alpha-blended at (x, y).
   void Draw(int index, HDC dc, int x, int y) const;
-  HIMAGELIST Handle() const { return list_; }
+  HIMAGELIST Handle() const { return list_.Get(); }
 
  private:
   struct IconTraits {
@@ -41,10 +41,10 @@ class DeviceImageList final : public ports::IImageList {
   using UniqueIcon = UniqueHandle<IconTraits>;
 
   // A list of the glyphs alone at `size`.
-  static HIMAGELIST MakeList(int size);
+  static UniqueImageList MakeList(int size);
 
   int size_;
-  HIMAGELIST list_ = nullptr;
+  UniqueImageList list_;
   std::vector<UniqueIcon> icons_;  // copies of the added icons, index - 4
 };
 

@@ -1,6 +1,5 @@
 #include "app/win32/DeviceTreeView.h"
 
-#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -37,30 +36,30 @@ HTREEITEM Next(HWND tree, HTREEITEM item, UINT relation) {
 
 DeviceTreeView::DeviceTreeView(HWND parent, int id, HFONT font, const DeviceImageList& images, int dpi)
     : font_(font), images_(images) {
-  hwnd_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, nullptr,
+  hwnd_.Attach(::CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, nullptr,
                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | TVS_HASBUTTONS |
                                 TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_FULLROWSELECT | TVS_NONEVENHEIGHT,
-                            0, 0, 0, 0, parent, reinterpret_cast<HMENU>(INT_PTR(id)), ModuleInstance(), nullptr);
-  if (!hwnd_) ThrowLastError("CreateWindowEx(tree view)");
-  ::SendMessageW(hwnd_, TVM_SETEXTENDEDSTYLE, TVS_EX_DOUBLEBUFFER, TVS_EX_DOUBLEBUFFER);
+                            0, 0, 0, 0, parent, reinterpret_cast<HMENU>(INT_PTR(id)), ModuleInstance(), nullptr));
+  if (!hwnd_.Get()) ThrowLastError("CreateWindowEx(tree view)");
+  ::SendMessageW(hwnd_.Get(), TVM_SETEXTENDEDSTYLE, TVS_EX_DOUBLEBUFFER, TVS_EX_DOUBLEBUFFER);
   SetFontAndDpi(font, dpi);
 }
 
 void DeviceTreeView::SetFontAndDpi(HFONT font, int dpi) {
   font_ = font;
-  ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-  ::SendMessageW(hwnd_, TVM_SETINDENT, WPARAM(dpi::Scale(kIndent, dpi)), 0);
+  ::SendMessageW(hwnd_.Get(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  ::SendMessageW(hwnd_.Get(), TVM_SETINDENT, WPARAM(dpi::Scale(kIndent, dpi)), 0);
   // Back to the font's own height first (-1), then at least the images' room.
-  ::SendMessageW(hwnd_, TVM_SETITEMHEIGHT, WPARAM(-1), 0);
+  ::SendMessageW(hwnd_.Get(), TVM_SETITEMHEIGHT, WPARAM(-1), 0);
   const int minHeight = dpi::Scale(kMinItemHeight, dpi);
-  if (::SendMessageW(hwnd_, TVM_GETITEMHEIGHT, 0, 0) < minHeight) ::SendMessageW(hwnd_, TVM_SETITEMHEIGHT, minHeight, 0);
+  if (::SendMessageW(hwnd_.Get(), TVM_GETITEMHEIGHT, 0, 0) < minHeight)
+    ::SendMessageW(hwnd_.Get(), TVM_SETITEMHEIGHT, minHeight, 0);
 }
 
 DeviceTreeView::~DeviceTreeView() {
-  if (::IsWindow(hwnd_)) {
-    ChangeScope scope(changing_);
-    ::DestroyWindow(hwnd_);
-  }
+  // The selection changes a dying tree reports are no user's.
+  ChangeScope scope(changing_);
+  hwnd_.Close();
 }
 
 // ---------------------------------------------------------------- nodes
@@ -75,13 +74,13 @@ view::NodeId DeviceTreeView::NodeOf(HTREEITEM item) const {
   TVITEMW query{};
   query.mask = TVIF_PARAM | TVIF_HANDLE;
   query.hItem = item;
-  if (!::SendMessageW(hwnd_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query))) return view::kNoNode;
+  if (!::SendMessageW(hwnd_.Get(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query))) return view::kNoNode;
   return view::NodeId(query.lParam);
 }
 
 void DeviceTreeView::Clear() {
   ChangeScope scope(changing_);
-  ::SendMessageW(hwnd_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+  ::SendMessageW(hwnd_.Get(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
   nodes_.clear();
 }
 
@@ -96,49 +95,33 @@ view::NodeId DeviceTreeView::AddChild(view::NodeId parent, const WString& text, 
   insert.item.pszText = win32::Wide(copy.data());
   insert.item.lParam = id;
   ChangeScope scope(changing_);
-  auto item = reinterpret_cast<HTREEITEM>(::SendMessageW(hwnd_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+  auto item = reinterpret_cast<HTREEITEM>(
+      ::SendMessageW(hwnd_.Get(), TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
   if (!item) ThrowLastError("TVM_INSERTITEM");
   nodes_.push_back({item, text, device, parent});
   return id;
 }
 
-void DeviceTreeView::SetChildOrder(view::NodeId parent, const std::vector<view::NodeId>& order) {
-  std::vector<view::NodeId> current = Children(parent), wanted = order;
-  std::sort(current.begin(), current.end());
-  std::sort(wanted.begin(), wanted.end());
-  if (current != wanted) throw std::invalid_argument("SetChildOrder: the order must hold exactly the current children");
-  std::vector<int> rank(nodes_.size(), 0);
-  for (size_t i = 0; i < order.size(); ++i) rank[size_t(order[i])] = int(i);
-  TVSORTCB sort{};
-  sort.hParent = parent == view::kNoNode ? TVI_ROOT : At(parent).item;
-  sort.lpfnCompare = [](LPARAM a, LPARAM b, LPARAM ranks) -> int {
-    const auto& r = *reinterpret_cast<const std::vector<int>*>(ranks);
-    return r[size_t(a)] - r[size_t(b)];
-  };
-  sort.lParam = reinterpret_cast<LPARAM>(&rank);
-  ::SendMessageW(hwnd_, TVM_SORTCHILDRENCB, 0, reinterpret_cast<LPARAM>(&sort));
-}
-
 void DeviceTreeView::Expand(view::NodeId node) {
-  ::SendMessageW(hwnd_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(At(node).item));
+  ::SendMessageW(hwnd_.Get(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(At(node).item));
 }
 
 bool DeviceTreeView::Expanded(view::NodeId node) const {
   const LRESULT state =
-      ::SendMessageW(hwnd_, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(At(node).item), TVIS_EXPANDED);
+      ::SendMessageW(hwnd_.Get(), TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(At(node).item), TVIS_EXPANDED);
   return (state & TVIS_EXPANDED) != 0;
 }
 
-view::NodeId DeviceTreeView::Selected() const { return NodeOf(Next(hwnd_, nullptr, TVGN_CARET)); }
+view::NodeId DeviceTreeView::Selected() const { return NodeOf(Next(hwnd_.Get(), nullptr, TVGN_CARET)); }
 
 void DeviceTreeView::Select(view::NodeId node) {
   HTREEITEM item = node == view::kNoNode ? nullptr : At(node).item;
   ChangeScope scope(changing_);
-  ::SendMessageW(hwnd_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+  ::SendMessageW(hwnd_.Get(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
 }
 
 void DeviceTreeView::SelectAsUser(view::NodeId node) {
-  ::SendMessageW(hwnd_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(At(node).item));
+  ::SendMessageW(hwnd_.Get(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(At(node).item));
 }
 
 WString DeviceTreeView::Text(view::NodeId node) const { return At(node).text; }
@@ -146,18 +129,20 @@ TDevice* DeviceTreeView::Device(view::NodeId node) const { return At(node).devic
 view::NodeId DeviceTreeView::Parent(view::NodeId node) const { return At(node).parent; }
 
 std::vector<view::NodeId> DeviceTreeView::Children(view::NodeId node) const {
-  HTREEITEM child = node == view::kNoNode ? Next(hwnd_, nullptr, TVGN_ROOT) : Next(hwnd_, At(node).item, TVGN_CHILD);
+  HTREEITEM child =
+      node == view::kNoNode ? Next(hwnd_.Get(), nullptr, TVGN_ROOT) : Next(hwnd_.Get(), At(node).item, TVGN_CHILD);
   std::vector<view::NodeId> children;
-  for (; child; child = Next(hwnd_, child, TVGN_NEXT)) children.push_back(NodeOf(child));
+  for (; child; child = Next(hwnd_.Get(), child, TVGN_NEXT)) children.push_back(NodeOf(child));
   return children;
 }
 
-int DeviceTreeView::Count() const { return int(::SendMessageW(hwnd_, TVM_GETCOUNT, 0, 0)); }
+int DeviceTreeView::Count() const { return int(::SendMessageW(hwnd_.Get(), TVM_GETCOUNT, 0, 0)); }
 
 view::NodeId DeviceTreeView::NodeAt(POINT client) const {
   TVHITTESTINFO hit{};
   hit.pt = client;
-  HTREEITEM item = reinterpret_cast<HTREEITEM>(::SendMessageW(hwnd_, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  HTREEITEM item =
+      reinterpret_cast<HTREEITEM>(::SendMessageW(hwnd_.Get(), TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
   return (hit.flags & TVHT_ONITEM) || (hit.flags & TVHT_ONITEMRIGHT) || (hit.flags & TVHT_ONITEMINDENT) ||
                  (hit.flags & TVHT_ONITEMBUTTON)
              ? NodeOf(item)
@@ -170,7 +155,7 @@ view::Rect DeviceTreeView::ItemRect(view::NodeId node, bool textOnly) const {
   RECT r{};
   HTREEITEM item = At(node).item;  // TVM_GETITEMRECT takes the item in the rectangle
   std::memcpy(&r, &item, sizeof(item));
-  if (!::SendMessageW(hwnd_, TVM_GETITEMRECT, textOnly, reinterpret_cast<LPARAM>(&r))) return {};
+  if (!::SendMessageW(hwnd_.Get(), TVM_GETITEMRECT, textOnly, reinterpret_cast<LPARAM>(&r))) return {};
   return FromRect(r);
 }
 
@@ -178,7 +163,7 @@ view::Rect DeviceTreeView::FullRow(view::NodeId node) const { return ItemRect(no
 view::Rect DeviceTreeView::TextRect(view::NodeId node) const { return ItemRect(node, true); }
 
 view::Rgb DeviceTreeView::Background() const {
-  const auto colour = COLORREF(::SendMessageW(hwnd_, TVM_GETBKCOLOR, 0, 0));
+  const auto colour = COLORREF(::SendMessageW(hwnd_.Get(), TVM_GETBKCOLOR, 0, 0));
   return FromColorRef(colour == CLR_NONE ? ::GetSysColor(COLOR_WINDOW) : colour);
 }
 
@@ -189,7 +174,7 @@ LRESULT DeviceTreeView::CustomDraw(NMTVCUSTOMDRAW& draw) {
     case CDDS_ITEMPREPAINT: {
       const view::NodeId node = view::NodeId(draw.nmcd.lItemlParam);
       if (!onDrawItem_ || node < 0 || node >= int(nodes_.size())) return CDRF_DODEFAULT;
-      const bool selected = (::SendMessageW(hwnd_, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(At(node).item),
+      const bool selected = (::SendMessageW(hwnd_.Get(), TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(At(node).item),
                                             TVIS_SELECTED) & TVIS_SELECTED) != 0;
       const view::Rect fullRow = FullRow(node);
       const drawing::TreeItemPaint paint = onDrawItem_(node, fullRow, TextRect(node), Background(), selected);
@@ -208,7 +193,7 @@ void DeviceTreeView::Paint(HDC dc, view::NodeId node, const drawing::TreeItemPai
   if (paint.glyph >= 0) images_.Draw(paint.glyph, dc, paint.glyphX, paint.glyphY);
   images_.Draw(paint.icon, dc, paint.iconX, paint.iconY);
   SelectScope font(dc, font_);
-  const auto textColour = COLORREF(::SendMessageW(hwnd_, TVM_GETTEXTCOLOR, 0, 0));
+  const auto textColour = COLORREF(::SendMessageW(hwnd_.Get(), TVM_GETTEXTCOLOR, 0, 0));
   ::SetTextColor(dc, textColour == CLR_NONE ? ::GetSysColor(COLOR_WINDOWTEXT) : textColour);
   ::SetBkMode(dc, OPAQUE);
   ::SetBkColor(dc, ToColorRef(paint.textBackground));

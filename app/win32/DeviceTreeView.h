@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "app/win32/WindowHandles.h"
 #include "app/Drawing.h"
 #include "app/View.h"
 #include "app/win32/DeviceImageList.h"
@@ -42,11 +43,10 @@ class DeviceTreeView final : public view::ITreeView {
   // The item rectangles the drawing decisions start from.
   view::Rect FullRow(view::NodeId node) const;
   view::Rect TextRect(view::NodeId node) const;
-  HWND Handle() const { return hwnd_; }
+  HWND Handle() const { return hwnd_.Get(); }
 
   void Clear() override;
   view::NodeId AddChild(view::NodeId parent, const WString& text, TDevice* device) override;
-  void SetChildOrder(view::NodeId parent, const std::vector<view::NodeId>& order) override;
   void Expand(view::NodeId node) override;
   bool Expanded(view::NodeId node) const override;
   view::NodeId Selected() const override;
@@ -70,7 +70,7 @@ class DeviceTreeView final : public view::ITreeView {
   view::Rgb Background() const;
   void Paint(HDC dc, view::NodeId node, const drawing::TreeItemPaint& paint, const view::Rect& fullRow);
 
-  HWND hwnd_ = nullptr;
+  UniqueWindow hwnd_;
   HFONT font_;
   const DeviceImageList& images_;
   DrawItemHandler onDrawItem_;

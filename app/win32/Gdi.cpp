@@ -7,16 +7,16 @@ namespace gui {
 BufferedPaint::BufferedPaint(HWND window) : window_(window) {
   HDC screen = ::BeginPaint(window, &ps_);
   ::GetClientRect(window, &client_);
-  memory_ = ::CreateCompatibleDC(screen);
+  memory_.Attach(::CreateCompatibleDC(screen));
   bitmap_.Attach(::CreateCompatibleBitmap(screen, client_.right > 0 ? client_.right : 1,
                                           client_.bottom > 0 ? client_.bottom : 1));
-  previousBitmap_ = ::SelectObject(memory_, bitmap_.Get());
+  previousBitmap_ = ::SelectObject(memory_.Get(), bitmap_.Get());
 }
 
 BufferedPaint::~BufferedPaint() {
-  ::BitBlt(ps_.hdc, 0, 0, client_.right, client_.bottom, memory_, 0, 0, SRCCOPY);
-  ::SelectObject(memory_, previousBitmap_);
-  ::DeleteDC(memory_);
+  // Copied and unselected before the memory DC and its bitmap go.
+  ::BitBlt(ps_.hdc, 0, 0, client_.right, client_.bottom, memory_.Get(), 0, 0, SRCCOPY);
+  ::SelectObject(memory_.Get(), previousBitmap_);
   ::EndPaint(window_, &ps_);
 }
 

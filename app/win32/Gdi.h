@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/View.h"
+#include "app/win32/WindowHandles.h"
 #include "platform/win32/Handles.h"
 
 namespace gui {
@@ -31,22 +32,6 @@ class SelectScope {
   HGDIOBJ previous_;
 };
 
-// A window's DC from GetDC, released at the end of the scope.
-class WindowDc {
- public:
-  explicit WindowDc(HWND window) : window_(window), dc_(::GetDC(window)) {}
-  ~WindowDc() {
-    if (dc_) ::ReleaseDC(window_, dc_);
-  }
-  WindowDc(const WindowDc&) = delete;
-  WindowDc& operator=(const WindowDc&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HWND window_;
-  HDC dc_;
-};
-
 // BeginPaint/EndPaint with a memory bitmap: everything is drawn off screen and
 // copied once, so the control never flickers.
 class BufferedPaint {
@@ -55,14 +40,14 @@ class BufferedPaint {
   ~BufferedPaint();
   BufferedPaint(const BufferedPaint&) = delete;
   BufferedPaint& operator=(const BufferedPaint&) = delete;
-  HDC Dc() const { return memory_; }
+  HDC Dc() const { return memory_.Get(); }
   const RECT& Client() const { return client_; }
 
  private:
   HWND window_;
   PAINTSTRUCT ps_{};
   RECT client_{};
-  HDC memory_ = nullptr;
+  UniqueMemoryDc memory_;
   UniqueGdiObject bitmap_;
   HGDIOBJ previousBitmap_ = nullptr;
 };

@@ -166,7 +166,7 @@ class MainWindow final : public Window, public view::IMainView {
   MainWindowOptions options_;
   UniqueGdiObject formFont_, headerFont_, textFont_;
   DeviceImageList images_;
-  OwnedMenu mainMenu_, popupMenu_;  // the bar is detached from the window before it goes
+  UniqueMenu mainMenu_, popupMenu_;  // the bar is detached from the window before it goes
   MenuCommand mnuVerify_, mnuExport_, mnuProperties_;
   MenuCheck mnuIncludeMicrosoft_;
   std::unique_ptr<ToolTips> tips_;

@@ -1,6 +1,5 @@
 #include "app/win32/Menus.h"
 
-#include <utility>
 
 #include "app/win32/Window.h"
 
@@ -20,14 +19,8 @@ HMENU NewMenu(bool popup) {
 
 }  // namespace
 
-OwnedMenu::~OwnedMenu() {
-  if (menu_) ::DestroyMenu(menu_);
-}
-
-HMENU OwnedMenu::Release() { return std::exchange(menu_, nullptr); }
-
-OwnedMenu MakeMainMenu() {
-  OwnedMenu bar(NewMenu(false));
+UniqueMenu MakeMainMenu() {
+  UniqueMenu bar(NewMenu(false));
   // Each submenu belongs to the bar as soon as it is appended.
   HMENU file = NewMenu(true);
   Append(bar.Get(), MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(file), L"File");
@@ -39,8 +32,8 @@ OwnedMenu MakeMainMenu() {
   return bar;
 }
 
-OwnedMenu MakeDevicePopupMenu() {
-  OwnedMenu popup(NewMenu(true));
+UniqueMenu MakeDevicePopupMenu() {
+  UniqueMenu popup(NewMenu(true));
   Append(popup.Get(), MF_STRING, kMenuExport, L"Export Driver");
   Append(popup.Get(), MF_STRING, kMenuVerify, L"Verify Signatures");
   Append(popup.Get(), MF_STRING, kMenuProperties, L"Properties");

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "app/View.h"
+#include "app/win32/WindowHandles.h"
 #include "platform/Text.h"
 
 namespace gui {
@@ -17,26 +18,10 @@ enum MenuId : UINT {
   kMenuProperties,
 };
 
-// A menu handle destroyed with its owner unless a window took it over.
-class OwnedMenu {
- public:
-  explicit OwnedMenu(HMENU menu) : menu_(menu) {}
-  ~OwnedMenu();
-  OwnedMenu(OwnedMenu&& other) noexcept : menu_(other.Release()) {}
-  OwnedMenu(const OwnedMenu&) = delete;
-  OwnedMenu& operator=(const OwnedMenu&) = delete;
-  HMENU Get() const { return menu_; }
-  // A window's menu bar is destroyed with the window.
-  HMENU Release();
-
- private:
-  HMENU menu_;
-};
-
 // "File" (About, Quit) and "Options" (Include Microsoft Provided Drivers).
-OwnedMenu MakeMainMenu();
+UniqueMenu MakeMainMenu();
 // Export Driver, Verify Signatures, Properties.
-OwnedMenu MakeDevicePopupMenu();
+UniqueMenu MakeDevicePopupMenu();
 
 WString MenuItemText(HMENU menu, UINT id);  // empty when the menu has no such item
 

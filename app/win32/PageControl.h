@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "app/win32/WindowHandles.h"
 #include "app/View.h"
 #include "platform/Text.h"
 
@@ -13,7 +14,6 @@ namespace gui {
 class PageControl final : public view::IPageControl {
  public:
   PageControl(HWND parent, int id, HFONT font);  // throws QuillonError
-  ~PageControl() override;
   PageControl(const PageControl&) = delete;
   PageControl& operator=(const PageControl&) = delete;
 
@@ -27,14 +27,14 @@ class PageControl final : public view::IPageControl {
   view::Page ActivePage() const override;
   void SetActivePage(view::Page page) override;
 
-  HWND Handle() const { return tabs_; }
+  HWND Handle() const { return tabs_.Get(); }
   WString Caption(int index) const;
   int PageCount() const { return int(pages_.size()); }
   HWND PageWindow(int index) const { return pages_.at(size_t(index)); }
 
  private:
   void ShowSelected();
-  HWND tabs_ = nullptr;
+  UniqueWindow tabs_;
   std::vector<HWND> pages_;
 };
 

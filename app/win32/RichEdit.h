@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include "app/win32/WindowHandles.h"
 #include "app/View.h"
 
 namespace gui {
@@ -10,7 +11,6 @@ namespace gui {
 class RichEdit final : public view::IRichEdit {
  public:
   RichEdit(HWND parent, int id, HFONT font, view::Rgb background);  // throws QuillonError
-  ~RichEdit() override;
   RichEdit(const RichEdit&) = delete;
   RichEdit& operator=(const RichEdit&) = delete;
 
@@ -20,7 +20,7 @@ class RichEdit final : public view::IRichEdit {
   WString Text() const override;  // line breaks as CR LF
   void SetText(const WString& text) override;
 
-  HWND Handle() const { return hwnd_; }
+  HWND Handle() const { return hwnd_.Get(); }
 
  private:
   // The box keeps a line break as one CR; positions count it as one character.
@@ -28,7 +28,7 @@ class RichEdit final : public view::IRichEdit {
   wchar_t CharBefore(LONG position) const;
   void Replace(const WString& text);
 
-  HWND hwnd_ = nullptr;
+  UniqueWindow hwnd_;
 };
 
 }  // namespace gui

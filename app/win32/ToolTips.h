@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include "app/win32/WindowHandles.h"
 #include "platform/Text.h"
 
 namespace gui {
@@ -10,7 +11,6 @@ namespace gui {
 class ToolTips {
  public:
   explicit ToolTips(HWND owner);  // throws QuillonError when the control cannot be made
-  ~ToolTips();
   ToolTips(const ToolTips&) = delete;
   ToolTips& operator=(const ToolTips&) = delete;
 
@@ -20,11 +20,11 @@ class ToolTips {
   // How long a tip stays visible before it hides.
   void SetHidePause(int milliseconds);
   int HidePause() const;
-  HWND Handle() const { return tips_; }
+  HWND Handle() const { return tips_.Get(); }
 
  private:
   HWND owner_;
-  HWND tips_ = nullptr;
+  UniqueWindow tips_;
 };
 
 }  // namespace gui

@@ -28,13 +28,7 @@ void ThrowLastError(const char* what) {
   throw OSError(code, message);
 }
 
-Window::~Window() {
-  if (hwnd_) {
-    // The object goes first: messages of the dying window reach nothing.
-    ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-    ::DestroyWindow(hwnd_);
-  }
-}
+Window::~Window() = default;
 
 void Window::Create(const wchar_t* className, DWORD style, DWORD exStyle, const wchar_t* text, const RECT& rect,
                     HWND parent, HMENU menuOrId, HCURSOR cursor) {
@@ -53,17 +47,17 @@ void Window::Create(const wchar_t* className, DWORD style, DWORD exStyle, const 
   HWND created = ::CreateWindowExW(exStyle, className, text, style, rect.left, rect.top, rect.right - rect.left,
                                    rect.bottom - rect.top, parent, menuOrId, ModuleInstance(), &params);
   if (!created) ThrowLastError("CreateWindowEx");
-  hwnd_ = created;
+  if (hwnd_.Get() != created) hwnd_.Attach(created);  // WM_NCCREATE already took it
 }
 
 LRESULT Window::Default(UINT message, WPARAM wParam, LPARAM lParam) {
-  return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+  return ::DefWindowProcW(hwnd_.Get(), message, wParam, lParam);
 }
 
 LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* params = static_cast<CreateParams*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    params->window->hwnd_ = hwnd;
+    params->window->hwnd_.Attach(hwnd);
     ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(params->window));
   }
   auto* window = reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));

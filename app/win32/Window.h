@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include "app/win32/WindowHandles.h"
+
 namespace gui {
 
 class Window {
@@ -12,7 +14,7 @@ class Window {
   Window(const Window&) = delete;
   Window& operator=(const Window&) = delete;
 
-  HWND Handle() const { return hwnd_; }
+  HWND Handle() const { return hwnd_.Get(); }
 
  protected:
   // Registers `className` once (with the given background brush and cursor) and
@@ -25,7 +27,7 @@ class Window {
 
  private:
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  HWND hwnd_ = nullptr;
+  UniqueRoutedWindow hwnd_;
 };
 
 // The instance of the running module (the exe, or a test exe).

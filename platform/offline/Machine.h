@@ -188,7 +188,7 @@ inline bool Succeed() {
   return true;
 }
 
-// The simulated system message table (FormatMessageW's texts, trailing "\r\n"
+// The offline system message table (FormatMessageW's texts, trailing "\r\n"
 // included). Holds the codes the program reports; other adapters add theirs.
 void RegisterMessageText(uint32_t code, WString text);
 std::optional<WString> MessageText(uint32_t code);

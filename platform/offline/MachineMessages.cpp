@@ -1,4 +1,4 @@
-// The simulated system message table: the English texts Windows' FormatMessageW
+// The offline system message table: the English texts Windows' FormatMessageW
 // gives, trailing CR LF included.
 #include <mutex>
 #include <unordered_map>

@@ -1,4 +1,4 @@
-// Calendar arithmetic of the simulated system: FILETIME <-> SYSTEMTIME, the clock,
+// Calendar arithmetic of the offline system: FILETIME <-> SYSTEMTIME, the clock,
 // and short-date pictures.
 #pragma once
 #include <optional>

@@ -1,5 +1,5 @@
 // The VS_VERSION_INFO resource of a PE file, read as version.dll does, so that
-// the simulated system reports the version of a real Windows executable.
+// the offline system reports the version of a real Windows executable.
 #pragma once
 #include <cstdint>
 #include <filesystem>

@@ -7,6 +7,7 @@
 #include "platform/Text.h"
 #include "platform/Trust.h"
 #include "platform/offline/OfflineCatalogFile.h"
+#include "platform/offline/OpenFile.h"
 #include "platform/offline/OfflineCatalogHash.h"
 
 namespace offline {
@@ -17,10 +18,6 @@ constexpr uint32_t kFileNotFoundResult = 0x80070002;  // HRESULT_FROM_WIN32(ERRO
 constexpr uint16_t kWinCertTypePkcsSignedData = 2;
 constexpr uint64_t kMaxCertificateTable = 16u << 20;
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 std::optional<HashAlgorithm> AlgorithmOf(const std::string& oid) {
   if (oid == pkcs7::kOidSha1) return HashAlgorithm::Sha1;
@@ -91,14 +88,14 @@ bool LooksLikeSignedData(std::FILE* file) {
 }  // namespace
 
 uint32_t VerifySubject(const std::filesystem::path& path, const TrustedRoots& roots) {
-  File file(std::fopen(path.c_str(), "rb"));
+  UniqueFile file(std::fopen(path.c_str(), "rb"));
   if (!file) return kFileNotFoundResult;
 
-  if (auto layout = ReadPeLayout(file.get())) return VerifyPeImage(file.get(), *layout, roots);
+  if (auto layout = ReadPeLayout(file.Get())) return VerifyPeImage(file.Get(), *layout, roots);
 
   const bool catalogByName = text::EqualsIgnoreCase(text::FromPath(path.extension()), u".cat");
-  if (LooksLikeSignedData(file.get())) {
-    file.reset();
+  if (LooksLikeSignedData(file.Get())) {
+    file.Close();
     uint32_t error = 0;
     if (auto catalog = LoadCatalog(path, error)) return VerifySignedData(catalog->signedData, roots);
   }

@@ -1,16 +1,20 @@
-// The catalog and trust services of the simulated machine: catalogs are real .cat
+// The catalog and trust services of the offline machine: catalogs are real .cat
 // files parsed as PKCS #7 trust lists, hashes are streamed with OpenSSL, trust
 // verdicts chain to the roots machine.ini's [trust] section names, and the catalog
-// database is the machine's CatRoot folder.
+// database is the machine's CatRoot folder. Several threads may check at once
+// (each with handles of its own): the handle tables are locked, the reading,
+// hashing and verifying are not.
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <mutex>
 #include <set>
 
 #include "platform/Trust.h"
 #include "platform/offline/Adapters.h"
 #include "platform/offline/OfflineAuthenticode.h"
 #include "platform/offline/OfflineCatalogFile.h"
+#include "platform/offline/OpenFile.h"
 #include "platform/offline/OfflineCatalogHash.h"
 #include "platform/offline/OfflineTrustMessages.h"
 #include "platform/offline/RootStores.h"
@@ -27,10 +31,6 @@ constexpr winapi::Guid kGenericVerifyV2 = {0x00AAC56B, 0xCD44, 0x11D0, {0x8C, 0x
 constexpr uint32_t kErrorNotFound = 1168;
 constexpr uint32_t kEInvalidArgResult = 0x80070057;
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 WString HexText(const uint8_t* bytes, uint32_t size) {
   static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
@@ -92,6 +92,7 @@ class OfflineCatalogTrust final : public ports::ICatalogTrust {
     if (uint32_t e = m_.Fault("CryptAcquireContextW")) return Fail(e, false);
     if (providerType != winapi::kProvRsaFull || !(flags & winapi::kCryptVerifyContext))
       return Fail(winapi::kErrorNotSupported, false);  // only the verify-only provider exists here
+    std::lock_guard<std::mutex> guard(tables_);
     *provider = NewHandle();
     providers_.insert(*provider);
     return Done(true);
@@ -101,16 +102,20 @@ class OfflineCatalogTrust final : public ports::ICatalogTrust {
     if (!fileName || !*fileName) return Fail(winapi::kErrorInvalidParameter, winapi::kInvalidHandle);
     if (uint32_t e = m_.Fault("CryptCATOpen", Utf8(fileName))) return Fail(e, winapi::kInvalidHandle);
     if (!(openFlags & winapi::kCryptCatOpenExisting)) return Fail(winapi::kErrorNotSupported, winapi::kInvalidHandle);
-    if (provider && !providers_.count(provider)) return Fail(winapi::kErrorInvalidParameter, winapi::kInvalidHandle);
+    if (provider && !Known(providers_, provider))
+      return Fail(winapi::kErrorInvalidParameter, winapi::kInvalidHandle);
     uint32_t error = 0;
     auto file = LoadCatalog(m_.MapPath(fileName), error);
     if (!file) return Fail(error, winapi::kInvalidHandle);
+    auto open = std::make_unique<OpenCatalog>(std::move(file));
+    std::lock_guard<std::mutex> guard(tables_);
     const Handle h = NewHandle();
-    catalogs_[h] = std::make_unique<OpenCatalog>(std::move(file));
+    catalogs_[h] = std::move(open);
     return Done(h);
   }
 
   bool CryptCATClose(Handle catalog) override {
+    std::lock_guard<std::mutex> guard(tables_);
     if (!catalogs_.erase(catalog)) return Fail(winapi::kErrorInvalidParameter, false);
     return Done(true);
   }
@@ -141,6 +146,7 @@ class OfflineCatalogTrust final : public ports::ICatalogTrust {
     if (!data || !action || data->cbStruct < offsetof(winapi::TrustData, pSignatureSettings))
       return Verdict(kEInvalidArgResult);
     if (data->dwStateAction == winapi::kWtdStateActionClose) {
+      std::lock_guard<std::mutex> guard(tables_);
       trustStates_.erase(data->hWVTStateData);
       data->hWVTStateData = 0;
       return Verdict(0);
@@ -150,6 +156,7 @@ class OfflineCatalogTrust final : public ports::ICatalogTrust {
     if (data->dwUnionChoice != winapi::kWtdChoiceFile || !data->pFile || !data->pFile->pcwszFilePath)
       return Verdict(kEInvalidArgResult);
     if (data->dwStateAction == winapi::kWtdStateActionVerify) {
+      std::lock_guard<std::mutex> guard(tables_);
       data->hWVTStateData = NewHandle();  // held until the close call, whatever the verdict
       trustStates_.insert(data->hWVTStateData);
     }
@@ -180,18 +187,25 @@ class OfflineCatalogTrust final : public ports::ICatalogTrust {
 
   bool CryptCATAdminCalcHashFromFileHandle2(Handle catAdmin, Handle file, uint32_t* size, uint8_t* hash,
                                             uint32_t flags) override {
-    auto admin = admins_.find(catAdmin);
-    if (admin == admins_.end()) return Fail(winapi::kErrorInvalidParameter, false);
+    HashAlgorithm algorithm;
+    {
+      std::lock_guard<std::mutex> guard(tables_);
+      auto admin = admins_.find(catAdmin);
+      if (admin == admins_.end()) return Fail(winapi::kErrorInvalidParameter, false);
+      algorithm = admin->second;
+    }
     if (uint32_t e = m_.Fault("CryptCATAdminCalcHashFromFileHandle2")) return Fail(e, false);
-    return CalcHash(file, admin->second, size, hash, flags);
+    return CalcHash(file, algorithm, size, hash, flags);
   }
 
   Handle CryptCATAdminEnumCatalogFromHash(Handle catAdmin, const uint8_t* hash, uint32_t size, uint32_t flags,
                                           Handle* previousCatInfo) override {
-    if (!admins_.count(catAdmin) || !hash || size == 0 || flags) return Fail<Handle>(winapi::kErrorInvalidParameter, 0);
+    if (!Known(admins_, catAdmin) || !hash || size == 0 || flags)
+      return Fail<Handle>(winapi::kErrorInvalidParameter, 0);
     if (uint32_t e = m_.Fault("CryptCATAdminEnumCatalogFromHash")) return Fail<Handle>(e, 0);
     fs::path after;
     if (previousCatInfo && *previousCatInfo) {  // continues after it, and releases it
+      std::lock_guard<std::mutex> guard(tables_);
       auto previous = catInfos_.find(*previousCatInfo);
       if (previous == catInfos_.end()) return Fail<Handle>(winapi::kErrorInvalidParameter, 0);
       after = previous->second;
@@ -204,6 +218,7 @@ class OfflineCatalogTrust final : public ports::ICatalogTrust {
       uint32_t error = 0;
       auto catalog = LoadCatalog(candidate, error);
       if (catalog && catalog->FindMember(tag)) {
+        std::lock_guard<std::mutex> guard(tables_);
         const Handle h = NewHandle();
         catInfos_[h] = candidate;
         return Done(h);
@@ -213,6 +228,7 @@ class OfflineCatalogTrust final : public ports::ICatalogTrust {
   }
 
   bool CryptCATCatalogInfoFromContext(Handle catInfo, winapi::CatalogInfo* info, uint32_t) override {
+    std::lock_guard<std::mutex> guard(tables_);
     auto found = catInfos_.find(catInfo);
     if (found == catInfos_.end() || !info) return Fail(winapi::kErrorInvalidParameter, false);
     const WString path = text::FromPath(found->second);
@@ -223,11 +239,13 @@ class OfflineCatalogTrust final : public ports::ICatalogTrust {
   }
 
   bool CryptCATAdminReleaseCatalogContext(Handle catAdmin, Handle catInfo, uint32_t) override {
+    std::lock_guard<std::mutex> guard(tables_);
     if (!admins_.count(catAdmin) || !catInfos_.erase(catInfo)) return Fail(winapi::kErrorInvalidParameter, false);
     return Done(true);
   }
 
   bool CryptCATAdminReleaseContext(Handle catAdmin, uint32_t) override {
+    std::lock_guard<std::mutex> guard(tables_);
     if (!admins_.erase(catAdmin)) return Fail(winapi::kErrorInvalidParameter, false);
     return Done(true);
   }
@@ -242,22 +260,31 @@ class OfflineCatalogTrust final : public ports::ICatalogTrust {
     std::error_code ec;
     if (fs::is_directory(path, ec)) return Fail(winapi::kErrorAccessDenied, winapi::kInvalidHandle);
     if (!fs::exists(path.parent_path(), ec)) return Fail(winapi::kErrorPathNotFound, winapi::kInvalidHandle);
-    File file(std::fopen(path.c_str(), "rb"));
+    UniqueFile file(std::fopen(path.c_str(), "rb"));
     if (!file)
       return Fail(fs::exists(path, ec) ? winapi::kErrorAccessDenied : winapi::kErrorFileNotFound,
                   winapi::kInvalidHandle);
+    std::lock_guard<std::mutex> guard(tables_);
     const Handle h = NewHandle();
     files_[h] = std::move(file);
     return Done(h);
   }
 
   bool CloseHandle(Handle file) override {
+    std::lock_guard<std::mutex> guard(tables_);
     if (!files_.erase(file)) return Fail(winapi::kErrorInvalidHandle, false);
     return Done(true);
   }
 
  private:
+  // Under tables_.
   Handle NewHandle() { return next_ += 4; }
+
+  template <typename Table>
+  bool Known(const Table& table, Handle h) {
+    std::lock_guard<std::mutex> guard(tables_);
+    return table.count(h) != 0;
+  }
 
   template <typename T>
   static T Done(T result) {
@@ -271,7 +298,9 @@ class OfflineCatalogTrust final : public ports::ICatalogTrust {
     return int32_t(code);
   }
 
+  // Stays valid until its handle is closed, which only its owner does.
   OpenCatalog* Catalog(Handle h) {
+    std::lock_guard<std::mutex> guard(tables_);
     auto found = catalogs_.find(h);
     return found == catalogs_.end() ? nullptr : found->second.get();
   }
@@ -280,21 +309,27 @@ class OfflineCatalogTrust final : public ports::ICatalogTrust {
     if (!catAdmin || flags) return Fail(winapi::kErrorInvalidParameter, false);
     *catAdmin = 0;
     if (uint32_t e = m_.Fault(api)) return Fail(e, false);
+    std::lock_guard<std::mutex> guard(tables_);
     *catAdmin = NewHandle();
     admins_[*catAdmin] = algorithm;
     return Done(true);
   }
 
   bool CalcHash(Handle file, HashAlgorithm algorithm, uint32_t* size, uint8_t* hash, uint32_t flags) {
-    auto open = files_.find(file);
-    if (open == files_.end() || !size || flags) return Fail(winapi::kErrorInvalidParameter, false);
+    std::FILE* open = nullptr;
+    {
+      std::lock_guard<std::mutex> guard(tables_);
+      auto found = files_.find(file);
+      if (found != files_.end()) open = found->second.Get();
+    }
+    if (!open || !size || flags) return Fail(winapi::kErrorInvalidParameter, false);
     const uint32_t needed = HashSize(algorithm);
     if (!hash || *size < needed) {
       *size = needed;
       SetLastError(winapi::kErrorInsufficientBuffer);
       return true;  // the size probe succeeds, as on Windows
     }
-    auto digest = CatalogHash(open->second.get(), algorithm);
+    auto digest = CatalogHash(open, algorithm);
     if (!digest) return Fail(winapi::kCryptEFileError, false);
     std::copy(digest->begin(), digest->end(), hash);
     *size = needed;
@@ -315,12 +350,13 @@ class OfflineCatalogTrust final : public ports::ICatalogTrust {
 
   Machine& m_;
   TrustedRoots roots_;
+  std::mutex tables_;  // guards next_ and the handle tables below
   Handle next_ = 0x1000;
   std::set<Handle> providers_;
   std::map<Handle, std::unique_ptr<OpenCatalog>> catalogs_;
   std::map<Handle, HashAlgorithm> admins_;
   std::map<Handle, fs::path> catInfos_;
-  std::map<Handle, File> files_;
+  std::map<Handle, UniqueFile> files_;
   std::set<Handle> trustStates_;
 };
 

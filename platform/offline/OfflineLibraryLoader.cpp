@@ -1,4 +1,4 @@
-// The library port of the simulated machine: dlopen of the host file a Windows
+// The library port of the offline machine: dlopen of the host file a Windows
 // path maps to (the machine's 7-Zip folder may link to this machine's 7z.so).
 #include <dlfcn.h>
 

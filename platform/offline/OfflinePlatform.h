@@ -1,4 +1,4 @@
-// A whole Platform over one simulated machine. The message-dialog port is the
+// A whole Platform over one offline machine. The message-dialog port is the
 // caller's (tests record, the headless driver prints).
 #pragma once
 #include <functional>

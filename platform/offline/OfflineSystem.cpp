@@ -1,4 +1,4 @@
-// The system port of the simulated machine: machine.ini supplies the name, version,
+// The system port of the offline machine: machine.ini supplies the name, version,
 // clock offset, date picture and token privileges; Windows paths map into the folder.
 #include <algorithm>
 #include <cstdio>

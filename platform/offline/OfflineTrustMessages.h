@@ -2,6 +2,6 @@
 #pragma once
 
 namespace offline {
-// Adds them to the simulated message table (idempotent).
+// Adds them to the offline message table (idempotent).
 void RegisterTrustMessageTexts();
 }  // namespace offline

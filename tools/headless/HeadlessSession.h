@@ -1,4 +1,4 @@
-// One run of quillon-headless: the simulated machine, the in-memory view and the
+// One run of quillon-headless: the offline machine, the in-memory view and the
 // real main-window logic, started as Quillon.exe starts.
 #pragma once
 #include <memory>

@@ -1,4 +1,4 @@
-// A small simulated machine written into a temporary folder, its platform
+// A small offline machine written into a temporary folder, its platform
 // installed, and the main window over the in-memory view: the ground every
 // window-logic test stands on.
 #pragma once

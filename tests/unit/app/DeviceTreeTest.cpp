@@ -139,4 +139,18 @@ TEST_F(DeviceTree, DrawingAClassNodeUsesItsStateGlyphAndItsFirstDevicesIcon) {
   EXPECT_TRUE(form->tvDevicesCustomDrawItem(Root(), row, textRect, {}, false).drawnByControl);
 }
 
+TEST_F(DeviceTree, ADeviceWithoutAnIconIsDrawnWithoutOneNotWithAGlyph) {
+  TDevice d = MakeDevice("A", "Ports");
+  d.ClassIconIndex = 0;  // the scan's index when the icon did not load
+  form->ShowDeviceList({d});
+  view.tree.Expand(ClassNode(0));
+  const view::Rect row{0, 40, 280, 59}, textRect{38, 40, 80, 59};
+  const view::NodeId device = view.tree.Children(ClassNode(0)).at(0);
+  for (view::NodeId node : {ClassNode(0), device}) {
+    const auto paint = form->tvDevicesCustomDrawItem(node, row, textRect, {255, 255, 255}, false);
+    EXPECT_EQ(paint.icon, -1);
+    EXPECT_EQ(paint.textRect.left, 38 + 16 + 6);  // the text keeps its column
+  }
+}
+
 }  // namespace

@@ -3,7 +3,7 @@
 #include <set>
 
 #include "app/Drawing.h"
-#include "app/TextFile.h"
+#include "backup/TextFile.h"
 #include "platform/Errors.h"
 
 namespace {

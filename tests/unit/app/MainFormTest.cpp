@@ -1,5 +1,5 @@
 #include "app/AboutUnit.h"
-#include "app/Shell.h"
+#include "backup/StartupSteps.h"
 #include "tests/unit/app/AppTestMachine.h"
 
 namespace {
@@ -117,7 +117,7 @@ TEST_F(MainForm, QuitClosesTheWindowAndAboutShowsTheVersionLine) {
   form->btnQuitClick();
   EXPECT_TRUE(view.closed);
   form->mnuAboutClick();
-  // The simulated executable has no version resource.
+  // The offline machine's executable has no version resource.
   EXPECT_EQ(view.aboutVersionLines, std::vector<WString>{u"Quillon Version: "});
 }
 

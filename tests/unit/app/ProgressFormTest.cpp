@@ -5,19 +5,6 @@
 
 namespace {
 
-TEST(FormatBytes, UsesBinaryUnitsWithInclusiveThresholds) {
-  EXPECT_EQ(FormatBytes(0), u"0B");
-  EXPECT_EQ(FormatBytes(1023), u"1023B");
-  EXPECT_EQ(FormatBytes(1024), u"1.0KB");
-  EXPECT_EQ(FormatBytes(1048575), u"1024.0KB");
-  EXPECT_EQ(FormatBytes(1048576), u"1.0MB");
-  EXPECT_EQ(FormatBytes(1610612736), u"1.50GB");
-  EXPECT_EQ(FormatBytes(uint64_t(1) << 40), u"1.00TB");
-  EXPECT_EQ(FormatBytes(~uint64_t(0)), u"16777216.00TB");
-}
-
-TEST(FormatBytes, WritesTheUsersDecimalSeparator) { EXPECT_EQ(FormatBytes(1610612736, u','), u"1,50GB"); }
-
 class ProgressWindow : public ::testing::Test {
  protected:
   ProgressWindow() {

@@ -1,4 +1,4 @@
-#include "app/SevenZipLibrary.h"
+#include "backup/SevenZipLibrary.h"
 #include "tests/unit/app/AppTestMachine.h"
 
 namespace {

@@ -3,34 +3,47 @@
 #include <chrono>
 #include <ctime>
 
-#include "app/ArchiveStep.h"
+#include "backup/ArchiveStep.h"
 #include "tests/unit/archive/ArchiveTestSupport.h"
 
 namespace archive_test {
 namespace {
 
-class RecordingHost final : public IArchiveHost {
+using backup::ArchiveProgress;
+
+// The report and progress sinks of the archive step, recorded; the step's errors
+// are kept as the window would show them.
+class RecordingHost final : public backup::IReportLog, public backup::IProgress {
  public:
-  void AddShellLine(const WString& line) override { lines.push_back(text::ToUtf8(line)); }
-  void ShowProgress(const WString& t) override { title = text::ToUtf8(t); }
-  void SetProgressText(const WString& t) override { progressText = text::ToUtf8(t); }
-  void SetProgressFormatAsBytes(bool b) override { asBytes = b; }
-  void SetProgressTotal(int64_t t) override {
+  void AddLine(const WString& line) override { lines.push_back(text::ToUtf8(line)); }
+  void Append(const WString& line) override { lines.push_back(text::ToUtf8(line)); }
+  void Show(const WString& t) override { title = text::ToUtf8(t); }
+  void SetText(const WString& t) override { progressText = text::ToUtf8(t); }
+  void SetFormatAsBytes(bool b) override { asBytes = b; }
+  void SetTotal(int64_t t) override {
     total = t;
     value = 0;
   }
-  void SetProgressValue(int64_t v) override { value = v; }
-  void DrawProgressBar() override { ++draws; }
-  void ShowMessage(ports::MessageKind kind, const WString& t) override {
-    EXPECT_EQ(kind, ports::MessageKind::Error);
-    messages.push_back(text::ToUtf8(t));
+  void SetValue(int64_t v) override { value = v; }
+  void SetBar(int64_t v, int64_t t) override {
+    total = t;
+    value = v;
   }
+  void Draw() override { ++draws; }
   std::vector<std::string> lines, messages;
   std::string title, progressText;
   bool asBytes = false;
   int64_t total = -1, value = -1;
   int draws = 0;
 };
+
+bool ArchiveFiles(RecordingHost& host, const WString& library, WString& name, const WString& source,
+                  const WString& mask, const WStringList& files, bool deleteSource) {
+  WString error;
+  const bool written = backup::ArchiveFiles(host, host, library, name, source, mask, files, deleteSource, error);
+  if (!error.empty()) host.messages.push_back(text::ToUtf8(error));
+  return written;
+}
 
 class ArchiveStep : public ArchiveTest {
  protected:
@@ -190,10 +203,10 @@ TEST_F(ArchiveStep, EveryEntryCarriesItsFilesModificationTime) {
 
 TEST(ArchiveProgress, SetsTheTotalOrTheValueAndRedraws) {
   RecordingHost host;
-  EXPECT_EQ(ArchiveProgress(&host, true, 1000), 0);
+  EXPECT_EQ(ArchiveProgress(static_cast<backup::IProgress*>(&host), true, 1000), 0);
   EXPECT_EQ(host.total, 1000);
   EXPECT_EQ(host.value, 0);
-  EXPECT_EQ(ArchiveProgress(&host, false, 250), 0);
+  EXPECT_EQ(ArchiveProgress(static_cast<backup::IProgress*>(&host), false, 250), 0);
   EXPECT_EQ(host.value, 250);
   EXPECT_EQ(host.total, 1000);
   EXPECT_EQ(host.draws, 2);

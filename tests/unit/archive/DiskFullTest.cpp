@@ -5,7 +5,7 @@
 #include "archive/FileStream.h"
 #include "archive/SevenZip.h"
 #include "archive/ZipWriter.h"
-#include "app/ArchiveStep.h"
+#include "backup/ArchiveStep.h"
 #include "platform/FileErrors.h"
 #include "tests/unit/archive/ArchiveTestSupport.h"
 
@@ -63,7 +63,7 @@ TEST_F(DiskFull, TheZipWriterNamesTheArchiveAndTheCause) {
 TEST_F(DiskFull, TheSevenZipWriterNamesTheArchiveAndTheCauseNotUnspecifiedError) {
   if (!fs::exists(kSevenZipLibrary)) GTEST_SKIP() << "the 7-Zip library is not installed";
   EXPECT_EQ(MessageOf([&] {
-              auto archive = sevenzip::CreateOutArchive(kSevenZipFormatClassId, text::W(kSevenZipLibrary));
+              auto archive = sevenzip::CreateOutArchive(backup::kSevenZipFormatClassId, text::W(kSevenZipLibrary));
               archive->AddFiles(Host(Root() / "work"), u"*.*");
               archive->SaveToFile(text::W(kFull));
             }),

@@ -6,7 +6,7 @@
 
 #include "archive/SevenZip.h"
 #include "archive/SevenZipOutArchive.h"
-#include "app/ArchiveStep.h"
+#include "backup/ArchiveStep.h"
 #include "tests/unit/archive/ArchiveTestSupport.h"
 
 namespace archive_test {
@@ -64,7 +64,7 @@ TEST_F(SevenZipWriter, AddFilesStoresTheWholeTreeUnderRelativePathsWithSizesAndT
   const auto when = fs::file_time_type::clock::now() - std::chrono::hours(24 * 400);
   fs::last_write_time(src / "sub/a.sys", when);
 
-  auto archive = CreateOutArchive(kSevenZipFormatClassId, text::W(kSevenZipLibrary));
+  auto archive = CreateOutArchive(backup::kSevenZipFormatClassId, text::W(kSevenZipLibrary));
   archive->AddFiles(Host(src), text::W("*.*"));
   Save(*archive, Root() / "out.7z");
 
@@ -96,7 +96,7 @@ TEST_F(SevenZipWriter, MasksSelectFilesAndAddFileSkipsMissingOnes) {
   MakeFile("src/sub/b.sys", "sys");
   MakeFile("src/c.pnf", "pnf");
   const fs::path loose = MakeFile("loose/Readme.txt", "readme");
-  auto archive = CreateOutArchive(kSevenZipFormatClassId, text::W(kSevenZipLibrary));
+  auto archive = CreateOutArchive(backup::kSevenZipFormatClassId, text::W(kSevenZipLibrary));
   archive->AddFiles(Host(Root() / "src"), text::W("*.inf; *.sys"));
   archive->AddFile(Host(loose), text::W("Readme.txt"));
   archive->AddFile(Host(Root() / "missing.txt"), text::W("missing.txt"));
@@ -109,7 +109,7 @@ TEST_F(SevenZipWriter, MasksSelectFilesAndAddFileSkipsMissingOnes) {
 TEST_F(SevenZipWriter, SavingReplacesAnExistingFile) {
   MakeFile("src/a.inf", "inf");
   MakeFile("out.7z", std::string(200000, 'x'));
-  auto archive = CreateOutArchive(kSevenZipFormatClassId, text::W(kSevenZipLibrary));
+  auto archive = CreateOutArchive(backup::kSevenZipFormatClassId, text::W(kSevenZipLibrary));
   archive->AddFiles(Host(Root() / "src"), text::W("*.*"));
   Save(*archive, Root() / "out.7z");
   EXPECT_LT(fs::file_size(Root() / "out.7z"), 1000u);
@@ -130,7 +130,7 @@ int32_t AbortingProgress(void* sender, bool total, uint64_t value) {
 
 TEST_F(SevenZipWriter, ProgressResultIsHandedToTheLibraryAndAbortsTheSave) {
   MakeFile("src/big.bin", std::string(3 << 20, 'z'));
-  auto archive = CreateOutArchive(kSevenZipFormatClassId, text::W(kSevenZipLibrary));
+  auto archive = CreateOutArchive(backup::kSevenZipFormatClassId, text::W(kSevenZipLibrary));
   archive->AddFiles(Host(Root() / "src"), text::W("*.*"));
   gAbortAfter = 0;
   gCompletedCalls = 0;
@@ -148,7 +148,7 @@ TEST_F(SevenZipWriter, ProgressResultIsHandedToTheLibraryAndAbortsTheSave) {
 
 TEST_F(SevenZipWriter, AFileThatVanishedBeforeTheSaveFailsItWithItsName) {
   const fs::path gone = MakeFile("src/gone.sys", "soon gone");
-  auto archive = CreateOutArchive(kSevenZipFormatClassId, text::W(kSevenZipLibrary));
+  auto archive = CreateOutArchive(backup::kSevenZipFormatClassId, text::W(kSevenZipLibrary));
   archive->AddFile(Host(gone), text::W("gone.sys"));
   fs::remove(gone);
   try {
@@ -163,7 +163,7 @@ TEST_F(SevenZipWriter, AFileThatVanishedBeforeTheSaveFailsItWithItsName) {
 
 TEST_F(SevenZipWriter, LibraryIsReleasedOnceWhenTheLastReferenceGoes) {
   {
-    auto archive = CreateOutArchive(kSevenZipFormatClassId, text::W(kSevenZipLibrary));
+    auto archive = CreateOutArchive(backup::kSevenZipFormatClassId, text::W(kSevenZipLibrary));
     auto second = archive;
     archive.Reset();
     EXPECT_EQ(loader_.freed, 0);
@@ -179,7 +179,7 @@ class UpdateCallback : public SevenZipWriter {
   void SetUp() override {
     SevenZipWriter::SetUp();
     if (IsSkipped()) return;
-    archive_ = CreateOutArchive(kSevenZipFormatClassId, text::W(kSevenZipLibrary));
+    archive_ = CreateOutArchive(backup::kSevenZipFormatClassId, text::W(kSevenZipLibrary));
     MakeFile("f.sys", "12345");
     archive_->AddFile(Host(Root() / "f.sys"), text::W("dir/f.sys"));
     callback_ = dynamic_cast<sevenzip::T7zOutArchive*>(archive_.Get());
@@ -248,7 +248,7 @@ class SevenZipLoading : public ArchiveTest {};
 TEST_F(SevenZipLoading, AMissingLibraryFailsWithTheSystemTextAndThePath) {
   const WString path = Host(Root() / "7z.so");
   try {
-    CreateOutArchive(kSevenZipFormatClassId, path);
+    CreateOutArchive(backup::kSevenZipFormatClassId, path);
     FAIL();
   } catch (const OSError& e) {
     EXPECT_EQ(e.Message(), text::W("System Error.  Code: 126.\r\nThe specified module could not be found"
@@ -266,7 +266,7 @@ TEST_F(SevenZipLoading, ALoadFailureWithoutErrorCodeIsTheGenericText) {
   ScopedPlatform scoped(p);
   loader_.lastError = 0;
   try {
-    CreateOutArchive(kSevenZipFormatClassId, Host(Root() / "x.so"));
+    CreateOutArchive(backup::kSevenZipFormatClassId, Host(Root() / "x.so"));
     FAIL();
   } catch (const OSError& e) {
     EXPECT_EQ(e.Message(), text::W("A call to an OS function failed"));
@@ -283,7 +283,7 @@ class SevenZipRefusal : public ArchiveTest, public ::testing::WithParamInterface
 TEST_P(SevenZipRefusal, IsRefusedWithItsTextAndLeavesNoLibraryLoaded) {
   const WString path = StandIn(GetParam().standIn);
   try {
-    CreateOutArchive(kSevenZipFormatClassId, path);
+    CreateOutArchive(backup::kSevenZipFormatClassId, path);
     FAIL() << "accepted " << GetParam().standIn;
   } catch (const QuillonError& e) {
     EXPECT_EQ(e.Message(), path + text::W(GetParam().messageAfterPath));
@@ -304,7 +304,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SevenZipLoading, AFailingUpdateRaisesTheSystemTextOfItsCode) {
   MakeFile("a.inf", "inf");
-  auto archive = CreateOutArchive(kSevenZipFormatClassId, StandIn("standin_update_fails"));
+  auto archive = CreateOutArchive(backup::kSevenZipFormatClassId, StandIn("standin_update_fails"));
   archive->AddFile(Host(Root() / "a.inf"), text::W("a.inf"));
   try {
     archive->SaveToFile(Host(Root() / "out.7z"));

@@ -66,12 +66,13 @@ TEST(GeneratedMachine, EveryDeviceHasASignedPackageThatVerifies) {
     const WString package = paths::ExtractFilePath(device.DriverStore);
     const WString catalog = package + device.OriginalCatName;
     WString message;
-    EXPECT_TRUE(VerifyFile(catalog, WString(), {}, message)) << text::ToUtf8(message);
+    TCatalogChecker checker;
+    EXPECT_TRUE(checker.VerifyFile(catalog, WString(), {}, message)) << text::ToUtf8(message);
     const WStringList files = GetFilesList(package, false);
     EXPECT_GE(files.size(), 8u);
     for (const WString& file : files) {
       if (file == catalog) continue;
-      EXPECT_TRUE(VerifyFile(catalog, file, {}, message)) << text::ToUtf8(file) << ": " << text::ToUtf8(message);
+      EXPECT_TRUE(checker.VerifyFile(catalog, file, {}, message)) << text::ToUtf8(file) << ": " << text::ToUtf8(message);
     }
   }
 }

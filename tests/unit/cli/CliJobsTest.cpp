@@ -1,6 +1,5 @@
 // export-all on several threads writes what one thread writes: archives the same
 // to the byte, the same reports in the same order, the same record.
-#include "cli/ExportRun.h"
 #include "tests/unit/cli/Cli.h"
 
 namespace clitest {
@@ -30,25 +29,6 @@ TEST_F(CliTest, ExportAllGivesTheSameOutcomeWhateverTheNumberOfJobs) {
     EXPECT_EQ(results[jobs], results["1"]) << jobs;
     EXPECT_TRUE(archives[jobs] == archives["1"]) << jobs << " jobs: the archives differ";
   }
-}
-
-TEST(ExportGroups, DevicesSharingAnArchiveOrWorkFolderNameStayTogether) {
-  auto device = [](const char16_t* description, const char16_t* version, const char16_t* inf) {
-    TDevice d;
-    d.DriverDescription = description;
-    d.DriverVersion = version;
-    d.OriginalInfName = inf;
-    d.DriverStore = WString(u"/store/") + inf + u"/" + inf;
-    return d;
-  };
-  const TDeviceList devices = {device(u"Hub", u"1.0", u"hub.inf"),      device(u"Audio", u"2.0", u"audio.inf"),
-                               device(u"HUB", u"1.0", u"other.inf"),    device(u"Net", u"3.0", u"net.inf"),
-                               device(u"Serial", u"4.0", u"OTHER.inf"), device(u"Audio", u"2.0", u"audio.inf"),
-                               device(u"Ger\u00e4t", u"1.0", u"g1.inf"), device(u"GER\u00c4T", u"1.0", u"g2.inf")};
-  // 0 and 2 share an archive name (letter case aside), 2 and 4 a work folder, 1 and 5
-  // both; 6 and 7 may name one file on Windows, which folds case beyond ASCII.
-  EXPECT_EQ(cli::ExportGroups(devices, u"/out"),
-            (std::vector<std::vector<size_t>>{{0, 2, 4}, {1, 5}, {3}, {6, 7}}));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The command line's own parts: the table, the mount table, the record.
+// The command line's own parts: the table, the progress line, the mount table.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -6,10 +6,8 @@
 #include <sstream>
 
 #include "cli/CliOptions.h"
-#include "cli/ExportRecord.h"
 #include "cli/Installations.h"
 #include "cli/ProgressLine.h"
-#include "cli/Sha256.h"
 #include "cli/Table.h"
 
 namespace {
@@ -77,43 +75,6 @@ TEST(Installations, OnlyNtfsMountsHoldingTheSystemHive) {
   EXPECT_THROW(cli::TheOnlyInstallation({}), cli::UsageError);
   EXPECT_THROW(cli::FindMountedInstallations(root / "no-such-table"), cli::UsageError);
   fs::remove_all(root);
-}
-
-TEST(Record, QuotedCsvRowsAndTheNamesOfTheRecordAndItsHash) {
-  winapi::SystemTime t;
-  t.wYear = 2026; t.wMonth = 3; t.wDay = 7; t.wHour = 14; t.wMinute = 5; t.wSecond = 9;
-  EXPECT_EQ(cli::RecordFileName(t), "Quillon-2026_03_07_14_05_09.csv");
-
-  const fs::path file = fs::temp_directory_path() / ("quillon-record-" + std::to_string(::getpid()) + ".csv");
-  cli::RecordRow row;
-  row.instanceId = "ROOT\\X\\0000";
-  row.name = "Say \"hi\", all";
-  row.verdict = "exported";
-  row.archive = "X_1.0.7z";
-  row.archiveSize = 42;
-  row.sha256 = "ab";
-  cli::RecordRow failed = row;
-  failed.archive.clear();
-  failed.sha256.clear();
-  failed.verdict = "verification failed";
-  cli::WriteRecord(file, {row, failed});
-  std::ifstream in(file, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  const std::vector<std::string> lines = Lines(text.str());
-  ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[1], "\"ROOT\\X\\0000\",\"Say \"\"hi\"\", all\",\"\",\"\",\"\",\"\",\"\",\"\",\"exported\","
-                      "\"X_1.0.7z\",\"42\",\"ab\"\r");
-  EXPECT_TRUE(lines[2].ends_with(",\"verification failed\",\"\",\"\",\"\"\r")) << lines[2];
-
-  // SHA-256 of "abc" (FIPS 180-2), read in pieces like any archive.
-  std::ofstream(file, std::ios::binary | std::ios::trunc) << "abc";
-  EXPECT_EQ(cli::Sha256OfFile(file), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-  std::ofstream(file, std::ios::binary | std::ios::trunc) << std::string(3000000, 'a');  // three reads
-  EXPECT_EQ(cli::Sha256OfFile(file), "2a152c894398719c0570f83fac34ac03a0f6e8e474b995c2403aa5434f7b9dd4");
-  fs::remove(file);
-  EXPECT_THROW(cli::Sha256OfFile(file), std::exception);
-  EXPECT_THROW(cli::WriteRecord(fs::path("/proc/no-such/record.csv"), {row}), std::exception);
 }
 
 }  // namespace

@@ -90,7 +90,7 @@ TEST_F(CliTest, VerifyPrintsTheWindowsReportAndFailsForABadDriver) {
   EXPECT_NE(r.out.find("=== Contoso GeForce GTX 1050 Ti (" + kGeForce + ")\n" + report), std::string::npos)
       << r.out << "\n---\n" << report;
 
-  const RunResult all = Quillon({"--json", "verify", "--all"});
+  const RunResult all = Quillon({"--json", "--jobs", "3", "verify", "--all"});
   EXPECT_EQ(all.exitCode, 1);
   std::map<std::string, bool> verified;
   const nlohmann::json reports = Json(all);
@@ -98,6 +98,26 @@ TEST_F(CliTest, VerifyPrintsTheWindowsReportAndFailsForABadDriver) {
   EXPECT_EQ(verified.size(), 9u);
   EXPECT_FALSE(verified.at(kTailspin));
   EXPECT_TRUE(verified.at(kGeForce));
+
+  // Each check an object: the catalog with its tag and trust, each file with its
+  // hashes, trust and error, as the text report gives them.
+  for (const auto& d : reports["devices"]) {
+    if (d["instanceId"] != kTailspin) continue;
+    EXPECT_EQ(d["catalog"]["trust"], "Verified");
+    EXPECT_EQ(d["catalog"]["tag"].get<std::string>().size(), 40u);
+    EXPECT_TRUE(d["catalog"]["error"].is_null());
+    EXPECT_EQ(d["files"][0]["kind"], "inf");
+    std::map<std::string, nlohmann::json> files;
+    for (const auto& f : d["files"]) files[f["name"]] = f;
+    const nlohmann::json& bad = files.at("tailspin.sys");
+    EXPECT_EQ(bad["trust"], "Failed");
+    EXPECT_EQ(bad["error"], "File not found in the catalog");
+    const RunResult text = Quillon({"verify", kTailspin});
+    EXPECT_NE(text.out.find("File       : tailspin.sys\nSHA-1      : " + bad["sha1"].get<std::string>() +
+                            "\nSHA-256    : " + bad["sha256"].get<std::string>() + "\nTrust      : Failed\n"),
+              std::string::npos)
+        << text.out;
+  }
 }
 
 TEST_F(CliTest, ExportWritesTheNamedDevicesArchivesAndTheRecord) {

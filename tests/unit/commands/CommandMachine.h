@@ -60,7 +60,6 @@ class CommandTest : public ::testing::Test {
   }
   ~CommandTest() override {
     form.reset();
-    TheCatalogCache() = {};
     installed_.reset();
     platform_.reset();
     offline::SetClockOverride(std::nullopt);
@@ -80,7 +79,6 @@ class CommandTest : public ::testing::Test {
         });
     platform_->SetDialogs(&dialogs_);
     installed_ = std::make_unique<ScopedPlatform>(platform_->Ports());
-    TheCatalogCache() = {};  // the catalog checks' cache belongs to one platform
     BindDriverStoreLocation();
     view.progressEvents.titled = [this](const WString& t) { events.push_back("[progress] " + text::ToUtf8(t)); };
     view.progressEvents.closed = [this] { events.push_back("[progress] closed"); };

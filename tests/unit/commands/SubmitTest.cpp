@@ -1,6 +1,6 @@
 // Prepare NAVU Submission: one dated archive of the per-device archives of every
 // passing, non-Microsoft driver; what stays in the chosen folder; Explorer.
-#include "app/ExportNames.h"
+#include "backup/ArchiveNames.h"
 #include "tests/unit/commands/CommandMachine.h"
 
 namespace commandtest {
@@ -155,13 +155,13 @@ TEST_F(EmptySubmit, NoDevicesMeansNoArchiveAndAnEmptySelection) {
 }
 
 TEST(SubmissionName, IsNavuAndTheZeroPaddedLocalTime) {
-  EXPECT_EQ(exportnames::SubmissionBaseName(u"out", At(14, 5, 9)),
+  EXPECT_EQ(backup::SubmissionBaseName(u"out", At(14, 5, 9)),
             paths::Join(u"out", u"NAVU-2026_01_02_14_05_09"));
   winapi::SystemTime t = At(0, 0, 0);
   t.wYear = 999;
   t.wMonth = 12;
   t.wDay = 31;
-  EXPECT_EQ(exportnames::SubmissionBaseName(u"out", t), paths::Join(u"out", u"NAVU-0999_12_31_00_00_00"));
+  EXPECT_EQ(backup::SubmissionBaseName(u"out", t), paths::Join(u"out", u"NAVU-0999_12_31_00_00_00"));
 }
 
 }  // namespace

@@ -9,12 +9,10 @@
 namespace devices_test {
 namespace {
 
-const std::string kInstallation = std::string(QUILLON_FIXTURES_DIR) + "/system2-installation";
-
 // What hivexget prints for a value of the SYSTEM hive (the raw stored text).
 std::string HivexGet(const std::string& key, const std::string& value) {
-  const std::string command =
-      "hivexget '" + kInstallation + "/Windows/System32/config/SYSTEM' '" + key + "' '" + value + "'";
+  const std::string command = "hivexget '" + std::string(QUILLON_FIXTURES_DIR) +
+                              "/system2-installation/Windows/System32/config/SYSTEM' '" + key + "' '" + value + "'";
   std::string out;
   if (FILE* pipe = ::popen(command.c_str(), "r")) {
     char buffer[512];
@@ -25,25 +23,9 @@ std::string HivexGet(const std::string& key, const std::string& value) {
   return out;
 }
 
-class RealHiveScan : public ::testing::Test {
+class RealHiveScan : public InstallationScan {
  protected:
-  void SetUp() override {
-    platform = std::make_unique<offline::OfflinePlatform>(offline::Machine::Load(kInstallation));
-    platform->SetDialogs(&dialogs);
-    installed = std::make_unique<ScopedPlatform>(platform->Ports());
-    BindDriverStoreLocation();
-    devices = ScanDevices({}, nullptr, images, {});
-  }
-  const TDevice& ById(const std::string& id) const {
-    for (const TDevice& d : devices)
-      if (text::ToUtf8(d.InstanceId) == id) return d;
-    throw std::runtime_error("no device " + id);
-  }
-  RecordedDialogs dialogs;
-  RecordedImageList images;
-  std::unique_ptr<offline::OfflinePlatform> platform;
-  std::unique_ptr<ScopedPlatform> installed;
-  TDeviceList devices;
+  RealHiveScan() : InstallationScan("system2-installation") {}
 };
 
 TEST_F(RealHiveScan, EveryDeviceHasANamedClassAndResolvedNames) {

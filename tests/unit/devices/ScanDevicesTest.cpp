@@ -1,4 +1,4 @@
-// ScanDevices over small simulated machines: properties and their types,
+// ScanDevices over small offline machines: properties and their types,
 // buffer limits, the driver key, the driver store, order, filter and failures.
 #include "ScanHarness.h"
 

@@ -107,4 +107,18 @@ Platform& TestMachine::Install() {
 
 offline::OfflineSetupApi& TestMachine::Setup() { return dynamic_cast<offline::OfflineSetupApi&>(*platform_->Ports().setup); }
 
+void InstallationScan::SetUp() {
+  platform_ = std::make_unique<offline::OfflinePlatform>(offline::Machine::Load(folder_));
+  platform_->SetDialogs(&dialogs);
+  installed_ = std::make_unique<ScopedPlatform>(platform_->Ports());
+  BindDriverStoreLocation();
+  devices = ScanDevices({}, nullptr, images, {});
+}
+
+const TDevice& InstallationScan::ById(const std::string& id) const {
+  for (const TDevice& d : devices)
+    if (text::ToUtf8(d.InstanceId) == id) return d;
+  throw std::runtime_error("no device " + id);
+}
+
 }  // namespace devices_test

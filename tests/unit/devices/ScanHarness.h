@@ -1,4 +1,4 @@
-// A small simulated machine written into a temporary folder, and the recorders
+// A small offline machine written into a temporary folder, and the recorders
 // a scan reports to: message dialogs and the image list.
 #pragma once
 #include <gtest/gtest.h>
@@ -72,6 +72,26 @@ class TestMachine {
   std::filesystem::path folder_;
   std::string registry_;
   std::string ini_;
+  std::unique_ptr<offline::OfflinePlatform> platform_;
+  std::unique_ptr<ScopedPlatform> installed_;
+};
+
+// A scan of a generated installation (a folder of QUILLON_FIXTURES_DIR), made in
+// SetUp with every device listed.
+class InstallationScan : public ::testing::Test {
+ protected:
+  explicit InstallationScan(std::string name) : folder_(std::string(QUILLON_FIXTURES_DIR) + "/" + std::move(name)) {}
+  void SetUp() override;
+  const std::string& Folder() const { return folder_; }
+  // The device with this instance id; throws std::runtime_error when none.
+  const TDevice& ById(const std::string& id) const;
+
+  RecordedDialogs dialogs;
+  RecordedImageList images;
+  TDeviceList devices;
+
+ private:
+  std::string folder_;
   std::unique_ptr<offline::OfflinePlatform> platform_;
   std::unique_ptr<ScopedPlatform> installed_;
 };

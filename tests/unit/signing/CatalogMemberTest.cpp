@@ -55,7 +55,7 @@ TEST_F(CatalogMemberTest, OtherCatalogClosesTheFirstAndOpensTheSecond) {
   EXPECT_TRUE(Verify(Catalog("sha256.cat"), File("sha256only.txt")));
   EXPECT_EQ(counting->opens, 2);
   EXPECT_EQ(counting->closes, 1);
-  EXPECT_EQ(TheCatalogCache().path, Catalog("sha256.cat"));
+  EXPECT_EQ(Cache().path, Catalog("sha256.cat"));
 }
 
 TEST_F(CatalogMemberTest, MissingCatalogFailsWithTheSystemText) {
@@ -72,7 +72,7 @@ TEST_F(CatalogMemberTest, FailedOpenForgetsThePathSoTheNextCheckReopens) {
   fs::remove(late);
   EXPECT_FALSE(Verify(text::FromPath(late), File("driver.inf")));
   EXPECT_EQ(message, u"The system cannot find the file specified.");
-  EXPECT_EQ(TheCatalogCache().catalog, winapi::kInvalidHandle);
+  EXPECT_EQ(Cache().catalog, winapi::kInvalidHandle);
 
   fs::copy_file(SigningDir() / "catalogs" / "sha1.cat", late);
   EXPECT_TRUE(Verify(text::FromPath(late), File("driver.inf")));

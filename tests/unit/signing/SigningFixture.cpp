@@ -19,8 +19,8 @@ WString ManifestHash(const std::string& file, const std::string& algorithm) {
 }
 
 void SigningTest::UseMachine(const fs::path& folder, const std::string& extraIni) {
+  checker_.reset();  // closes its catalog through the machine that opened it
   installed_.reset();
-  TheCatalogCache() = {};
   fs::path root = folder;
   if (!extraIni.empty()) {
     // A private copy, so that the shared fixture stays as generated.
@@ -37,6 +37,7 @@ void SigningTest::UseMachine(const fs::path& folder, const std::string& extraIni
   ports = platform->Ports();
   ports.trust = counting.get();
   installed_.emplace(ports);
+  checker_.emplace();
 }
 
 WString SigningTest::Line(const std::string& name, const WString& value) const {

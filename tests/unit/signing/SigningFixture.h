@@ -1,9 +1,10 @@
-// The signing tests' common ground: a simulated machine trusting the test root,
+// The signing tests' common ground: a offline machine trusting the test root,
 // the generated catalogs and files, a recorder of report lines and a counter of
 // catalog opens and closes around the machine's trust port.
 #pragma once
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -31,7 +32,7 @@ WString ManifestHash(const std::string& file, const std::string& algorithm);
 class CountingTrust : public ports::ICatalogTrust {
  public:
   explicit CountingTrust(ports::ICatalogTrust& inner) : inner_(inner) {}
-  int opens = 0, closes = 0;
+  std::atomic<int> opens = 0, closes = 0;  // checks may run on several threads
 
   bool CryptAcquireContext(winapi::Handle* p, const char16_t* c, const char16_t* n, uint32_t t, uint32_t f) override {
     return inner_.CryptAcquireContext(p, c, n, t, f);
@@ -89,18 +90,21 @@ class CountingTrust : public ports::ICatalogTrust {
   ports::ICatalogTrust& inner_;
 };
 
-// A simulated machine (by default the generated signing machine) installed for
+// A offline machine (by default the generated signing machine) installed for
 // one test, with a fresh catalog cache and the report lines recorded.
 class SigningTest : public ::testing::Test {
  protected:
   void SetUp() override { UseMachine(SigningDir() / "machine"); }
-  void TearDown() override { TheCatalogCache() = {}; }
+  void TearDown() override { checker_.reset(); }
 
   // Loads `folder` (adding machine.ini lines first when given) and installs it.
   void UseMachine(const fs::path& folder, const std::string& extraIni = {});
 
   WString Line(const std::string& name, const WString& value) const;
-  bool Verify(const WString& catalog, const WString& file) { return VerifyFile(catalog, file, callback, message); }
+  bool Verify(const WString& catalog, const WString& file) {
+    return checker_->VerifyFile(catalog, file, callback, message);
+  }
+  const CatalogCache& Cache() const { return checker_->Cache(); }
 
   std::vector<WString> lines;
   WString message;
@@ -111,6 +115,7 @@ class SigningTest : public ::testing::Test {
 
  private:
   std::optional<ScopedPlatform> installed_;
+  std::optional<TCatalogChecker> checker_;  // a fresh cache for each machine
   fs::path scratch_;
 };
 

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/ArchiveStep.h"
+#include "backup/ArchiveStep.h"
 #include "archive/SevenZip.h"
 #include "archive/ZipWriter.h"
 #include "platform/Errors.h"
@@ -23,22 +23,33 @@ namespace fs = std::filesystem;
 using win32_test::TempFolder;
 using win32_test::Win32TestPlatform;
 
-class RecordingHost final : public IArchiveHost {
+// The report and progress sinks of the archive step, recorded; the step's errors
+// are kept as the window would show them.
+class RecordingHost final : public backup::IReportLog, public backup::IProgress {
  public:
-  void AddShellLine(const WString& line) override { lines.push_back(line); }
-  void ShowProgress(const WString&) override {}
-  void SetProgressText(const WString&) override {}
-  void SetProgressFormatAsBytes(bool) override {}
-  void SetProgressTotal(int64_t t) override { total = t; }
-  void SetProgressValue(int64_t v) override { value = v; }
-  void DrawProgressBar() override {}
-  void ShowMessage(ports::MessageKind kind, const WString& t) override {
-    EXPECT_EQ(kind, ports::MessageKind::Error);
-    messages.push_back(t);
+  void AddLine(const WString& line) override { lines.push_back(line); }
+  void Append(const WString& line) override { lines.push_back(line); }
+  void Show(const WString&) override {}
+  void SetText(const WString&) override {}
+  void SetFormatAsBytes(bool) override {}
+  void SetTotal(int64_t t) override { total = t; }
+  void SetValue(int64_t v) override { value = v; }
+  void SetBar(int64_t v, int64_t t) override {
+    total = t;
+    value = v;
   }
+  void Draw() override {}
   std::vector<WString> lines, messages;
   int64_t total = -1, value = -1;
 };
+
+bool ArchiveFiles(RecordingHost& host, const WString& library, WString& name, const WString& source,
+                  const WString& mask, const WStringList& files, bool deleteSource) {
+  WString error;
+  const bool written = backup::ArchiveFiles(host, host, library, name, source, mask, files, deleteSource, error);
+  if (!error.empty()) host.messages.push_back(error);
+  return written;
+}
 
 // The stand-in DLLs of the Windows build, as a Windows path (Wine's Z: drive).
 WString StandIn(const char* name) {
@@ -167,7 +178,7 @@ TEST_F(ArchiveOnWindows, ALockedFileFailsTheZipRemovesItAndKeepsTheSource) {
 TEST_F(ArchiveOnWindows, MissingLibraryFailsWithTheSystemTextAndThePath) {
   const WString path = Text(L"7z.dll");
   try {
-    sevenzip::CreateOutArchive(kSevenZipFormatClassId, path);
+    sevenzip::CreateOutArchive(backup::kSevenZipFormatClassId, path);
     FAIL() << "a missing library was accepted";
   } catch (const OSError& e) {
     EXPECT_EQ(e.Code(), 126u);

@@ -14,7 +14,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli/Sha256.h"
+#include "backup/Sha256.h"
 #include "windows/support/RegistrySeed.h"
 
 namespace {
@@ -82,9 +82,11 @@ CliRun RunQuillonCli(const std::wstring& arguments, const fs::path& scratch) {
   return run;
 }
 
-class CliOnWine : public ::testing::Test {
+// Seeds a device into the prefix: runs alone (see quillon_add_test).
+class SeededCliOnWine : public ::testing::Test {
  protected:
-  CliOnWine() : enumerator_(L"QUILLONCLI" + Pid()), scratch_(fs::temp_directory_path() / ("quillon-cli-" + Narrow(Pid()))) {
+  SeededCliOnWine()
+      : enumerator_(L"QUILLONCLI" + Pid()), scratch_(fs::temp_directory_path() / ("quillon-cli-" + Narrow(Pid()))) {
     fs::create_directories(scratch_);
     wchar_t guid[40];
     swprintf(guid, 40, L"{5EEDC11%01X-C0DE-4000-8000-0000000000D2}", unsigned(::GetCurrentProcessId() & 0xF));
@@ -101,7 +103,7 @@ class CliOnWine : public ::testing::Test {
     seed_.String(classKey + L"\\0000", L"DriverVersion", L"7.0.0.1");
     seed_.String(classKey + L"\\0000", L"ProviderName", L"Quillon");
   }
-  ~CliOnWine() override {
+  ~SeededCliOnWine() override {
     std::error_code ec;
     fs::remove_all(scratch_, ec);
   }
@@ -114,7 +116,7 @@ class CliOnWine : public ::testing::Test {
   win32_test::RegistrySeed seed_;
 };
 
-TEST_F(CliOnWine, ListsVerifiesAndExportsADeviceOfTheRunningSystem) {
+TEST_F(SeededCliOnWine, ListsVerifiesAndExportsADeviceOfTheRunningSystem) {
   const CliRun list = RunQuillonCli(L"--json list", Scratch());
   ASSERT_EQ(list.exitCode, 0u) << list.err;
   const nlohmann::json devices = nlohmann::json::parse(list.out)["devices"];
@@ -165,12 +167,12 @@ namespace {
 TEST(Sha256OnWindows, KnownDigestsOfAShortAndALongFile) {
   const fs::path file = fs::temp_directory_path() / ("quillon-sha-" + std::to_string(::GetCurrentProcessId()));
   std::ofstream(file, std::ios::binary) << "abc";
-  EXPECT_EQ(cli::Sha256OfFile(file), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(backup::Sha256OfFile(file), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
   // Three million 'a' (digest by Python's hashlib): three reads.
   std::ofstream(file, std::ios::binary | std::ios::trunc) << std::string(3000000, 'a');
-  EXPECT_EQ(cli::Sha256OfFile(file), "2a152c894398719c0570f83fac34ac03a0f6e8e474b995c2403aa5434f7b9dd4");
+  EXPECT_EQ(backup::Sha256OfFile(file), "2a152c894398719c0570f83fac34ac03a0f6e8e474b995c2403aa5434f7b9dd4");
   fs::remove(file);
-  EXPECT_THROW(cli::Sha256OfFile(file), std::exception);
+  EXPECT_THROW(backup::Sha256OfFile(file), std::exception);
 }
 
 }  // namespace

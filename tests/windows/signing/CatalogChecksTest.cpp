@@ -26,12 +26,9 @@ class Win32CatalogChecks : public ::testing::Test {
   void SetUp() override {
     if (!win32_test::FixturesPresent()) GTEST_SKIP() << "no fixtures: build the Linux fixtures first";
   }
-  // The cache is process-wide: each test starts without an open catalog.
-  void TearDown() override {
-    CatalogCache& cache = TheCatalogCache();
-    if (cache.catalog != 0 && cache.catalog != winapi::kInvalidHandle) os.trust->CryptCATClose(cache.catalog);
-    cache.catalog = 0;
-    cache.path.clear();
+  // Each test has a checker of its own, so it starts without an open catalog.
+  bool VerifyFile(const WString& catalog, const WString& file, const TShellCallback& callback, WString& message) {
+    return checker.VerifyFile(catalog, file, callback, message);
   }
   TShellCallback Recorder() {
     return [this](const WString& line) { lines.push_back(text::ToUtf8(line)); };
@@ -42,6 +39,7 @@ class Win32CatalogChecks : public ::testing::Test {
     return padded + " : " + value + "\r\n";
   }
   Win32TestPlatform os;
+  TCatalogChecker checker;  // after the platform it closes its catalog through
   std::vector<std::string> lines;
   WString message;
 };
@@ -51,13 +49,13 @@ TEST_F(Win32CatalogChecks, CatalogCheckReportsItsTagAndPassesWinesPolicy) {
   EXPECT_TRUE(VerifyFile(catalog, u"", Recorder(), message)) << text::ToUtf8(message);
   // Wine enumerates no attributes: only the catalog's own hash is reported.
   EXPECT_EQ(lines, std::vector<std::string>{Line("Tag", ManifestHash("sha1.cat"))});
-  EXPECT_EQ(TheCatalogCache().path, catalog);
+  EXPECT_EQ(checker.Cache().path, catalog);
 }
 
 TEST_F(Win32CatalogChecks, UnsignedCatalogFailsWithTheTrustError) {
   EXPECT_FALSE(VerifyFile(FixturePath("signing/catalogs/unsigned.cat"), u"", Recorder(), message));
   EXPECT_EQ(lines, std::vector<std::string>{Line("Tag", ManifestHash("unsigned.cat"))});
-  EXPECT_TRUE(TheCatalogCache().path.empty());  // never opened
+  EXPECT_TRUE(checker.Cache().path.empty());  // never opened
 }
 
 TEST_F(Win32CatalogChecks, MemberCheckHashesTheFileButWinesLookupFindsNothing) {
@@ -69,10 +67,10 @@ TEST_F(Win32CatalogChecks, MemberCheckHashesTheFileButWinesLookupFindsNothing) {
   // SHA-256 needs CryptCATAdminAcquireContext2, a stub in Wine: an empty hash.
   EXPECT_EQ(lines, (std::vector<std::string>{Line("SHA-1", ManifestHash("driver.inf")), Line("SHA-256", "")}));
   EXPECT_EQ(message, u"File not found in the catalog");
-  const winapi::Handle opened = TheCatalogCache().catalog;
+  const winapi::Handle opened = checker.Cache().catalog;
   // A second check against the same catalog reuses the open handle.
   VerifyFile(catalog, FixturePath("signing/files/data.bin"), Recorder(), message);
-  EXPECT_EQ(TheCatalogCache().catalog, opened);
+  EXPECT_EQ(checker.Cache().catalog, opened);
 }
 
 TEST_F(Win32CatalogChecks, MissingCatalogIsReportedAndNotCreated) {
@@ -83,7 +81,7 @@ TEST_F(Win32CatalogChecks, MissingCatalogIsReportedAndNotCreated) {
   EXPECT_TRUE(lines.empty());
   EXPECT_NE(message, u"File not found in the catalog");
   EXPECT_FALSE(message.empty());  // the system's text for "file not found"
-  EXPECT_EQ(TheCatalogCache().catalog, winapi::kInvalidHandle);
+  EXPECT_EQ(checker.Cache().catalog, winapi::kInvalidHandle);
   // The catalog check of a missing path says so without opening anything.
   EXPECT_FALSE(VerifyFile(missing, u"", Recorder(), message));
   EXPECT_EQ(message, u"File not found or invalid");

@@ -214,7 +214,11 @@ TEST_F(TrustAdapter, TrustVerdictsAreWinesDriverPolicyStub) {
             winapi::kTrustENoSignature);
 }
 
-TEST_F(TrustAdapter, SystemCatalogsAreFoundByHash) {
+// Copies a catalog into the system's catalog database, which every verification
+// reads: runs alone (see quillon_add_test).
+class SeededCatalogDatabase : public TrustAdapter {};
+
+TEST_F(SeededCatalogDatabase, SystemCatalogsAreFoundByHash) {
   // Wine searches the catalog database folder itself: a catalog copied there is found.
   wchar_t system[MAX_PATH];
   ::GetSystemDirectoryW(system, MAX_PATH);

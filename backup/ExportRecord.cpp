@@ -1,0 +1,86 @@
+#include "backup/ExportRecord.h"
+
+#include <cstdio>
+#include <fstream>
+#include <system_error>
+
+#include "backup/Sha256.h"
+#include "platform/Errors.h"
+#include "platform/FileErrors.h"
+#include "platform/HostPath.h"
+#include "platform/Paths.h"
+
+namespace backup {
+
+namespace {
+
+std::string U8(const WString& s) { return text::ToUtf8(s); }
+
+const char* const kColumns[] = {"Instance Id", "Name",    "Class", "Hardware Ids", "Provider",     "Version",
+                                "Date",        "INF",     "Verdict", "Archive",    "Archive Size", "SHA-256"};
+
+std::string Quoted(const std::string& field) {
+  std::string out = "\"";
+  for (char c : field) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return out + "\"";
+}
+
+}  // namespace
+
+RecordRow MakeRecordRow(const TDevice& device, bool verified, const WString& archive, const WString& failure) {
+  RecordRow row;
+  row.instanceId = U8(device.InstanceId);
+  row.name = U8(device.FriendlyName.empty() ? device.Description : device.FriendlyName);
+  row.deviceClass = U8(device.ClassDescription);
+  row.hardwareIds = U8(device.HWID);
+  row.provider = U8(device.ProviderName);
+  row.version = U8(device.DriverVersion);
+  row.date = U8(device.DriverDate);
+  row.inf = U8(device.OriginalInfName);
+  if (!verified)
+    row.verdict = "verification failed";
+  else if (archive.empty())
+    row.verdict = "export failed: " + U8(failure);
+  else
+    row.verdict = "exported";
+  if (!archive.empty()) {
+    const std::filesystem::path file = paths::HostPath(archive);  // long paths too
+    row.archive = U8(paths::ExtractFileName(archive));
+    std::error_code ec;
+    row.archiveSize = std::filesystem::file_size(file, ec);
+    if (ec) throw QuillonError(archive + u": " + FileErrorText(ec));
+    row.sha256 = Sha256OfFile(file);
+  }
+  return row;
+}
+
+std::string RecordFileName(const winapi::SystemTime& t) {
+  char name[64];
+  std::snprintf(name, sizeof name, "Quillon-%04u_%02u_%02u_%02u_%02u_%02u.csv", unsigned(t.wYear),
+                unsigned(t.wMonth), unsigned(t.wDay), unsigned(t.wHour), unsigned(t.wMinute), unsigned(t.wSecond));
+  return name;
+}
+
+void WriteRecord(const std::filesystem::path& file, const std::vector<RecordRow>& rows) {
+  auto fail = [&](const WString& cause) {
+    std::error_code ec;
+    std::filesystem::remove(file, ec);
+    throw QuillonError(text::FromPath(file) + u": " + cause);
+  };
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  if (!out) fail(u"cannot be created: " + FileErrorText(errno));
+  auto line = [&](const std::vector<std::string>& fields) {
+    for (size_t i = 0; i < fields.size(); ++i) out << (i ? "," : "") << Quoted(fields[i]);
+    out << "\r\n";
+  };
+  line(std::vector<std::string>(std::begin(kColumns), std::end(kColumns)));
+  for (const RecordRow& r : rows)
+    line({r.instanceId, r.name, r.deviceClass, r.hardwareIds, r.provider, r.version, r.date, r.inf, r.verdict,
+          r.archive, r.archive.empty() ? std::string() : std::to_string(r.archiveSize), r.sha256});
+  out.flush();
+  if (!out) fail(u"cannot be written: " + FileErrorText(errno));
+  out.close();
+  if (!out) fail(u"cannot be written: " + FileErrorText(errno));
+}
+
+}  // namespace backup

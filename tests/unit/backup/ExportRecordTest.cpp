@@ -1,0 +1,55 @@
+// The record of an export: its name, its quoted CSV rows and the archives' SHA-256.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "backup/ExportRecord.h"
+#include "backup/Sha256.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(Record, QuotedCsvRowsAndTheNamesOfTheRecordAndItsHash) {
+  winapi::SystemTime t;
+  t.wYear = 2026; t.wMonth = 3; t.wDay = 7; t.wHour = 14; t.wMinute = 5; t.wSecond = 9;
+  EXPECT_EQ(backup::RecordFileName(t), "Quillon-2026_03_07_14_05_09.csv");
+
+  const fs::path file = fs::temp_directory_path() / ("quillon-record-" + std::to_string(::getpid()) + ".csv");
+  backup::RecordRow row;
+  row.instanceId = "ROOT\\X\\0000";
+  row.name = "Say \"hi\", all";
+  row.verdict = "exported";
+  row.archive = "X_1.0.7z";
+  row.archiveSize = 42;
+  row.sha256 = "ab";
+  backup::RecordRow failed = row;
+  failed.archive.clear();
+  failed.sha256.clear();
+  failed.verdict = "verification failed";
+  backup::WriteRecord(file, {row, failed});
+  std::ifstream in(file, std::ios::binary);
+  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);  // the header and two rows, CR LF each
+  EXPECT_NE(text.find("\r\n\"ROOT\\X\\0000\",\"Say \"\"hi\"\", all\",\"\",\"\",\"\",\"\",\"\",\"\",\"exported\","
+                      "\"X_1.0.7z\",\"42\",\"ab\"\r\n"),
+            std::string::npos)
+      << text;
+  EXPECT_TRUE(text.ends_with(",\"verification failed\",\"\",\"\",\"\"\r\n")) << text;
+
+  // SHA-256 of "abc" (FIPS 180-2), read in pieces like any archive.
+  std::ofstream(file, std::ios::binary | std::ios::trunc) << "abc";
+  EXPECT_EQ(backup::Sha256OfFile(file), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  std::ofstream(file, std::ios::binary | std::ios::trunc) << std::string(3000000, 'a');  // three reads
+  EXPECT_EQ(backup::Sha256OfFile(file), "2a152c894398719c0570f83fac34ac03a0f6e8e474b995c2403aa5434f7b9dd4");
+  fs::remove(file);
+  EXPECT_THROW(backup::Sha256OfFile(file), std::exception);
+  EXPECT_THROW(backup::WriteRecord(fs::path("/proc/no-such/record.csv"), {row}), std::exception);
+}
+
+}  // namespace
