@@ -11,6 +11,8 @@ class IProgramStarter;
 class IMessageDialogs;
 class ISystem;
 class ILibraryLoader;
+class IDriverInstaller;
+class IElevation;
 }  // namespace ports
 
 struct Platform {
@@ -21,6 +23,8 @@ struct Platform {
   ports::IMessageDialogs* dialogs = nullptr;
   ports::ISystem* system = nullptr;
   ports::ILibraryLoader* libraries = nullptr;
+  ports::IDriverInstaller* drivers = nullptr;
+  ports::IElevation* elevation = nullptr;
 };
 
 // The installed platform. Throws QuillonError when none is installed.

@@ -12,6 +12,8 @@ class ICatalogTrust;
 class IProgramStarter;
 class ISystem;
 class ILibraryLoader;
+class IDriverInstaller;
+class IElevation;
 }  // namespace ports
 
 namespace offline {
@@ -23,5 +25,8 @@ std::unique_ptr<ports::IProgramStarter> MakeProgramStarter(Machine& m, std::func
 std::unique_ptr<ports::ILibraryLoader> MakeLibraryLoader(Machine& m);
 std::unique_ptr<ports::ISetupApi> MakeSetupApi(Machine& m);
 std::unique_ptr<ports::ICatalogTrust> MakeCatalogTrust(Machine& m);
+// Refuse every call: an installation read from a folder is never written.
+std::unique_ptr<ports::IDriverInstaller> MakeDriverInstaller();
+std::unique_ptr<ports::IElevation> MakeElevation();
 
 }  // namespace offline

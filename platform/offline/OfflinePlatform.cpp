@@ -1,5 +1,7 @@
 #include "platform/offline/OfflinePlatform.h"
 
+#include "platform/DriverInstaller.h"
+#include "platform/Elevation.h"
 #include "platform/Library.h"
 #include "platform/Registry.h"
 #include "platform/SetupApi.h"
@@ -17,6 +19,8 @@ struct OfflinePlatform::Adapters {
   std::unique_ptr<ports::ILibraryLoader> libraries;
   std::unique_ptr<ports::ISetupApi> setup;
   std::unique_ptr<ports::ICatalogTrust> trust;
+  std::unique_ptr<ports::IDriverInstaller> drivers;
+  std::unique_ptr<ports::IElevation> elevation;
 };
 
 OfflinePlatform::OfflinePlatform(std::unique_ptr<Machine> machine,
@@ -29,12 +33,16 @@ OfflinePlatform::OfflinePlatform(std::unique_ptr<Machine> machine,
   adapters_->libraries = MakeLibraryLoader(m);
   adapters_->setup = MakeSetupApi(m);
   adapters_->trust = MakeCatalogTrust(m);
+  adapters_->drivers = MakeDriverInstaller();
+  adapters_->elevation = MakeElevation();
   platform_.registry = adapters_->registry.get();
   platform_.system = adapters_->system.get();
   platform_.programs = adapters_->programs.get();
   platform_.libraries = adapters_->libraries.get();
   platform_.setup = adapters_->setup.get();
   platform_.trust = adapters_->trust.get();
+  platform_.drivers = adapters_->drivers.get();
+  platform_.elevation = adapters_->elevation.get();
 }
 
 OfflinePlatform::~OfflinePlatform() = default;

@@ -2,6 +2,8 @@
 #pragma once
 #include <memory>
 
+#include "platform/DriverInstaller.h"
+#include "platform/Elevation.h"
 #include "platform/Library.h"
 #include "platform/Registry.h"
 #include "platform/SetupApi.h"
@@ -19,5 +21,7 @@ std::unique_ptr<ports::IMessageDialogs> MakeMessageDialogs();
 std::unique_ptr<ports::ILibraryLoader> MakeLibraryLoader();
 std::unique_ptr<ports::ISetupApi> MakeSetupApi();
 std::unique_ptr<ports::ICatalogTrust> MakeCatalogTrust();
+std::unique_ptr<ports::IDriverInstaller> MakeDriverInstaller();
+std::unique_ptr<ports::IElevation> MakeElevation();
 
 }  // namespace win32

@@ -15,7 +15,10 @@ struct Win32Adapters {
   std::unique_ptr<ports::ILibraryLoader> libraries = MakeLibraryLoader();
   std::unique_ptr<ports::ISetupApi> setup = MakeSetupApi();
   std::unique_ptr<ports::ICatalogTrust> trust = MakeCatalogTrust();
-  Platform platform{setup.get(), registry.get(), trust.get(), programs.get(), dialogs.get(), system.get(), libraries.get()};
+  std::unique_ptr<ports::IDriverInstaller> drivers = MakeDriverInstaller();
+  std::unique_ptr<ports::IElevation> elevation = MakeElevation();
+  Platform platform{setup.get(),  registry.get(),  trust.get(),   programs.get(),  dialogs.get(),
+                    system.get(), libraries.get(), drivers.get(), elevation.get()};
 };
 
 }  // namespace

@@ -1,0 +1,69 @@
+#include "restore/RestoreRecord.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+
+#include "platform/Errors.h"
+#include "platform/FileErrors.h"
+#include "platform/NewFile.h"
+
+namespace restore {
+
+namespace {
+
+const char* const kColumns[] = {"Device", "Package", "Old Driver", "New Driver", "Result"};
+
+bool LooksLikeFormula(const WString& value) {
+  if (value.empty()) return false;
+  switch (value.front()) {
+    case u'=': case u'+': case u'-': case u'@': case u'\t': case u'\r':
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::string Quoted(const std::string& field) {
+  std::string out = "\"";
+  for (char c : field) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return out + "\"";
+}
+
+}  // namespace
+
+std::string RestoreRecordStem(const winapi::SystemTime& t) {
+  char stem[64];
+  std::snprintf(stem, sizeof stem, "Quillon-restore-%04u_%02u_%02u_%02u_%02u_%02u", unsigned(t.wYear),
+                unsigned(t.wMonth), unsigned(t.wDay), unsigned(t.wHour), unsigned(t.wMinute), unsigned(t.wSecond));
+  return stem;
+}
+
+std::string CsvCell(const WString& value) {
+  std::string cell = LooksLikeFormula(value) ? "'" : "";
+  cell += text::ToUtf8(value);
+  return Quoted(cell);
+}
+
+std::filesystem::path WriteRestoreRecord(const std::filesystem::path& folder, const winapi::SystemTime& localTime,
+                                         const std::vector<RestoreRow>& rows) {
+  const std::filesystem::path file = paths::CreateNextFreeFile(folder, RestoreRecordStem(localTime), ".csv");
+  auto fail = [&](const WString& cause) {
+    std::error_code ec;
+    std::filesystem::remove(file, ec);
+    throw QuillonError(text::FromPath(file) + u": " + cause);
+  };
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  if (!out) fail(u"cannot be written: " + FileErrorText(errno));
+  for (size_t i = 0; i < std::size(kColumns); ++i) out << (i ? "," : "") << Quoted(kColumns[i]);
+  out << "\r\n";
+  for (const RestoreRow& r : rows) {
+    out << CsvCell(r.device) << ',' << CsvCell(r.package) << ',' << CsvCell(r.oldDriver) << ','
+        << CsvCell(r.newDriver) << ',' << CsvCell(r.result) << "\r\n";
+  }
+  out.close();
+  if (!out) fail(u"cannot be written: " + FileErrorText(errno));
+  return file;
+}
+
+}  // namespace restore
