@@ -114,10 +114,7 @@ OfflineSetupApi::Package OfflineSetupApi::ActivePackage(const WString& infName) 
   // A package id names a folder of the driver store, nothing else.
   auto checked = [&](const WString& id, const char16_t* value) -> Package {
     if (IsPlainName(id)) return {id, {}};
-    const WString said = WString(value) + u" of " + entryPath;
-    const Located to = machine_.Locate(kFileRepository + id, said);
-    if (!to) return {{}, to.refusal};
-    return {{}, said + u" \"" + id + u"\" names no folder of the driver store, it points to " + text::FromPath(to.path)};
+    return {{}, WString(value) + u" of " + entryPath + u" \"" + id + u"\" names no folder of the driver store"};
   };
   const RegKey* entry = FindKey(machine_.LocalMachine(), entryPath);
   if (entry) {
@@ -180,14 +177,10 @@ bool OfflineSetupApi::QueryInfOriginalFileInformation(const uint8_t* infInformat
   if (!version) return Fail(winapi::kErrorFileNotFound, false);
   // The catalog is a file of the package: a name that leads elsewhere is refused.
   const WString catalog = CatalogOf(*version);
-  if (!catalog.empty() && !IsPlainName(catalog)) {
-    const WString said = u"CatalogFile of " + (storeFolder.empty() ? infPath : storeFolder + originalInf);
-    const Located to = machine_.Locate((storeFolder.empty() ? u"C:\\Windows\\INF\\" : storeFolder) + catalog, said);
-    return Fail(RefusalCode(to ? said + u" \"" + catalog + u"\" names no file of its package, it points to " +
-                                     text::FromPath(to.path)
-                               : to.refusal),
+  if (!catalog.empty() && !IsPlainName(catalog))
+    return Fail(RefusalCode(u"CatalogFile of " + (storeFolder.empty() ? infPath : storeFolder + originalInf) + u" \"" +
+                            catalog + u"\" names no file of its package"),
                 false);
-  }
   if (!CopyName(originalInf, info->OriginalInfName) || !CopyName(catalog, info->OriginalCatalogName))
     return Fail(winapi::kErrorInsufficientBuffer, false);
   return Succeed();
