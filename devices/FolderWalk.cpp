@@ -29,10 +29,10 @@ void Walk(const WString& folder, const WString& prefix, const WString& driverSto
       case Kind::File:
         if (entry.isLink) {  // a link may lead to any file of the driver store, and nowhere else
           const WString path = paths::Join(folder, entry.name);
+          // One whose target is missing is listed: reading it fails, naming it.
           const WString target = paths::RealLocation(path);
-          if (target.empty() || driverStore.empty() || !paths::IsInsideFolder(target, driverStore))
-            RaiseNotBackedUp(path, u"a link that leads outside the driver store, to " +
-                                       (target.empty() ? WString(u"a place that cannot be resolved") : target));
+          if (!target.empty() && (driverStore.empty() || !paths::IsInsideFolder(target, driverStore)))
+            RaiseNotBackedUp(path, u"a link that leads outside the driver store, to " + target);
         }
         onFile(relative, entry.name);
         break;

@@ -34,8 +34,10 @@ WString MiB(uint64_t bytes) { return text::FromUtf8(std::to_string((bytes + (1u 
 FileHead ReadFileHead(const WString& path, uint64_t cap) {
   std::ifstream in(HostPath(path), std::ios::binary | std::ios::ate);
   if (!in) throw QuillonError(u"Cannot open file \"" + path + u"\".");
+  const std::streamoff end = in.tellg();
+  if (end < 0) throw QuillonError(u"Cannot read file \"" + path + u"\".");
   FileHead head;
-  head.size = uint64_t(std::streamoff(in.tellg()));
+  head.size = uint64_t(end);
   in.seekg(0);
   head.bytes.resize(size_t(std::min(cap, head.size)));
   if (!in.read(head.bytes.data(), std::streamsize(head.bytes.size())))
