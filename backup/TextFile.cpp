@@ -1,10 +1,8 @@
 #include "backup/TextFile.h"
 
-#include <fstream>
-#include <iterator>
 #include <string>
 
-#include "platform/Errors.h"
+#include "platform/FileHead.h"
 
 namespace {
 
@@ -60,9 +58,6 @@ WString DecodeText(std::string_view bytes) {
 }
 
 WString LoadTextFile(const WString& path) {
-  std::ifstream in(text::ToPath(path), std::ios::binary);
-  if (!in) throw QuillonError(u"Cannot open file \"" + path + u"\".");
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw QuillonError(u"Cannot read file \"" + path + u"\".");
-  return DecodeText(bytes);
+  const paths::FileHead head = paths::ReadFileHead(path);  // a huge INF costs its first MiBs only
+  return head.Cut() ? DecodeText(head.bytes) + u"\r\n" + paths::CutNote(head) : DecodeText(head.bytes);
 }

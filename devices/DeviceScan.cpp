@@ -27,14 +27,15 @@ WString ReadInstanceIdReported(ports::HDevInfo set, const ports::SpDevInfoData& 
 
 // Steps 4 to 8 for one element; false when the filter drops the record.
 bool BuildDevice(ports::HDevInfo set, const ports::SpDevInfoData& element, PropertyBuffer& buffer,
-                 ports::IImageList& images, const TDeviceFilter& filter, TDevice& device) {
+                 ports::IImageList& images, const TDeviceFilter& filter, WrongTypedValues wrongTyped,
+                 TDevice& device) {
   device.ClassGuid = element.ClassGuid;
   device.DeviceInstance = element.DevInst;
   device.InstanceId = ReadInstanceIdReported(set, element);
   device.ClassIconIndex = AddDeviceIcon(set, element, images);
   ReadDeviceProperties(set, element, buffer, device);
   FillMissingNames(device);
-  ReadDriverKey(device);
+  ReadDriverKey(device, wrongTyped);
   if (device.FriendlyName.empty()) device.FriendlyName = device.Description;
   ReadOriginalNames(device);
   ReadDriverStore(device);
@@ -53,7 +54,7 @@ WString EnumerationFailureText(const std::exception& e) {
 }  // namespace devices
 
 TDeviceList ScanDevices(const TDeviceFilter& filter, TDeviceCompare Compare, ports::IImageList& images,
-                        const TScanCallback& callback) {
+                        const TScanCallback& callback, WrongTypedValues wrongTyped) {
   using namespace devices;
   TDeviceList result;
   UniqueDeviceInfoSet set(Os().setup->GetClassDevs(nullptr, nullptr, 0, ports::kDigcfPresent | ports::kDigcfAllClasses));
@@ -67,7 +68,7 @@ TDeviceList ScanDevices(const TDeviceFilter& filter, TDeviceCompare Compare, por
     element.cbSize = sizeof element;
     for (uint32_t index = 0; Os().setup->EnumDeviceInfo(set.Get(), index, &element); ++index) {
       TDevice device;
-      if (!BuildDevice(set.Get(), element, buffer, images, filter, device)) continue;
+      if (!BuildDevice(set.Get(), element, buffer, images, filter, wrongTyped, device)) continue;
       if (callback) callback(device.Description);
       result.push_back(std::move(device));
     }

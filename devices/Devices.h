@@ -38,6 +38,11 @@ struct TDevice {
   WString DriverStore;
   WStringList Files;
   WString FoundInDriverPack;
+  // Why the record could not be read whole: the first value of the wrong type
+  // ("DriverDesc of {...}\0000 in SYSTEM is REG_DWORD, not a string") or path
+  // the machine refused to read; empty when all was read. Such a device fails
+  // verification and export with this reason.
+  WString ReadProblem;
 
   friend bool operator==(const TDevice&, const TDevice&) = default;
 };
@@ -57,10 +62,15 @@ int32_t CompareDeviceDescriptions(const TDevice& Item1, const TDevice& Item2);
 // Binds SetupGetInfDriverStoreLocationW once (start-up step of the unit).
 void BindDriverStoreLocation();
 
+// What a driver-key value of the wrong type does: the window's scan ends there
+// (docs/behaviour.md); the command line keeps the device with the reason in its
+// ReadProblem, and the other devices go on.
+enum class WrongTypedValues { EndTheScan, SpoilTheDevice };
+
 // Enumerates present devices. Shows its own failures through Os().dialogs and
 // returns what it collected. filter and callback may be empty; Compare may be null.
 TDeviceList ScanDevices(const TDeviceFilter& filter, TDeviceCompare Compare, ports::IImageList& images,
-                        const TScanCallback& callback);
+                        const TScanCallback& callback, WrongTypedValues wrongTyped = WrongTypedValues::EndTheScan);
 
 // Every file below Folder (given with a trailing delimiter), "*.pnf" left out;
 // relative to Folder when Relative. A missing folder gives an empty list.

@@ -23,17 +23,8 @@ constexpr char16_t kPrecompiledInfMask[] = u"*.pnf";
   throw QuillonError(what + u" \"" + path + u"\": " + FileErrorText(ec));
 }
 
-bool SameComponent(const fs::path& a, const fs::path& b) {
-#ifdef _WIN32
-  return text::EqualsIgnoreCase(text::FromPath(a), text::FromPath(b));
-#else
-  return a == b;
-#endif
-}
-
 bool IsUnder(const fs::path& inner, const fs::path& outer) {
-  const auto mismatch = std::mismatch(outer.begin(), outer.end(), inner.begin(), inner.end(), SameComponent);
-  return mismatch.first == outer.end();
+  return paths::IsInsideFolder(text::FromPath(inner), text::FromPath(outer));
 }
 
 fs::path Resolved(const WString& path) {

@@ -12,6 +12,13 @@ namespace devices {
 namespace {
 // Written once at start-up, read by every scan.
 bool driverStoreLocationBound = false;
+
+// A read the system refused with a reason of its own (a path of the disk that
+// leads outside the installation) is the device's problem, not a missing file.
+void KeepRefusal(TDevice& device) {
+  if ((Os().system->GetLastError() & winapi::kApplicationErrorBit) && device.ReadProblem.empty())
+    device.ReadProblem = LastErrorMessageTrimmed();
+}
 }  // namespace
 
 void ReadOriginalNames(TDevice& device) {
@@ -19,10 +26,10 @@ void ReadOriginalNames(TDevice& device) {
   auto infInformation = std::make_unique<uint8_t[]>(kInfInformationBytes);
   if (!setup.GetInfInformation(device.InfPath.c_str(), ports::kInfInfoDefaultSearch, infInformation.get(),
                                kInfInformationBytes, nullptr))
-    return;
+    return KeepRefusal(device);
   ports::SpOriginalFileInfo original;
   original.cbSize = sizeof original;
-  if (!setup.QueryInfOriginalFileInformation(infInformation.get(), 0, nullptr, &original)) return;
+  if (!setup.QueryInfOriginalFileInformation(infInformation.get(), 0, nullptr, &original)) return KeepRefusal(device);
   device.OriginalInfName = text::UpToNul(original.OriginalInfName, std::size(original.OriginalInfName));
   device.OriginalCatName = text::UpToNul(original.OriginalCatalogName, std::size(original.OriginalCatalogName));
 }
@@ -34,7 +41,7 @@ void ReadDriverStore(TDevice& device) {
   ports::ISetupApi& setup = *Os().setup;
   uint32_t required = 0;
   setup.GetInfDriverStoreLocation(device.InfPath.c_str(), nullptr, nullptr, nullptr, 0, &required);
-  if (Os().system->GetLastError() != winapi::kErrorInsufficientBuffer) return;
+  if (Os().system->GetLastError() != winapi::kErrorInsufficientBuffer) return KeepRefusal(device);
   char16_t path[kDriverStorePathChars] = {};
   if (setup.GetInfDriverStoreLocation(device.InfPath.c_str(), nullptr, nullptr, path, kDriverStorePathChars,
                                       &required)) {

@@ -37,9 +37,10 @@ WString ReadClassDescription(const winapi::Guid& classGuid);
 void FillMissingNames(TDevice& device);
 // "ROOT\LEGACY_AFD\0000" -> "LEGACY_AFD"; an id without a backslash is its own device part.
 WString InstanceIdDevicePart(const WString& instanceId);
-// Step 7: the driver key's values. Raises QuillonError for a value of another
-// type than expected or a DriverDateData longer than 8 bytes.
-void ReadDriverKey(TDevice& device);
+// Step 7: the driver key's values. For a value of another type than expected or
+// a DriverDateData longer than 8 bytes, raises QuillonError (EndTheScan) or sets
+// the device's ReadProblem (SpoilTheDevice).
+void ReadDriverKey(TDevice& device, WrongTypedValues wrongTyped);
 // Step 8.2: the INF and catalog names before installation.
 void ReadOriginalNames(TDevice& device);
 // Step 8.3: the driver-store path of the INF, when the entry point is bound.

@@ -16,8 +16,13 @@ struct FolderEntry {
   enum class Kind { File, Folder, FolderLink, BrokenLink, Unreadable };
   WString name;
   Kind kind;
-  WString why;  // for Unreadable: what the entry is, e.g. "a pipe, not a file"
+  WString why;     // for Unreadable: what the entry is, e.g. "a pipe, not a file"
+  bool isLink = false;  // a symbolic link or reparse point (junction)
 };
+
+// Where `path` really is, every link and junction on the way resolved; empty when
+// that cannot be found (a missing target, no right to open it).
+WString RealLocation(const WString& path);
 
 // Every entry of `folder` in the order the file system lists them: files (links
 // to files included), folders, links to folders (symbolic links, junctions),

@@ -24,11 +24,11 @@ FolderEntry Classify(const std::filesystem::path& path) {
   const fs::file_status target = fs::status(path, targetError);
   switch (target.type()) {
     case fs::file_type::directory:
-      return {name, isLink ? FolderEntry::Kind::FolderLink : FolderEntry::Kind::Folder, {}};
+      return {name, isLink ? FolderEntry::Kind::FolderLink : FolderEntry::Kind::Folder, {}, isLink};
     case fs::file_type::regular:
-      return {name, FolderEntry::Kind::File, {}};
+      return {name, FolderEntry::Kind::File, {}, isLink};
     case fs::file_type::not_found:
-      if (isLink) return {name, FolderEntry::Kind::BrokenLink, {}};
+      if (isLink) return {name, FolderEntry::Kind::BrokenLink, {}, true};
       break;
     case fs::file_type::block:
     case fs::file_type::character:
@@ -57,6 +57,12 @@ std::vector<FolderEntry> ListFolder(const WString& folder) {
     entries.push_back(Classify(it->path()));
   if (ec) RaiseListError(folder, ec);
   return entries;
+}
+
+WString RealLocation(const WString& path) {
+  std::error_code ec;
+  const std::filesystem::path real = std::filesystem::canonical(HostPath(path), ec);
+  return ec ? WString() : text::FromPath(real);
 }
 
 void RemoveFolderTree(const WString& folder, std::error_code& ec) {

@@ -47,7 +47,7 @@ bool TryListFolder(const WString& folder, std::vector<FolderEntry>& entries, DWO
     const FolderEntry::Kind kind = !isFolder ? FolderEntry::Kind::File
                                    : isLink  ? FolderEntry::Kind::FolderLink
                                              : FolderEntry::Kind::Folder;
-    entries.push_back({WString(reinterpret_cast<const char16_t*>(found.cFileName)), kind});
+    entries.push_back({WString(reinterpret_cast<const char16_t*>(found.cFileName)), kind, {}, isLink});
   } while (::FindNextFileW(find.Get(), &found));
   error = ::GetLastError();
   return error == ERROR_NO_MORE_FILES;
@@ -92,6 +92,19 @@ bool RemoveTree(const WString& folder) {
 }
 
 }  // namespace
+
+WString RealLocation(const WString& path) {
+  // Opened for no access, only to ask where the handle really is.
+  HANDLE file = ::CreateFileW(HostPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  std::wstring real(32768, L'\0');
+  const DWORD length = ::GetFinalPathNameByHandleW(file, real.data(), DWORD(real.size()), FILE_NAME_NORMALIZED);
+  ::CloseHandle(file);
+  if (length == 0 || length >= real.size()) return {};
+  real.resize(length);
+  return WString(reinterpret_cast<const char16_t*>(real.c_str()), real.size());
+}
 
 void RemoveFolderTree(const WString& folder, std::error_code& ec) {
   ec.clear();

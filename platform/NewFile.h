@@ -1,20 +1,17 @@
-// Creating a file that must not replace one: records and scripts are created
-// new, so that an earlier one (or a file someone else put there) is never
-// overwritten.
+// Files of the output folder are the program's own only when it made them: a
+// record or an archive is always created new, never opened through a link and
+// never written over a file of the user's.
 #pragma once
-#include <filesystem>
-#include <system_error>
+#include "platform/Text.h"
 
 namespace paths {
 
-// Creates `file` empty, failing when anything already has that name (ec then is
-// std::errc::file_exists); links are not followed. True when this call created it.
-bool CreateNewFile(const std::filesystem::path& file, std::error_code& ec);
-
-// `folder`/`stem``extension`, or the first free of `stem`-2`extension`,
-// `stem`-3`extension`, ..., created empty and new. Raises QuillonError naming the
-// file and the cause when none can be created.
-std::filesystem::path CreateNextFreeFile(const std::filesystem::path& folder, const std::string& stem,
-                                         const std::string& extension);
+// Creates a new, empty file `base` + `extension` in `folder` (O_CREAT | O_EXCL |
+// O_NOFOLLOW; CREATE_NEW on Windows). When anything holds that name (a file, a
+// folder, a link, even one whose target is missing), the next free one of
+// "base (2).ext", "base (3).ext", ... is taken, the rule of the work folder.
+// Returns the file's path. Raises QuillonError with the system's words naming
+// the file when it cannot be created for another reason.
+WString CreateNewFile(const WString& folder, const WString& base, const WString& extension);
 
 }  // namespace paths

@@ -1,5 +1,7 @@
 #include "platform/Paths.h"
 
+#include <filesystem>
+#include <iterator>
 #include <system_error>
 
 namespace paths {
@@ -88,6 +90,23 @@ bool MatchesMask(WStringView name, WStringView mask) {
     if (Match(name, mask.substr(0, mask.size() - 2))) return true;
   }
   return Match(name, mask);
+}
+
+bool IsInsideFolder(const WString& inner, const WString& outer) {
+  const std::filesystem::path in = text::ToPath(inner).lexically_normal(), out = text::ToPath(outer).lexically_normal();
+  auto same = [](const std::filesystem::path& a, const std::filesystem::path& b) {
+#ifdef _WIN32
+    return text::EqualsIgnoreCase(text::FromPath(a), text::FromPath(b));
+#else
+    return a == b;
+#endif
+  };
+  auto o = out.begin(), i = in.begin();
+  for (; o != out.end(); ++o, ++i) {
+    if (o->empty() && std::next(o) == out.end()) break;  // "dir/" ends in an empty name
+    if (i == in.end() || !same(*o, *i)) return false;
+  }
+  return true;
 }
 
 bool FileExists(WStringView p) {

@@ -27,6 +27,10 @@ WString Join(WStringView a, WStringView b);
 // every name, also names without a dot, as the Windows file APIs do.
 bool MatchesMask(WStringView name, WStringView mask);
 
+// Whether `inner` is `outer` or lies below it, compared name by name (ignoring
+// case on Windows); neither is resolved.
+bool IsInsideFolder(const WString& inner, const WString& outer);
+
 bool FileExists(WStringView p);       // a regular file (not a folder)
 bool DirectoryExists(WStringView p);
 

@@ -35,6 +35,11 @@ struct SystemTime {
 using Handle = std::uintptr_t;
 constexpr Handle kInvalidHandle = ~Handle(0);  // INVALID_HANDLE_VALUE
 
+// Error codes with this bit set are the program's own (the "customer" bit: no
+// system call sets it). A port gives one for a read it refused, with a message
+// text of its own that says why.
+constexpr uint32_t kApplicationErrorBit = 0x20000000;
+
 // MAX_PATH: the length of the path buffers the Windows calls fill.
 constexpr uint32_t kMaxPath = 260;
 

@@ -6,6 +6,7 @@
 
 #include "platform/Errors.h"
 #include "platform/FileErrors.h"
+#include "platform/HostPath.h"
 #include "platform/NewFile.h"
 
 namespace restore {
@@ -47,7 +48,8 @@ std::string CsvCell(const WString& value) {
 
 std::filesystem::path WriteRestoreRecord(const std::filesystem::path& folder, const winapi::SystemTime& localTime,
                                          const std::vector<RestoreRow>& rows) {
-  const std::filesystem::path file = paths::CreateNextFreeFile(folder, RestoreRecordStem(localTime), ".csv");
+  const std::filesystem::path file = paths::HostPath(
+      paths::CreateNewFile(text::FromPath(folder), text::FromUtf8(RestoreRecordStem(localTime)), u".csv"));
   auto fail = [&](const WString& cause) {
     std::error_code ec;
     std::filesystem::remove(file, ec);

@@ -46,8 +46,10 @@ std::optional<WString> FromBlock(const std::vector<uint8_t>& block, uint32_t id)
   return std::nullopt;
 }
 
-std::optional<WString> FromFile(const fs::path& file, uint32_t id) {
-  VersionResource block = ReadResource(file, kRtString, id / kStringsPerBlock + 1);
+std::optional<WString> FromFile(const Machine& machine, const WString& windowsPath, uint32_t id) {
+  const Located file = machine.Locate(windowsPath, u"The string resource file");
+  if (!file) return std::nullopt;
+  VersionResource block = ReadResource(file.path, kRtString, id / kStringsPerBlock + 1);
   if (block.error) return std::nullopt;
   return FromBlock(block.block, id);
 }
@@ -58,15 +60,16 @@ std::optional<WString> LoadDllString(const Machine& machine, WStringView dllPath
   const WString dll = WindowsPathOf(dllPath);
   const size_t slash = dll.rfind(u'\\');
   const WString folder = dll.substr(0, slash), mui = dll.substr(slash + 1) + u".mui";
-  if (auto s = FromFile(machine.MapPath(folder + u"\\en-US\\" + mui), id)) return s;
+  if (auto s = FromFile(machine, folder + u"\\en-US\\" + mui, id)) return s;
+  const Located dllFolder = machine.Locate(folder, u"The folder of");
+  if (!dllFolder) return std::nullopt;
   std::error_code ec;
-  for (const auto& entry : fs::directory_iterator(machine.MapPath(folder), ec)) {
-    std::error_code entryError;
-    if (entry.is_directory(entryError) && entry.path().filename().string().find('-') != std::string::npos)
-      if (auto s = FromFile(machine.MapPath(folder + u"\\" + text::FromPath(entry.path().filename()) + u"\\" + mui), id))
-        return s;
+  for (const auto& entry : fs::directory_iterator(dllFolder.path, ec)) {
+    const WString language = text::FromPath(entry.path().filename());
+    if (language.find(u'-') != WString::npos)
+      if (auto s = FromFile(machine, folder + u"\\" + language + u"\\" + mui, id)) return s;
   }
-  return FromFile(machine.MapPath(dll), id);
+  return FromFile(machine, dll, id);
 }
 
 }  // namespace offline

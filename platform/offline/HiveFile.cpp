@@ -16,6 +16,9 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr size_t kHeaderBytes = 4096;
+// Windows keeps values under 1 MiB in the registry's standard format; the program
+// reads nothing near it. A larger value is read as absent rather than copied out.
+constexpr size_t kMaxValueBytes = 1u << 20;
 constexpr size_t kBinsSizeOffset = 0x28;  // the header's count of hive-bin bytes after it
 
 // A buffer hivex allocated.
@@ -103,6 +106,9 @@ RegKeySource::Contents HiveFile::Read(uint64_t node) const {
     if (!name) Damaged("a value name cannot be read");
     hive_type type = hive_t_REG_NONE;
     size_t length = 0;
+    errno = 0;
+    if (hivex_value_type(h, *v, &type, &length) != 0) Damaged("a value cannot be read");
+    if (length > kMaxValueBytes) continue;
     errno = 0;
     Malloced<char> data(hivex_value_value(h, *v, &type, &length));
     if (!data && errno) Damaged("a value cannot be read");

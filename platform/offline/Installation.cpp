@@ -14,10 +14,11 @@ namespace {
 constexpr char16_t kConfigFolder[] = u"C:\\Windows\\System32\\config\\";
 
 std::optional<fs::path> HivePath(const Machine& m, const char16_t* name) {
-  fs::path p = m.MapPath(WString(kConfigFolder) + name);
+  const Located hive = m.Locate(WString(kConfigFolder) + name, u"The hive");
+  if (!hive) throw MachineError(text::ToUtf8(hive.refusal));
   std::error_code ec;
-  if (!fs::exists(p, ec)) return std::nullopt;
-  return p;
+  if (!fs::exists(hive.path, ec)) return std::nullopt;
+  return hive.path;
 }
 
 // The control set a booting Windows makes CurrentControlSet: Select\Current.

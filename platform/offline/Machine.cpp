@@ -14,10 +14,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
+constexpr uintmax_t kMaxMachineFileBytes = 64u << 20;
+
 // The whole file, or nullopt when it does not exist. Both machine files are small.
-std::optional<std::string> ReadIfPresent(const fs::path& p) {
+std::optional<std::string> ReadIfPresent(const Machine& m, const fs::path& file) {
+  const Located located = m.Locate(text::FromPath(file), u"The machine file");
+  if (!located) throw MachineError(text::ToUtf8(located.refusal));
+  const fs::path& p = located.path;
   std::error_code ec;
   if (!fs::exists(p, ec)) return std::nullopt;
+  if (fs::file_size(p, ec) > kMaxMachineFileBytes)
+    throw MachineError(p.string() + ": larger than " + std::to_string(kMaxMachineFileBytes >> 20) + " MiB");
   std::ifstream in(p, std::ios::binary);
   if (!in) throw MachineError(p.string() + ": cannot be opened");
   std::ostringstream content;
@@ -63,8 +70,9 @@ bool IsInside(const fs::path& p, const fs::path& root) {
 std::unique_ptr<Machine> Machine::Load(const fs::path& folder) {
   std::error_code ec;
   if (!fs::is_directory(folder, ec)) throw MachineError(folder.string() + ": not a machine folder (no such folder)");
-  fs::path root = fs::absolute(folder).lexically_normal();
-  if (root.filename().empty()) root = root.parent_path();  // "dir/" names the same folder
+  // The real folder: every path read below it is checked against this one.
+  fs::path root = fs::canonical(folder, ec);
+  if (ec) throw MachineError(folder.string() + ": cannot be read (" + ec.message() + ")");
   const fs::path reg = root / "registry.reg";
   const fs::path ini = root / "machine.ini";
   // A registry.reg makes a fabricated machine even beside a Windows folder.
@@ -74,50 +82,136 @@ std::unique_ptr<Machine> Machine::Load(const fs::path& folder) {
     throw MachineError(root.string() +
                        ": not a Windows installation (no Windows/System32/config/SYSTEM) nor a machine folder "
                        "(no registry.reg, machine.ini or C/)");
-  auto machine = std::make_unique<Machine>(root, installation ? root : driveC.value_or(root / "C"));
-  if (auto content = ReadIfPresent(ini)) machine->ini_ = Ini::Parse(*content, ini.string());
+  fs::path systemDrive = installation ? root : driveC.value_or(root / "C");
+  if (fs::is_symlink(fs::symlink_status(systemDrive, ec))) {
+    const fs::path real = fs::weakly_canonical(systemDrive, ec);
+    if (ec || !IsInside(real, root))
+      throw MachineError(systemDrive.string() + ": the system drive leads outside the machine folder, to " +
+                         real.string());
+    systemDrive = real;
+  }
+  auto machine = std::make_unique<Machine>(root, systemDrive);
+  if (auto content = ReadIfPresent(*machine, ini)) machine->ini_ = Ini::Parse(*content, ini.string());
   for (const auto& [key, value] : machine->ini_.Section("faults"))
     if (!ParseCode(value))
       throw MachineError(ini.string() + ": [faults] " + key + "=" + value + ": the code is not a number");
   if (installation)
     MountInstallation(*machine);
-  else if (auto bytes = ReadIfPresent(reg))
+  else if (auto bytes = ReadIfPresent(*machine, reg))
     ParseRegFile(*bytes, reg.string(), machine->hklm_);
   return machine;
 }
 
-fs::path Machine::MapPath(WStringView windowsPath) const {
-  bool drivePath = windowsPath.size() >= 2 && IsDriveLetter(windowsPath[0]) && windowsPath[1] == u':';
-  if (!drivePath) return text::ToPath(windowsPath);  // host paths (and relative ones) stay as they are
+namespace {
 
-  const char16_t drive = text::UpperAscii(windowsPath.substr(0, 1))[0];
-  fs::path out = drive == u'C' ? systemDrive_ : root_;
+// The names of a path text, split at either delimiter.
+std::vector<WString> Names(WStringView path) {
   std::vector<WString> names;
-  if (drive != u'C') names.emplace_back(1, drive);
-  WStringView rest = windowsPath.substr(2);
-  for (size_t start = 0; start <= rest.size();) {
-    size_t end = rest.find_first_of(u"\\/", start);
-    if (end == WStringView::npos) end = rest.size();
-    WString name(rest.substr(start, end - start));
-    if (name == u"..") {
-      if (names.size() > (drive == u'C' ? 0u : 1u)) names.pop_back();  // never above the drive
-    } else if (!name.empty() && name != u".") {
-      names.push_back(std::move(name));
-    }
+  for (size_t start = 0; start <= path.size();) {
+    size_t end = path.find_first_of(u"\\/", start);
+    if (end == WStringView::npos) end = path.size();
+    names.emplace_back(path.substr(start, end - start));
     start = end + 1;
   }
-  // Each name takes the spelling found on disk; once one is missing the rest are kept as written.
-  bool matching = true;
-  for (const WString& name : names) {
-    std::optional<fs::path> found = matching ? FindEntry(out, name) : std::nullopt;
-    if (found) {
-      out = *found;
-    } else {
-      matching = false;
-      out /= text::ToPath(name);
-    }
+  return names;
+}
+
+// Where a link leads, link after link, also when the last target is missing.
+fs::path LinkTarget(const fs::path& link, std::error_code& ec) {
+  constexpr int kMaxLinks = 40;  // as the kernel's ELOOP bound
+  fs::path at = link;
+  for (int hops = 0; hops < kMaxLinks; ++hops) {
+    fs::path target = fs::read_symlink(at, ec);
+    if (ec) return at;
+    at = fs::weakly_canonical(target.is_absolute() ? target : at.parent_path() / target, ec);
+    if (ec || !fs::is_symlink(fs::symlink_status(at, ec))) return at;
   }
-  return out;
+  ec = std::make_error_code(std::errc::too_many_symbolic_link_levels);
+  return at;
+}
+
+fs::path Joined(fs::path folder, const std::vector<WString>& names) {
+  for (const WString& name : names) folder /= text::ToPath(name);
+  return folder;
+}
+
+WString EntryKind(const fs::file_status& status) {
+  switch (status.type()) {
+    case fs::file_type::fifo: return u"a pipe";
+    case fs::file_type::socket: return u"a socket";
+    case fs::file_type::block:
+    case fs::file_type::character: return u"a device";
+    default: return u"an entry of an unknown kind";
+  }
+}
+
+}  // namespace
+
+Located Machine::Locate(WStringView path, WStringView what) const {
+  const WString said = WString(what) + u" \"" + WString(path) + u"\"";
+  auto outside = [&](const fs::path& where) {
+    return Located{{}, said + u" leads outside the installation, to " + text::FromPath(where), where};
+  };
+  // Where the walk starts, the names it takes, and how far ".." may go back.
+  std::vector<fs::path> trail;
+  std::vector<WString> names;
+  size_t floor = 1;
+  bool clampAtDrive = true;  // Windows stops ".." at a drive's root; a relative path has none
+  const bool drivePath = path.size() >= 2 && IsDriveLetter(path[0]) && path[1] == u':';
+  if (drivePath && text::UpperAscii(path.substr(0, 1)) != u"C") {
+    trail = {root_};
+    names = {text::UpperAscii(path.substr(0, 1))};
+    floor = 2;
+  } else {
+    trail = {systemDrive_};
+  }
+  if (drivePath) {
+    for (WString& name : Names(path.substr(2))) names.push_back(std::move(name));
+  } else if (!path.empty() && path[0] == u'/') {  // a host path: the program's own, given back
+    const fs::path host = text::ToPath(path).lexically_normal();
+    if (!IsInside(host, root_)) return outside(host);
+    trail = {root_};
+    for (const fs::path& part : host.lexically_relative(root_)) names.push_back(text::FromPath(part));
+  } else {
+    clampAtDrive = !path.empty() && path[0] == u'\\';  // "\Windows" is on the current drive
+    names = Names(path);
+  }
+
+  bool matching = true;  // once a name is missing, the rest are kept as written
+  for (const WString& name : names) {
+    if (name.empty() || name == u".") continue;
+    if (name == u"..") {
+      if (trail.size() > floor)
+        trail.pop_back();
+      else if (!clampAtDrive)
+        return outside(Joined(systemDrive_, names).lexically_normal());
+      continue;
+    }
+    const std::optional<fs::path> found = matching ? FindEntry(trail.back(), name) : std::nullopt;
+    if (!found) {
+      matching = false;
+      trail.push_back(trail.back() / text::ToPath(name));
+      continue;
+    }
+    std::error_code ec;
+    if (!fs::is_symlink(fs::symlink_status(*found, ec))) {
+      trail.push_back(*found);
+      continue;
+    }
+    // A link: where it really leads decides, also for a link whose target is missing.
+    const fs::path target = LinkTarget(*found, ec);
+    if (ec || !IsInside(target, root_))
+      return Located{{}, said + u" leads outside the installation, to " + text::FromPath(target) + u" (" +
+                             text::FromPath(found->lexically_relative(root_)) + u" is a link)",
+                     target};
+    trail.push_back(target);
+    if (!fs::exists(target, ec)) matching = false;
+  }
+  std::error_code ec;
+  const fs::file_status status = fs::symlink_status(trail.back(), ec);
+  if (fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status))
+    return Located{{}, said + u" is " + EntryKind(status) + u", not a file", {}};
+  return Located{trail.back(), {}, {}};
 }
 
 WString Machine::WindowsPath(const fs::path& hostPath) const {

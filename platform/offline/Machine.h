@@ -128,6 +128,14 @@ class Ini {
   std::vector<std::pair<std::string, std::vector<std::pair<std::string, std::string>>>> sections_;
 };
 
+// Where a path taken from the disk leads: its real location, or why it may not be read.
+struct Located {
+  std::filesystem::path path;  // inside the machine folder, links resolved; empty when refused
+  WString refusal;             // "<what> \"<path>\" leads outside the installation, to /etc/passwd"
+  std::filesystem::path outside;  // for a refusal: the place outside it led to
+  explicit operator bool() const { return refusal.empty(); }
+};
+
 class Machine {
  public:
   // Loads a machine folder: a Windows installation (Windows/System32/config/SYSTEM,
@@ -145,11 +153,18 @@ class Machine {
   Ini& Config() { return ini_; }
   const Ini& Config() const { return ini_; }
 
-  // "C:\\Windows\\INF\\oem1.inf" -> <system drive>/Windows/INF/oem1.inf, each component
-  // matched case-insensitively against what exists (the rest kept as written).
-  // Other drive letters map to <root>/<letter>. Host paths inside the machine
-  // folder are returned unchanged.
-  std::filesystem::path MapPath(WStringView windowsPath) const;
+  // The one way the offline adapters reach a file or folder that the disk names.
+  // `path` is a Windows path ("C:\\Windows\\INF\\oem1.inf": each name matched
+  // case-insensitively against what exists, the rest kept as written; ".." stops
+  // at the drive as on Windows; other drive letters map to <root>/<letter>), a
+  // host path inside the machine folder, or a path relative to C:\\. Every link on
+  // the way is resolved, and the real location must stay inside the machine
+  // folder: a link that stays inside is followed (NTFS junctions), one that
+  // leaves refuses the path, whatever it is. So do a host path outside the folder,
+  // a relative path that climbs above C:\\, and an entry that is neither file nor
+  // folder (a pipe, a device, a socket). `what` names where the path came from
+  // ("InfPath of ...") in the refusal, which also says where it pointed.
+  Located Locate(WStringView path, WStringView what) const;
   // The reverse: a host path on a drive of the machine -> "C:\\...". Empty when outside.
   WString WindowsPath(const std::filesystem::path& hostPath) const;
 
@@ -187,6 +202,11 @@ inline bool Succeed() {
   SetLastError(0);
   return true;
 }
+
+// The error code of a refused read: an application-defined code
+// (winapi::kApplicationErrorBit set) whose message text is `refusal`, so that the
+// failure of the port call reads as the refusal wherever it is reported.
+uint32_t RefusalCode(const WString& refusal);
 
 // The offline system message table (FormatMessageW's texts, trailing "\r\n"
 // included). Holds the codes the program reports; other adapters add theirs.

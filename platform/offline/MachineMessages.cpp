@@ -50,6 +50,16 @@ struct MessageTable {
   };
 };
 
+// Refusals get codes of their own, one per text, up to a bound.
+constexpr uint32_t kRefusalBase = winapi::kApplicationErrorBit;
+constexpr uint32_t kMaxRefusals = 4096;
+constexpr uint32_t kErrorAccessDenied = 5;
+
+struct Refusals {
+  std::mutex mutex;
+  std::unordered_map<std::u16string, uint32_t> codes;
+};
+
 MessageTable& Table() {
   static MessageTable table;
   return table;
@@ -61,6 +71,17 @@ void RegisterMessageText(uint32_t code, WString text) {
   MessageTable& t = Table();
   std::lock_guard lock(t.mutex);
   t.texts[code] = std::move(text);
+}
+
+uint32_t RefusalCode(const WString& refusal) {
+  static Refusals refusals;
+  std::lock_guard lock(refusals.mutex);
+  if (auto known = refusals.codes.find(refusal); known != refusals.codes.end()) return known->second;
+  if (refusals.codes.size() >= kMaxRefusals) return kErrorAccessDenied;  // a disk refused thousands of times over
+  const uint32_t code = kRefusalBase + uint32_t(refusals.codes.size()) + 1;
+  refusals.codes.emplace(refusal, code);
+  RegisterMessageText(code, refusal + u"\r\n");
+  return code;
 }
 
 std::optional<WString> MessageText(uint32_t code) {

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <map>
+#include <mutex>
 #include <optional>
+#include <tuple>
 
 #include "platform/WinTypes.h"
 
@@ -20,8 +23,14 @@ constexpr uint32_t kFixedFileInfoSignature = 0xFEEF04BD;
 // Little-endian reads at file offsets, failing softly on short reads.
 class PeReader {
  public:
-  explicit PeReader(const std::filesystem::path& p) : in_(p, std::ios::binary) {}
+  explicit PeReader(const std::filesystem::path& p) : in_(p, std::ios::binary) {
+    std::error_code ec;
+    size_ = std::filesystem::file_size(p, ec);
+    if (ec) size_ = 0;
+  }
   bool IsOpen() const { return bool(in_); }
+  // Whether `n` bytes at `offset` lie inside the file: a count the file cannot hold is a lie.
+  bool Holds(uint64_t offset, uint64_t n) const { return offset <= size_ && n <= size_ - offset; }
   bool Read(uint64_t offset, void* out, size_t n) {
     in_.clear();
     in_.seekg(std::streamoff(offset));
@@ -41,6 +50,7 @@ class PeReader {
 
  private:
   std::ifstream in_;
+  uint64_t size_ = 0;
 };
 
 struct Section {
@@ -81,13 +91,19 @@ std::optional<PeLayout> ReadLayout(PeReader& pe) {
   auto dirCount = pe.U32(optional + dirCountAt);
   if (dirCount && *dirCount > 2 && dirCountAt + 4 + 3 * 8 <= *optionalSize)
     layout.resourceRva = pe.U32(optional + dirCountAt + 4 + 2 * 8).value_or(0);
-  uint64_t table = optional + *optionalSize;
-  for (uint16_t i = 0; i < *sectionCount; ++i) {
-    uint64_t at = table + uint64_t(i) * 40;
-    auto vsize = pe.U32(at + 8), va = pe.U32(at + 12), rsize = pe.U32(at + 16), raw = pe.U32(at + 20);
-    if (!vsize || !va || !rsize || !raw) return std::nullopt;
-    layout.sections.push_back({*va, *vsize, *rsize, *raw});
-  }
+  // The section table is read at once, and only when the file holds all of it.
+  constexpr uint64_t kSectionHeaderBytes = 40;
+  const uint64_t table = optional + *optionalSize, tableBytes = *sectionCount * kSectionHeaderBytes;
+  if (!pe.Holds(table, tableBytes)) return std::nullopt;
+  std::vector<uint8_t> headers(tableBytes);
+  if (!pe.Read(table, headers.data(), headers.size())) return std::nullopt;
+  auto field = [&](uint64_t at) {
+    uint32_t v;
+    std::memcpy(&v, headers.data() + at, sizeof v);
+    return v;
+  };
+  for (uint64_t at = 0; at < tableBytes; at += kSectionHeaderBytes)
+    layout.sections.push_back({field(at + 12), field(at + 8), field(at + 16), field(at + 20)});
   return layout;
 }
 
@@ -96,6 +112,7 @@ std::optional<uint32_t> DirectoryEntry(PeReader& pe, uint64_t dirOffset, std::op
   auto named = pe.U16(dirOffset + 12), ids = pe.U16(dirOffset + 14);
   if (!named || !ids) return std::nullopt;
   uint32_t count = uint32_t(*named) + *ids;
+  if (!pe.Holds(dirOffset + 16, uint64_t(count) * 8)) return std::nullopt;
   for (uint32_t i = 0; i < count; ++i) {
     auto name = pe.U32(dirOffset + 16 + uint64_t(i) * 8), target = pe.U32(dirOffset + 20 + uint64_t(i) * 8);
     if (!name || !target) return std::nullopt;
@@ -104,9 +121,54 @@ std::optional<uint32_t> DirectoryEntry(PeReader& pe, uint64_t dirOffset, std::op
   return std::nullopt;
 }
 
+// What one file holds, read once: the same file (by path, size and time) asked for
+// the same resource again is answered from here, as a DLL of strings is asked
+// once per device.
+class ResourceCache {
+ public:
+  using Key = std::tuple<std::filesystem::path, uintmax_t, std::filesystem::file_time_type, uint32_t,
+                         std::optional<uint32_t>>;
+  template <typename Read>
+  VersionResource Get(const std::filesystem::path& file, uint32_t type, std::optional<uint32_t> name, Read read) {
+    std::error_code ec;
+    const uintmax_t size = std::filesystem::file_size(file, ec);
+    const std::filesystem::file_time_type time = std::filesystem::last_write_time(file, ec);
+    if (ec) return read();
+    const Key key{file, size, time, type, name};
+    {
+      std::lock_guard lock(mutex_);
+      if (auto found = entries_.find(key); found != entries_.end()) return found->second;
+    }
+    VersionResource resource = read();
+    std::lock_guard lock(mutex_);
+    if (entries_.size() >= kMaxEntries || bytes_ + resource.block.size() > kMaxBytes) {
+      entries_.clear();
+      bytes_ = 0;
+    }
+    if (entries_.emplace(key, resource).second) bytes_ += resource.block.size();
+    return resource;
+  }
+
+ private:
+  static constexpr size_t kMaxEntries = 4096;
+  static constexpr size_t kMaxBytes = 16u << 20;
+  std::mutex mutex_;
+  size_t bytes_ = 0;
+  std::map<Key, VersionResource> entries_;
+};
+
+VersionResource ReadResourceOnce(const std::filesystem::path& file, uint32_t type, std::optional<uint32_t> name);
+
 }  // namespace
 
 VersionResource ReadResource(const std::filesystem::path& file, uint32_t type, std::optional<uint32_t> name) {
+  static ResourceCache cache;
+  return cache.Get(file, type, name, [&] { return ReadResourceOnce(file, type, name); });
+}
+
+namespace {
+
+VersionResource ReadResourceOnce(const std::filesystem::path& file, uint32_t type, std::optional<uint32_t> name) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(file, ec)) return {winapi::kErrorFileNotFound, {}};
   PeReader pe(file);
@@ -129,6 +191,8 @@ VersionResource ReadResource(const std::filesystem::path& file, uint32_t type, s
   if (!dataOffset || !pe.Read(*dataOffset, out.block.data(), out.block.size())) return {kErrorResourceTypeNotFound, {}};
   return out;
 }
+
+}  // namespace
 
 VersionResource ReadVersionResource(const std::filesystem::path& file) {
   return ReadResource(file, kRtVersion, std::nullopt);

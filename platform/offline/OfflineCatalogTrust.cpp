@@ -77,7 +77,9 @@ class OfflineCatalogTrust final : public ports::ICatalogTrust {
   explicit OfflineCatalogTrust(Machine& m) : m_(m) {
     RegisterTrustMessageTexts();
     for (const auto& [key, value] : m.Config().Section("trust")) {
-      if (!roots_.AddFile(m.Root() / value))
+      const Located root = m.Locate(text::FromPath(m.Root() / value), u"The trusted root");
+      if (!root) throw MachineError("machine.ini: " + text::ToUtf8(root.refusal));
+      if (!roots_.AddFile(root.path))
         throw MachineError("machine.ini: [trust] " + key + "=" + value + ": not a readable certificate file");
     }
     // An installation trusts its own root stores; a certificate that does not parse
@@ -104,8 +106,10 @@ class OfflineCatalogTrust final : public ports::ICatalogTrust {
     if (!(openFlags & winapi::kCryptCatOpenExisting)) return Fail(winapi::kErrorNotSupported, winapi::kInvalidHandle);
     if (provider && !Known(providers_, provider))
       return Fail(winapi::kErrorInvalidParameter, winapi::kInvalidHandle);
+    const Located located = m_.Locate(fileName, u"The catalog");
+    if (!located) return Fail(RefusalCode(located.refusal), winapi::kInvalidHandle);
     uint32_t error = 0;
-    auto file = LoadCatalog(m_.MapPath(fileName), error);
+    auto file = LoadCatalog(located.path, error);
     if (!file) return Fail(error, winapi::kInvalidHandle);
     auto open = std::make_unique<OpenCatalog>(std::move(file));
     std::lock_guard<std::mutex> guard(tables_);
@@ -162,7 +166,9 @@ class OfflineCatalogTrust final : public ports::ICatalogTrust {
     }
     const char16_t* path = data->pFile->pcwszFilePath;
     if (uint32_t e = m_.Fault("WinVerifyTrustEx", Utf8(path))) return Verdict(e);
-    return Verdict(VerifySubject(m_.MapPath(path), roots_));
+    const Located located = m_.Locate(path, u"The file");
+    if (!located) return Verdict(RefusalCode(located.refusal));
+    return Verdict(VerifySubject(located.path, roots_));
   }
 
   bool CryptCATAdminAcquireContext(Handle* catAdmin, const winapi::Guid*, uint32_t flags) override {
@@ -256,7 +262,9 @@ class OfflineCatalogTrust final : public ports::ICatalogTrust {
     if (uint32_t e = m_.Fault("CreateFileW", Utf8(fileName))) return Fail(e, winapi::kInvalidHandle);
     if (creationDisposition != winapi::kOpenExisting || (desiredAccess & ~winapi::kGenericRead))
       return Fail(winapi::kErrorAccessDenied, winapi::kInvalidHandle);  // the machine's files are read-only here
-    const fs::path path = m_.MapPath(fileName);
+    const Located located = m_.Locate(fileName, u"The file");
+    if (!located) return Fail(RefusalCode(located.refusal), winapi::kInvalidHandle);
+    const fs::path& path = located.path;
     std::error_code ec;
     if (fs::is_directory(path, ec)) return Fail(winapi::kErrorAccessDenied, winapi::kInvalidHandle);
     if (!fs::exists(path.parent_path(), ec)) return Fail(winapi::kErrorPathNotFound, winapi::kInvalidHandle);
@@ -339,10 +347,13 @@ class OfflineCatalogTrust final : public ports::ICatalogTrust {
   // The catalogs of the catalog database, in name order.
   std::vector<fs::path> DatabaseCatalogs() const {
     std::vector<fs::path> out;
+    const Located database = m_.Locate(kCatalogDatabase, u"The catalog database");
+    if (!database) return out;
     std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(m_.MapPath(kCatalogDatabase), ec)) {
-      if (entry.is_regular_file(ec) && text::EqualsIgnoreCase(text::FromPath(entry.path().extension()), u".cat"))
-        out.push_back(entry.path());
+    for (const auto& entry : fs::directory_iterator(database.path, ec)) {
+      if (!text::EqualsIgnoreCase(text::FromPath(entry.path().extension()), u".cat")) continue;
+      const Located catalog = m_.Locate(text::FromPath(entry.path()), u"The catalog");
+      if (catalog && fs::is_regular_file(catalog.path, ec)) out.push_back(catalog.path);
     }
     std::sort(out.begin(), out.end());
     return out;

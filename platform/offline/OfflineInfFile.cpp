@@ -6,7 +6,12 @@
 namespace offline {
 namespace {
 
-// One line at a time from an INF in either encoding.
+// [Version] opens an INF: it is looked for in the first MiB only, and a line is
+// kept to its first 64 Ki characters, so that a huge INF costs no more than this.
+constexpr std::streamoff kVersionScanBytes = 1 << 20;
+constexpr size_t kMaxLineUnits = 1 << 16;
+
+// One line at a time from an INF in either encoding, within the scanned bytes.
 class InfLineReader {
  public:
   explicit InfLineReader(const std::filesystem::path& p) : in_(p, std::ios::binary) {
@@ -25,21 +30,34 @@ class InfLineReader {
     line.clear();
     if (!in_.good()) return false;
     if (utf16_) {
-      for (int lo, hi; (lo = in_.get()) != EOF && (hi = in_.get()) != EOF;) {
+      for (int lo, hi; Within() && (lo = Get()) != EOF && (hi = Get()) != EOF;) {
         const char16_t unit = char16_t(lo | (hi << 8));
         if (unit == u'\n') return true;
-        line.push_back(unit);
+        if (line.size() < kMaxLineUnits) line.push_back(unit);
       }
       return !line.empty();
     }
     std::string bytes;
-    if (!std::getline(in_, bytes) && bytes.empty()) return false;
+    bool any = false;
+    for (int c; Within() && (c = Get()) != EOF;) {
+      any = true;
+      if (c == '\n') break;
+      if (bytes.size() < kMaxLineUnits) bytes.push_back(char(c));
+    }
+    if (!any) return false;
     line = text::FromUtf8(bytes);
     return true;
   }
 
  private:
+  bool Within() const { return read_ < kVersionScanBytes; }
+  int Get() {
+    ++read_;
+    return in_.get();
+  }
+
   std::ifstream in_;
+  std::streamoff read_ = 0;  // bytes taken after the byte-order mark
   bool utf16_ = false;
 };
 

@@ -1,5 +1,7 @@
-// The library port of the offline machine: dlopen of the host file a Windows
-// path maps to (the machine's 7-Zip folder may link to this machine's 7z.so).
+// The library port of the offline machine: dlopen of this machine's own
+// libraries (the machine's 7-Zip folder may link to this machine's 7z.so). Code
+// from the disk being read is never run: a path that really is a file of the
+// machine folder is refused.
 #include <dlfcn.h>
 
 #include <system_error>
@@ -19,8 +21,12 @@ class OfflineLibraryLoader final : public ports::ILibraryLoader {
   explicit OfflineLibraryLoader(Machine& m) : machine_(m) {}
 
   winapi::Handle LoadLibrary(const WString& path) override {
+    const Located located = machine_.Locate(path, u"The library");
     std::error_code ec;
-    std::filesystem::path file = std::filesystem::canonical(machine_.MapPath(path), ec);
+    if (located && std::filesystem::exists(located.path, ec))
+      return Fail(RefusalCode(u"The library \"" + path + u"\" is a file of the installation, whose code is never run"));
+    if (located || located.outside.empty()) return Fail(kErrorModNotFound);
+    std::filesystem::path file = std::filesystem::canonical(located.outside, ec);
     if (ec || !std::filesystem::is_regular_file(file, ec)) return Fail(kErrorModNotFound);
     if (uint32_t fault = machine_.Fault("LoadLibraryW", text::ToUtf8(FileNameOf(file)))) return Fail(fault);
     void* module = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);

@@ -81,8 +81,13 @@ class OfflineSetupApi final : public ports::ISetupApi {
   std::optional<WString> Resolve(const WString& stored) const;
   std::optional<WString> ClassDescription(const winapi::Guid& classGuid) const;
   // The active package id of an installed INF: the driver database's, else the
-  // store folder holding the same INF; empty when none.
-  WString ActivePackage(const WString& infName) const;
+  // store folder holding the same INF; empty when none. A database entry that
+  // names no folder of the driver store gives the refusal instead.
+  struct Package {
+    WString id;
+    WString refusal;
+  };
+  Package ActivePackage(const WString& infName) const;
 
   Machine& machine_;
   std::map<ports::HDevInfo, DeviceSet> sets_;

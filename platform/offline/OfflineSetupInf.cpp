@@ -25,18 +25,41 @@ bool IsFile(const std::filesystem::path& p) {
   return std::filesystem::is_regular_file(p, ec);
 }
 
-// The INF's path (as Windows would name it) for SetupGetInfInformationW's search.
-std::optional<WString> LocateInf(const Machine& m, const WString& spec, uint32_t searchControl) {
+// A name of a folder's entry: no delimiter, not "." or "..".
+bool IsPlainName(const WString& name) {
+  return !name.empty() && name.find_first_of(u"\\/:") == WString::npos && name != u"." && name != u"..";
+}
+
+// The INF SetupGetInfInformationW's search finds: its path as Windows would name
+// it and where that leads (a refusal, when outside); nullopt when none is there.
+struct FoundInf {
+  WString windowsPath;
+  Located located;
+};
+std::optional<FoundInf> LocateInf(const Machine& m, const WString& spec, uint32_t searchControl) {
+  auto at = [&](const WString& path) -> std::optional<FoundInf> {
+    Located located = m.Locate(path, u"The INF");
+    if (located && !IsFile(located.path)) return std::nullopt;
+    return FoundInf{path, std::move(located)};
+  };
   const bool hasFolder = spec.find_first_of(u"\\/:") != WString::npos;
-  if (hasFolder || searchControl == ports::kInfInfoInfNameIsAbsolute) {
-    if (IsFile(m.MapPath(spec))) return spec;
-    return std::nullopt;
-  }
+  if (hasFolder || searchControl == ports::kInfInfoInfNameIsAbsolute) return at(spec);
   WString folders[] = {u"C:\\Windows\\INF\\", u"C:\\Windows\\System32\\"};
   if (searchControl == ports::kInfInfoReverseDefaultSearch) std::swap(folders[0], folders[1]);
   for (const WString& folder : folders)
-    if (IsFile(m.MapPath(folder + spec))) return folder + spec;
+    if (std::optional<FoundInf> found = at(folder + spec)) return found;
   return std::nullopt;
+}
+
+// The [Version] lines of the INF at a Windows or host path; nullopt when it
+// cannot be read, the refusal in `refusal` when the path leads outside.
+std::optional<InfEntries> ReadVersionAt(const Machine& m, const WString& path, WString& refusal) {
+  const Located inf = m.Locate(path, u"The INF");
+  if (!inf) {
+    refusal = inf.refusal;
+    return std::nullopt;
+  }
+  return ReadInfVersion(inf.path);
 }
 
 void AppendUnits(std::vector<uint8_t>& bytes, const WString& s) {
@@ -86,21 +109,31 @@ WString CatalogOf(const InfEntries& version) {
 
 }  // namespace
 
-WString OfflineSetupApi::ActivePackage(const WString& infName) const {
-  const RegKey* entry = FindKey(machine_.LocalMachine(), WString(kDriverInfFiles) + u"\\" + infName);
+OfflineSetupApi::Package OfflineSetupApi::ActivePackage(const WString& infName) const {
+  const WString entryPath = WString(kDriverInfFiles) + u"\\" + infName;
+  // A package id names a folder of the driver store, nothing else.
+  auto checked = [&](const WString& id, const char16_t* value) -> Package {
+    if (IsPlainName(id)) return {id, {}};
+    return {{}, WString(value) + u" of " + entryPath + u" \"" + id + u"\" names no folder of the driver store"};
+  };
+  const RegKey* entry = FindKey(machine_.LocalMachine(), entryPath);
   if (entry) {
     if (const RegValue* active = entry->FindValue(u"Active"); active && active->type == winapi::kRegSz) {
-      if (WString id = RegString(*active); !id.empty()) return id;
+      if (WString id = RegString(*active); !id.empty()) return checked(id, u"Active");
     }
     if (const RegValue* ids = entry->FindValue(u""); ids && ids->type == winapi::kRegMultiSz) {
-      if (WString id = RegString(*ids); !id.empty()) return id;  // the first package id
+      if (WString id = RegString(*ids); !id.empty()) return checked(id, u"The package list");  // the first package id
     }
   }
+  if (!IsPlainName(infName)) return {};
   // Not in the database: the store folder holding the same INF, found once.
   std::lock_guard lock(resolvedMutex_);
   auto [it, added] = packagesByContent_.try_emplace(text::UpperAscii(infName));
-  if (added) it->second = StorePackageByContent(machine_, machine_.MapPath(u"C:\\Windows\\INF\\" + infName));
-  return it->second;
+  if (added) {
+    const Located installed = machine_.Locate(u"C:\\Windows\\INF\\" + infName, u"The INF");
+    if (installed) it->second = StorePackageByContent(machine_, installed.path);
+  }
+  return {it->second, {}};
 }
 
 bool OfflineSetupApi::GetInfInformation(const char16_t* infSpec, uint32_t searchControl, uint8_t* returnBuffer,
@@ -110,11 +143,12 @@ bool OfflineSetupApi::GetInfInformation(const char16_t* infSpec, uint32_t search
   const WString spec(infSpec);
   if (uint32_t fault = Fault("SetupGetInfInformationW", spec)) return Fail(fault, false);
   if (spec.empty()) return Fail(winapi::kErrorFileNotFound, false);
-  const std::optional<WString> infPath = LocateInf(machine_, spec, searchControl);
-  if (!infPath) return Fail(winapi::kErrorFileNotFound, false);
-  const std::optional<InfEntries> version = ReadInfVersion(machine_.MapPath(*infPath));
+  const std::optional<FoundInf> inf = LocateInf(machine_, spec, searchControl);
+  if (!inf) return Fail(winapi::kErrorFileNotFound, false);
+  if (!inf->located) return Fail(RefusalCode(inf->located.refusal), false);
+  const std::optional<InfEntries> version = ReadInfVersion(inf->located.path);
   if (!version) return Fail(winapi::kErrorAccessDenied, false);
-  const std::vector<uint8_t> record = InfRecord(*infPath, *version);
+  const std::vector<uint8_t> record = InfRecord(inf->windowsPath, *version);
   if (requiredSize) *requiredSize = uint32_t(record.size());
   if (!returnBuffer) return Succeed();  // a size query
   if (size < record.size()) return Fail(winapi::kErrorInsufficientBuffer, false);
@@ -131,13 +165,23 @@ bool OfflineSetupApi::QueryInfOriginalFileInformation(const uint8_t* infInformat
   if (uint32_t fault = Fault("SetupQueryInfOriginalFileInformationW", FileNameOf(infPath))) return Fail(fault, false);
   // An INF installed from a package is named after the package's own INF;
   // any other INF keeps its name.
-  const WString package = ActivePackage(FileNameOf(infPath));
-  const WString originalInf = package.empty() ? FileNameOf(infPath) : PackageInfName(package);
+  const Package package = ActivePackage(FileNameOf(infPath));
+  if (!package.refusal.empty()) return Fail(RefusalCode(package.refusal), false);
+  const WString originalInf = package.id.empty() ? FileNameOf(infPath) : PackageInfName(package.id);
+  const WString storeFolder = package.id.empty() ? WString() : kFileRepository + package.id + u"\\";
+  WString refusal;
   std::optional<InfEntries> version;
-  if (!package.empty()) version = ReadInfVersion(machine_.MapPath(kFileRepository + package + u"\\" + originalInf));
-  if (!version) version = ReadInfVersion(machine_.MapPath(infPath));
+  if (!package.id.empty()) version = ReadVersionAt(machine_, storeFolder + originalInf, refusal);
+  if (!version && refusal.empty()) version = ReadVersionAt(machine_, infPath, refusal);
+  if (!refusal.empty()) return Fail(RefusalCode(refusal), false);
   if (!version) return Fail(winapi::kErrorFileNotFound, false);
-  if (!CopyName(originalInf, info->OriginalInfName) || !CopyName(CatalogOf(*version), info->OriginalCatalogName))
+  // The catalog is a file of the package: a name that leads elsewhere is refused.
+  const WString catalog = CatalogOf(*version);
+  if (!catalog.empty() && !IsPlainName(catalog))
+    return Fail(RefusalCode(u"CatalogFile of " + (storeFolder.empty() ? infPath : storeFolder + originalInf) + u" \"" +
+                            catalog + u"\" names no file of its package"),
+                false);
+  if (!CopyName(originalInf, info->OriginalInfName) || !CopyName(catalog, info->OriginalCatalogName))
     return Fail(winapi::kErrorInsufficientBuffer, false);
   return Succeed();
 }
@@ -152,10 +196,18 @@ bool OfflineSetupApi::GetInfDriverStoreLocation(const char16_t* fileName, const 
   if (!driverStoreLocationBound_) return Fail(winapi::kErrorProcNotFound, false);
   if (!fileName || !*fileName) return Fail(winapi::kErrorInvalidParameter, false);
   const WString infName = FileNameOf(fileName);
-  const WString package = ActivePackage(infName);
-  if (package.empty()) return Fail(ports::kErrorNotFound, false);
-  const WString location =
-      text::FromPath(machine_.MapPath(kFileRepository + package + u"\\" + PackageInfName(package)));
+  const Package package = ActivePackage(infName);
+  if (!package.refusal.empty()) return Fail(RefusalCode(package.refusal), false);
+  if (package.id.empty()) return Fail(ports::kErrorNotFound, false);
+  const WString said = u"The driver store location of " + infName;
+  const Located folder = machine_.Locate(kFileRepository + package.id, said);
+  if (!folder) return Fail(RefusalCode(folder.refusal), false);
+  const Located inf = machine_.Locate(kFileRepository + package.id + u"\\" + PackageInfName(package.id), said);
+  if (!inf) return Fail(RefusalCode(inf.refusal), false);
+  // The INF in its store folder, also when it is a link to another file of the installation.
+  const std::filesystem::path path =
+      inf.path.parent_path() == folder.path ? inf.path : folder.path / text::ToPath(PackageInfName(package.id));
+  const WString location = text::FromPath(path);
   const uint32_t needed = uint32_t(location.size() + 1);
   if (requiredSize) *requiredSize = needed;
   if (!returnBuffer || size < needed) return Fail(winapi::kErrorInsufficientBuffer, false);

@@ -151,19 +151,23 @@ class OfflineSystem final : public ports::ISystem {
   }
 
   WString ModuleFileName() override {
-    return text::FromPath(machine_.MapPath(text::W(Setting("ExePath", "C:\\Program Files\\Quillon\\Quillon.exe"))));
+    return HostPathOf(Setting("ExePath", "C:\\Program Files\\Quillon\\Quillon.exe"));
   }
 
   uint32_t GetFileVersionInfoSize(const char16_t* file) override {
     if (!file) return Fail(winapi::kErrorInvalidParameter, 0u);
-    VersionResource r = ReadVersionResource(machine_.MapPath(file));
+    const Located located = machine_.Locate(file, u"The file");
+    if (!located) return Fail(RefusalCode(located.refusal), 0u);
+    VersionResource r = ReadVersionResource(located.path);
     if (r.error) return Fail(r.error, 0u);
     return uint32_t(r.block.size());
   }
 
   bool GetFileVersionInfo(const char16_t* file, uint32_t size, void* data) override {
     if (!file || !data) return Fail(winapi::kErrorInvalidParameter, false);
-    VersionResource r = ReadVersionResource(machine_.MapPath(file));
+    const Located located = machine_.Locate(file, u"The file");
+    if (!located) return Fail(RefusalCode(located.refusal), false);
+    VersionResource r = ReadVersionResource(located.path);
     if (r.error) return Fail(r.error, false);
     std::memcpy(data, r.block.data(), std::min<size_t>(size, r.block.size()));
     return true;
@@ -240,7 +244,13 @@ class OfflineSystem final : public ports::ISystem {
     else if (text::EqualsIgnoreCase(name, u"ProgramFiles(x86)")) key = "ProgramFilesX86", fallback = "C:\\Program Files (x86)";
     else if (text::EqualsIgnoreCase(name, u"SystemRoot") || text::EqualsIgnoreCase(name, u"windir")) key = "SystemRoot", fallback = "C:\\Windows";
     if (!key) return std::nullopt;
-    return text::FromPath(machine_.MapPath(text::W(Setting(key, fallback))));
+    return HostPathOf(Setting(key, fallback));
+  }
+
+  // The host path of a Windows path the machine's settings give; none when it leads outside.
+  WString HostPathOf(const std::string& windowsPath) const {
+    const Located located = machine_.Locate(text::W(windowsPath), u"The folder");
+    return located ? text::FromPath(located.path) : WString();
   }
 
   // %NAME% expansion; unknown names stay as written. Once a folder variable became a

@@ -33,13 +33,16 @@ WString StorePackageByContent(const Machine& machine, const fs::path& installedI
   std::error_code ec;
   const uintmax_t size = fs::file_size(installedInf, ec);
   if (ec) return {};
-  for (const auto& entry : fs::directory_iterator(machine.MapPath(kFileRepository), ec)) {
+  const Located repository = machine.Locate(kFileRepository, u"The driver store");
+  if (!repository) return {};
+  for (const auto& entry : fs::directory_iterator(repository.path, ec)) {
     const WString package = text::FromPath(entry.path().filename());
     const WString inf = PackageInfName(package);
     if (inf == package) continue;  // not a package folder
-    const fs::path candidate = machine.MapPath(WString(kFileRepository) + u"\\" + package + u"\\" + inf);
+    const Located candidate = machine.Locate(WString(kFileRepository) + u"\\" + package + u"\\" + inf, u"The INF");
     std::error_code sizeError;
-    if (fs::file_size(candidate, sizeError) == size && !sizeError && SameContent(installedInf, candidate))
+    if (candidate && fs::file_size(candidate.path, sizeError) == size && !sizeError &&
+        SameContent(installedInf, candidate.path))
       return package;
   }
   return {};

@@ -63,7 +63,7 @@ TEST(Installation, RealWindows8SystemHiveMountsAsARunningWindowsShowsIt) {
 TEST(Installation, TheInstallationIsTheSystemDrive) {
   auto m = offline::Machine::Load(kFixtures / "sample-installation");
   const fs::path root = m->Root();
-  EXPECT_EQ(m->MapPath(u"c:\\windows\\inf\\OEM1.INF"), root / "Windows/INF/oem1.inf");
+  EXPECT_EQ(m->Locate(u"c:\\windows\\inf\\OEM1.INF", u"The INF").path, root / "Windows/INF/oem1.inf");
   EXPECT_EQ(m->WindowsPath(root / "Windows/INF/oem1.inf"), u"C:\\Windows\\INF\\oem1.inf");
   EXPECT_EQ(m->WindowsPath(root), u"C:\\");
   // Select\Current names ControlSet002; ControlSet001 is an older one.

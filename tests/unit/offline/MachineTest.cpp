@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <fstream>
+
 #include "platform/offline/Machine.h"
 #include "tests/unit/offline/MachineFolder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+fs::path Path(const offline::Machine& m, WStringView windowsPath) { return m.Locate(windowsPath, u"The path").path; }
 
 class MachineFolderLoad : public ::testing::Test {
  protected:
@@ -15,21 +21,69 @@ class MachineFolderLoad : public ::testing::Test {
 TEST_F(MachineFolderLoad, MapsWindowsPathsOntoExistingEntriesIgnoringCase) {
   folder.Write("C/Windows/INF/oem1.inf", "x");
   auto m = offline::Machine::Load(folder.Root());
-  EXPECT_EQ(m->MapPath(u"C:\\WINDOWS\\inf\\OEM1.INF"), folder.Root() / "C/Windows/INF/oem1.inf");
-  EXPECT_EQ(m->MapPath(u"c:/windows/Inf/"), folder.Root() / "C/Windows/INF");
+  EXPECT_EQ(Path(*m, u"C:\\WINDOWS\\inf\\OEM1.INF"), folder.Root() / "C/Windows/INF/oem1.inf");
+  EXPECT_EQ(Path(*m, u"c:/windows/Inf/"), folder.Root() / "C/Windows/INF");
   // Past the first missing name the rest is kept as written.
-  EXPECT_EQ(m->MapPath(u"C:\\windows\\New Folder\\Sub\\a.TXT"), folder.Root() / "C/Windows/New Folder/Sub/a.TXT");
-  EXPECT_EQ(m->MapPath(u"C:\\Windows\\..\\..\\Windows\\.\\INF"), folder.Root() / "C/Windows/INF");
-  EXPECT_EQ(m->MapPath(u"C:\\"), folder.Root() / "C");
-  EXPECT_EQ(m->MapPath(u"d:\\data"), folder.Root() / "D/data");
+  EXPECT_EQ(Path(*m, u"C:\\windows\\New Folder\\Sub\\a.TXT"), folder.Root() / "C/Windows/New Folder/Sub/a.TXT");
+  EXPECT_EQ(Path(*m, u"C:\\Windows\\..\\..\\Windows\\.\\INF"), folder.Root() / "C/Windows/INF");
+  EXPECT_EQ(Path(*m, u"C:\\"), folder.Root() / "C");
+  EXPECT_EQ(Path(*m, u"d:\\data"), folder.Root() / "D/data");
 }
 
-TEST_F(MachineFolderLoad, LeavesHostPathsAlone) {
+TEST_F(MachineFolderLoad, TakesHostPathsInsideAndRefusesThoseOutside) {
   fs::create_directories(folder.Root() / "C");
   auto m = offline::Machine::Load(folder.Root());
   fs::path inside = folder.Root() / "C/x";
-  EXPECT_EQ(m->MapPath(text::FromPath(inside)), inside);
-  EXPECT_EQ(m->MapPath(u"/tmp/out"), fs::path("/tmp/out"));
+  EXPECT_EQ(m->Locate(text::FromPath(inside), u"The file").path, inside);
+  const offline::Located out = m->Locate(u"/tmp/out", u"The file");
+  EXPECT_FALSE(out);
+  EXPECT_EQ(out.refusal, u"The file \"/tmp/out\" leads outside the installation, to /tmp/out");
+  const offline::Located climbing = m->Locate(text::FromPath(folder.Root() / "C/../../etc/passwd"), u"InfPath");
+  EXPECT_EQ(climbing.outside, folder.Root().parent_path() / "etc/passwd");
+}
+
+// Every path the disk names is followed link by link: links inside are taken,
+// any link out (file, folder, missing target) refuses the path, naming the link.
+TEST_F(MachineFolderLoad, ResolvesLinksAndRefusesEveryWayOut) {
+  folder.Write("C/Windows/INF/oem1.inf", "x");
+  const fs::path outside = folder.Root().string() + "-outside";
+  fs::create_directories(outside);
+  std::ofstream(outside / "secret.inf") << "secret";
+  const fs::path c = folder.Root() / "C";
+  fs::create_directory_symlink(c / "Windows/INF", c / "Junction");
+  fs::create_directory_symlink(outside, c / "Windows/Out");
+  fs::create_symlink(outside / "secret.inf", c / "Windows/INF/oem2.inf");
+  fs::create_symlink("/nonexistent/x.inf", c / "Windows/INF/oem3.inf");
+  auto m = offline::Machine::Load(folder.Root());
+
+  EXPECT_EQ(m->Locate(u"C:\\junction\\OEM1.INF", u"InfPath").path, c / "Windows/INF/oem1.inf");
+  const offline::Located viaFolder = m->Locate(u"C:\\Windows\\out\\secret.inf", u"InfPath");
+  EXPECT_FALSE(viaFolder);
+  EXPECT_EQ(viaFolder.refusal, u"InfPath \"C:\\Windows\\out\\secret.inf\" leads outside the installation, to " +
+                                   text::FromPath(outside) + u" (C/Windows/Out is a link)");
+  const offline::Located viaFile = m->Locate(u"C:\\Windows\\INF\\oem2.inf", u"InfPath");
+  EXPECT_EQ(viaFile.outside, outside / "secret.inf");
+  EXPECT_EQ(m->Locate(u"C:\\Windows\\INF\\oem3.inf", u"InfPath").outside, fs::path("/nonexistent/x.inf"));
+  // A relative path is taken from C:\ and may not climb above it; a drive path stops at its root, as on Windows.
+  const offline::Located relative = m->Locate(u"..\\..\\etc\\passwd", u"InfPath");
+  EXPECT_EQ(relative.refusal, u"InfPath \"..\\..\\etc\\passwd\" leads outside the installation, to " +
+                                  text::FromPath(folder.Root().parent_path() / "etc/passwd"));
+  EXPECT_EQ(m->Locate(u"C:\\..\\..\\Windows\\INF\\oem1.inf", u"InfPath").path, c / "Windows/INF/oem1.inf");
+  fs::remove_all(outside);
+}
+
+TEST_F(MachineFolderLoad, RefusesAPipeWhereAFileIsRead) {
+  fs::create_directories(folder.Root() / "C/Windows/INF");
+  ASSERT_EQ(mkfifo((folder.Root() / "C/Windows/INF/oem1.inf").c_str(), 0600), 0);
+  auto m = offline::Machine::Load(folder.Root());
+  EXPECT_EQ(m->Locate(u"C:\\Windows\\INF\\oem1.inf", u"InfPath").refusal,
+            u"InfPath \"C:\\Windows\\INF\\oem1.inf\" is a pipe, not a file");
+}
+
+TEST_F(MachineFolderLoad, RefusesASystemDriveThatLeadsOutside) {
+  folder.Write("machine.ini", "[machine]\n");
+  fs::create_directory_symlink("/usr", folder.Root() / "C");
+  EXPECT_THROW(offline::Machine::Load(folder.Root()), offline::MachineError);
 }
 
 TEST_F(MachineFolderLoad, TurnsHostPathsBackIntoWindowsPaths) {

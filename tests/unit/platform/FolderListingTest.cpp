@@ -10,6 +10,7 @@
 
 #include "platform/Errors.h"
 #include "platform/FolderListing.h"
+#include "platform/NewFile.h"
 
 namespace {
 
@@ -76,3 +77,24 @@ TEST_F(FolderListing, RemovingATreeRemovesLinksButNotWhatTheyPointTo) {
 }
 
 }  // namespace
+
+// A name held by anything (file, folder, link to a file, link to nothing) is
+// never opened or replaced: the next free number is taken.
+TEST(CreateNewFile, TakesTheNameOrTheFirstFreeNumberedOneAndNeverFollowsALink) {
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("quillon-newfile-" + std::to_string(::getpid()));
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir / "Quillon (3).csv");
+  std::ofstream(dir / "Quillon.csv") << "the user's";
+  std::ofstream(dir / "target.txt") << "the user's";
+  std::filesystem::create_symlink(dir / "target.txt", dir / "Quillon (2).csv");
+  std::filesystem::create_symlink(dir / "missing.txt", dir / "Quillon (4).csv");
+  const WString folder = text::FromPath(dir);
+
+  EXPECT_EQ(paths::CreateNewFile(folder, u"Quillon", u".csv"), text::FromPath(dir / "Quillon (5).csv"));
+  EXPECT_EQ(paths::CreateNewFile(folder, u"fresh", u".7z"), text::FromPath(dir / "fresh.7z"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "missing.txt"));
+  EXPECT_EQ(std::filesystem::file_size(dir / "target.txt"), 10u);
+  EXPECT_THROW(paths::CreateNewFile(text::FromPath(dir / "no-such-folder"), u"x", u".csv"), QuillonError);
+  std::filesystem::remove_all(dir);
+}

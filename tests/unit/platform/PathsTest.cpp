@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
+
+#include "platform/Errors.h"
+#include "platform/FileHead.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 
@@ -48,4 +54,24 @@ TEST(GuidText, FormatsAndParsesUpperCase) {
 
 TEST(ReplaceAll, CollapsesPairsInOnePass) {
   EXPECT_EQ(text::ReplaceAll(u"a\r\r\r\n", u"\r\r", u"\r"), u"a\r\r\n");
+}
+
+// A huge file costs no more than the cap, and the cut never splits a character.
+TEST(FileHead, ReadsUpToTheCapEndingOnACharacterAndSaysWhatWasLeftOut) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("quillon-filehead-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  const std::filesystem::path utf8 = dir / "utf8.inf", utf16 = dir / "utf16.inf";
+  std::ofstream(utf8, std::ios::binary) << "ab\xC3\xA9" << std::string(3u << 20, 'x');  // "abé" then 3 MiB
+  std::ofstream(utf16, std::ios::binary) << std::string("\xFF\xFE" "a\0b\0", 6);
+
+  const paths::FileHead cutInside = paths::ReadFileHead(text::FromPath(utf8), 3);  // cuts through "é"
+  EXPECT_EQ(cutInside.bytes, "ab");
+  EXPECT_EQ(cutInside.size, 4u + (3u << 20));
+  EXPECT_EQ(paths::CutNote(cutInside), u"[Only the first 1 MiB of this 4 MiB file are shown.]");
+  EXPECT_EQ(paths::ReadFileHead(text::FromPath(utf16), 5).bytes, std::string("\xFF\xFE" "a\0", 4));
+  const paths::FileHead whole = paths::ReadFileHead(text::FromPath(utf16));
+  EXPECT_FALSE(whole.Cut());
+  EXPECT_EQ(paths::CutNote(whole), u"");
+  EXPECT_THROW(paths::ReadFileHead(text::FromPath(dir / "missing.inf")), QuillonError);
+  std::filesystem::remove_all(dir);
 }

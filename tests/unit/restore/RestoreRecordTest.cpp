@@ -63,18 +63,18 @@ TEST_F(RestoreRecordTest, WritesAHeaderAndOneRowPerEntryWithCrLf) {
 
 TEST_F(RestoreRecordTest, AnotherRecordInTheSameSecondTakesTheNextFreeName) {
   std::ofstream(folder_ / "Quillon-restore-2026_12_09_23_05_07.csv") << "someone else's";
-  std::ofstream(folder_ / "Quillon-restore-2026_12_09_23_05_07-2.csv") << "an earlier run";
+  std::ofstream(folder_ / "Quillon-restore-2026_12_09_23_05_07 (2).csv") << "an earlier run";
   const auto file = restore::WriteRestoreRecord(folder_, time_, {});
-  EXPECT_EQ(file.filename(), "Quillon-restore-2026_12_09_23_05_07-3.csv");
+  EXPECT_EQ(file.filename(), "Quillon-restore-2026_12_09_23_05_07 (3).csv");
   EXPECT_EQ(Read(folder_ / "Quillon-restore-2026_12_09_23_05_07.csv"), "someone else's");
-  EXPECT_EQ(Read(folder_ / "Quillon-restore-2026_12_09_23_05_07-2.csv"), "an earlier run");
+  EXPECT_EQ(Read(folder_ / "Quillon-restore-2026_12_09_23_05_07 (2).csv"), "an earlier run");
 }
 
 TEST_F(RestoreRecordTest, ALinkInTheRecordsPlaceIsNotFollowed) {
   const auto outside = folder_ / "outside.txt";
   std::filesystem::create_symlink(outside, folder_ / "Quillon-restore-2026_12_09_23_05_07.csv");
   const auto file = restore::WriteRestoreRecord(folder_, time_, {});
-  EXPECT_EQ(file.filename(), "Quillon-restore-2026_12_09_23_05_07-2.csv");
+  EXPECT_EQ(file.filename(), "Quillon-restore-2026_12_09_23_05_07 (2).csv");
   EXPECT_FALSE(std::filesystem::exists(outside)) << "the dangling link's target was created";
 }
 

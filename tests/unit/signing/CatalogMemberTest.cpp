@@ -67,7 +67,7 @@ TEST_F(CatalogMemberTest, MissingCatalogFailsWithTheSystemText) {
 TEST_F(CatalogMemberTest, FailedOpenForgetsThePathSoTheNextCheckReopens) {
   // A catalog that could not be opened once must be opened afresh when it is
   // named again, not reported "Catalog invalid" from the cache.
-  const fs::path late = fs::path(QUILLON_BINARY_DIR) / "signing-scratch" / "late.cat";
+  const fs::path late = SigningDir() / "late" / "late.cat";
   fs::create_directories(late.parent_path());
   fs::remove(late);
   EXPECT_FALSE(Verify(text::FromPath(late), File("driver.inf")));
@@ -101,7 +101,7 @@ TEST_F(CatalogMemberTest, MalformedCatalogFailsWithoutReportLines) {
 }
 
 TEST_F(CatalogMemberTest, Sha256ContextFailureStillReportsTheEmptyHashLine) {
-  UseMachine(SigningDir() / "machine", "[faults]\nCryptCATAdminAcquireContext2=120");
+  UseMachine(SigningDir(), "[faults]\nCryptCATAdminAcquireContext2=120");
   EXPECT_FALSE(Verify(Catalog("sha256.cat"), File("sha256only.txt")));
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[1], Line("SHA-256", u""));

@@ -60,9 +60,10 @@ TEST_F(CatalogTrustTest, UnsignedCatalogFailsWithNoSignature) {
 
 TEST_F(CatalogTrustTest, MachineWithoutTheRootDoesNotTrustTheCatalog) {
   const fs::path bare = fs::path(QUILLON_BINARY_DIR) / "signing-scratch" / "no-roots";
-  fs::create_directories(bare / "C");  // a machine with a drive and nothing else
+  fs::create_directories(bare / "C");  // a machine with a drive and a catalog, nothing else
+  fs::copy_file(SigningDir() / "catalogs" / "sha1.cat", bare / "C" / "sha1.cat", fs::copy_options::overwrite_existing);
   UseMachine(bare);
-  EXPECT_FALSE(Verify(Catalog("sha1.cat"), u""));
+  EXPECT_FALSE(Verify(text::FromPath(bare / "C" / "sha1.cat"), u""));
   EXPECT_EQ(message, u"A certificate chain could not be built to a trusted root authority.");
 }
 

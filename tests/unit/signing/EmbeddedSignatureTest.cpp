@@ -43,7 +43,7 @@ TEST_F(EmbeddedSignatureTest, FlatFileIsOfAnUnknownForm) {
 
 TEST_F(EmbeddedSignatureTest, UnsignedFileListedInASystemCatalogPassesWithCatalogLine) {
   const WString systemCatalog = text::FromPath(
-      SigningDir() / "machine" / "C" / "Windows" / "System32" / "CatRoot" / "{F750E6C3-38EE-11D1-85E5-00C04FC295EE}" /
+      SigningDir() / "C" / "Windows" / "System32" / "CatRoot" / "{F750E6C3-38EE-11D1-85E5-00C04FC295EE}" /
       "oem42.cat");
   EXPECT_TRUE(Verify(u"", File("syscat.sys")));
   EXPECT_EQ(lines, (std::vector<WString>{Line("Catalog", systemCatalog)}));

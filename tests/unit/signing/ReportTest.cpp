@@ -47,14 +47,14 @@ TEST_F(ReportTest, HashOfMissingFileIsEmpty) {
 }
 
 TEST_F(ReportTest, Sha256ContextFailureGivesTheSystemText) {
-  UseMachine(SigningDir() / "machine", "[faults]\nCryptCATAdminAcquireContext2=120");
+  UseMachine(SigningDir(), "[faults]\nCryptCATAdminAcquireContext2=120");
   WString msg;
   EXPECT_EQ(CalcFileHashSha256(File("driver.inf"), msg), u"");
   EXPECT_EQ(msg, u"This function is not supported on this system.");
 }
 
 TEST_F(ReportTest, ProviderFailureStopsTheMemberCheck) {
-  UseMachine(SigningDir() / "machine", "[faults]\nCryptAcquireContextW=87");
+  UseMachine(SigningDir(), "[faults]\nCryptAcquireContextW=87");
   EXPECT_FALSE(Verify(Catalog("sha1.cat"), File("driver.inf")));
   EXPECT_EQ(message, u"The parameter is incorrect.");
   EXPECT_TRUE(lines.empty());

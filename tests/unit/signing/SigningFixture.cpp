@@ -21,18 +21,12 @@ WString ManifestHash(const std::string& file, const std::string& algorithm) {
 void SigningTest::UseMachine(const fs::path& folder, const std::string& extraIni) {
   checker_.reset();  // closes its catalog through the machine that opened it
   installed_.reset();
-  fs::path root = folder;
-  if (!extraIni.empty()) {
-    // A private copy, so that the shared fixture stays as generated.
-    scratch_ = fs::path(QUILLON_BINARY_DIR) / "signing-scratch" /
-               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::remove_all(scratch_);
-    fs::create_directories(scratch_.parent_path());
-    fs::copy(folder, scratch_, fs::copy_options::recursive);
-    std::ofstream(scratch_ / "machine.ini", std::ios::app) << "\n" << extraIni << "\n";
-    root = scratch_;
-  }
-  platform = std::make_unique<offline::OfflinePlatform>(offline::Machine::Load(root));
+  std::unique_ptr<offline::Machine> machine = offline::Machine::Load(folder);
+  // Added to the loaded settings, so that the shared fixture stays as generated.
+  const offline::Ini extra = offline::Ini::Parse(extraIni, "extra settings");
+  for (const char* section : {"machine", "faults"})
+    for (const auto& [key, value] : extra.Section(section)) machine->Config().Set(section, key, value);
+  platform = std::make_unique<offline::OfflinePlatform>(std::move(machine));
   counting = std::make_unique<CountingTrust>(*platform->Ports().trust);
   ports = platform->Ports();
   ports.trust = counting.get();

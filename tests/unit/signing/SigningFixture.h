@@ -94,10 +94,10 @@ class CountingTrust : public ports::ICatalogTrust {
 // one test, with a fresh catalog cache and the report lines recorded.
 class SigningTest : public ::testing::Test {
  protected:
-  void SetUp() override { UseMachine(SigningDir() / "machine"); }
+  void SetUp() override { UseMachine(SigningDir()); }
   void TearDown() override { checker_.reset(); }
 
-  // Loads `folder` (adding machine.ini lines first when given) and installs it.
+  // Loads `folder` (with the machine.ini lines `extraIni` added) and installs it.
   void UseMachine(const fs::path& folder, const std::string& extraIni = {});
 
   WString Line(const std::string& name, const WString& value) const;
@@ -116,7 +116,6 @@ class SigningTest : public ::testing::Test {
  private:
   std::optional<ScopedPlatform> installed_;
   std::optional<TCatalogChecker> checker_;  // a fresh cache for each machine
-  fs::path scratch_;
 };
 
 }  // namespace signing_test

@@ -1,0 +1,250 @@
+// Installations an attacker crafted on top of the sample installation
+// (tests/fixtures/hostile_installation.py): links out of it, registry and INF
+// paths that leave it, values of the wrong type, a pipe, a huge INF. Whatever they
+// hold, nothing outside the installation is opened (every file the run opens is
+// logged by strace with the place it really is), nothing from outside reaches any
+// output, each refusal is named, and the installation is left as it was.
+#include <fstream>
+#include <regex>
+
+#include "devices/Devices.h"
+#include "platform/MessageDialogs.h"
+#include "platform/offline/OfflinePlatform.h"
+#include "support/RecordedImageList.h"
+#include "tests/unit/cli/Cli.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using e2e::RunResult;
+
+const std::string kFabnet = "PCI\\VEN_8086&DEV_15B8&SUBSYS_86721043&REV_00\\3&11583659&0&FE";
+const std::string kPackage = "fabnet.inf_amd64_8f3c2b1a9d0e4f57";
+const std::string kSecret = "OUTSIDE-SECRET";
+
+// What a folder holds, links and pipes as what they are (never followed or opened),
+// files by a hash of their bytes.
+std::string Checksum(const fs::path& folder) {
+  std::string sum;
+  for (auto it = fs::recursive_directory_iterator(folder); it != fs::recursive_directory_iterator(); ++it) {
+    const fs::file_status status = it->symlink_status();
+    sum += it->path().lexically_relative(folder).generic_string() + ":";
+    if (fs::is_symlink(status)) {
+      sum += "link " + fs::read_symlink(it->path()).string();
+    } else if (fs::is_regular_file(status)) {
+      uint64_t hash = 1469598103934665603ull;  // FNV-1a
+      std::ifstream in(it->path(), std::ios::binary);
+      char buffer[1 << 16];
+      while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
+        for (std::streamsize i = 0; i < in.gcount(); ++i) hash = (hash ^ uint8_t(buffer[i])) * 1099511628211ull;
+      sum += std::to_string(hash);
+    } else {
+      sum += std::to_string(int(status.type()));
+    }
+    sum += "\n";
+  }
+  return sum;
+}
+
+class NoDialogs final : public ports::IMessageDialogs {
+ public:
+  void ShowMessage(ports::MessageKind, const WString& text) override { shown += text::ToUtf8(text) + "\n"; }
+  std::string shown;
+};
+
+class HostileInstallation : public clitest::CliTest {
+ protected:
+  fs::path Outside() { return Root() / "outside"; }
+
+  void Craft(const std::string& attack) {
+    const RunResult r = e2e::RunProgram(
+        "/usr/bin/python3",
+        {std::string(QUILLON_SOURCE_DIR) + "/tests/fixtures/hostile_installation.py", attack, Machine().string(),
+         Outside().string()},
+        Scratch());
+    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+    before_ = Checksum(Machine());
+  }
+
+  // quillon --windows <installation> ARGS under strace; fails the test for any
+  // file opened outside the installation or outside content in the output.
+  RunResult Traced(const std::vector<std::string>& args) {
+    const fs::path log = Scratch() / "openat.log";
+    std::vector<std::string> all = {"-f", "-qq", "-y", "-e", "trace=open,openat,openat2", "-o", log.string(),
+                                    std::string(QUILLON_BINARY_DIR) + "/cli/quillon", "--windows",
+                                    Machine().string()};
+    all.insert(all.end(), args.begin(), args.end());
+    const RunResult r = e2e::RunProgram("/usr/bin/strace", all, Scratch());
+    std::ifstream in(log);
+    const std::string outside = fs::canonical(Outside()).string();
+    int opened = 0;
+    // Each successful open ends "= 3</the/real/path>": where the file really is.
+    static const std::regex kOpened(R"(= \d+<([^>]*)>$)");
+    for (std::string line; std::getline(in, line);) {
+      std::smatch m;
+      if (!std::regex_search(line, m, kOpened)) continue;
+      ++opened;
+      EXPECT_NE(m[1].str().rfind(outside, 0), 0u) << "opened outside the installation: " << line;
+    }
+    EXPECT_GT(opened, 0) << "strace logged no open: " << log;
+    EXPECT_EQ(r.out.find(kSecret), std::string::npos) << r.out;
+    EXPECT_EQ(r.err.find(kSecret), std::string::npos) << r.err;
+    return r;
+  }
+
+  void ExpectUntouched() { EXPECT_EQ(Checksum(Machine()), before_); }
+
+  // The attacked device as the command line's scan reads it: kept, with why it
+  // could not be read whole.
+  TDevice Scanned() {
+    offline::OfflinePlatform platform(offline::Machine::Load(Machine()));
+    NoDialogs dialogs;
+    platform.SetDialogs(&dialogs);
+    ScopedPlatform installed(platform.Ports());
+    BindDriverStoreLocation();
+    test_support::RecordedImageList images;
+    const TDeviceList devices = ScanDevices({}, nullptr, images, {}, WrongTypedValues::SpoilTheDevice);
+    for (const TDevice& d : devices)
+      if (text::ToUtf8(d.InstanceId) == kFabnet) return d;
+    ADD_FAILURE() << "the attacked device is not listed; " << devices.size() << " devices; " << dialogs.shown;
+    return {};
+  }
+  std::string ReadProblem() { return text::ToUtf8(Scanned().ReadProblem); }
+
+  // Every verb over every device runs without opening anything outside.
+  void ExpectEveryVerbContained() {
+    Traced({"list", "--all"});
+    Traced({"verify", "--all"});
+    Traced({"export-all", "--to", (Root() / "out").string()});
+    ExpectUntouched();
+  }
+
+  // Shows, verifies and exports the attacked device; none reads outside, the
+  // export writes no archive, and the reason is the scan's (the device kept with
+  // it) or, for the walk of its store folder, in what `show` says.
+  enum class Where { Scan, StoreFolder };
+  void ExpectRefusedEverywhere(Where where, const std::string& reason) {
+    if (where == Where::Scan) EXPECT_EQ(ReadProblem(), reason);
+    const RunResult shown = Traced({"show", kFabnet});
+    if (where == Where::StoreFolder)
+      EXPECT_NE((shown.out + shown.err).find(reason), std::string::npos) << shown.out << shown.err;
+    const RunResult verified = Traced({"verify", kFabnet});
+    EXPECT_EQ(verified.exitCode, 1) << verified.out << verified.err;
+    const RunResult exported = Traced({"export", kFabnet, "--to", (Root() / "out").string()});
+    EXPECT_EQ(exported.exitCode, 1) << exported.out << exported.err;
+    EXPECT_FALSE(fs::exists(Root() / "out") && !e2e::Names(e2e::Snapshot(Root() / "out")).empty() &&
+                 std::any_of(fs::directory_iterator(Root() / "out"), fs::directory_iterator(),
+                             [](const auto& e) { return e.path().extension() != ".csv"; }))
+        << "an archive was written";
+    ExpectUntouched();
+  }
+
+  std::string Store() { return (Machine() / "Windows/System32/DriverStore/FileRepository" / kPackage).string(); }
+  // OUTSIDE/secret.inf as a relative Windows path from the installation.
+  std::string Relative() {
+    std::string path = (fs::canonical(Outside()) / "secret.inf").lexically_relative(fs::canonical(Machine())).string();
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+  }
+  std::string Out(const std::string& name) { return fs::canonical(Outside()).string() + "/" + name; }
+
+ private:
+  std::string before_;
+};
+
+TEST_F(HostileInstallation, AStoreFileLinkedOutsideIsNeitherReadNorArchived) {
+  Craft("store-file-link");
+  ExpectRefusedEverywhere(Where::StoreFolder, "Cannot back up \"" + Store() + "/fabnet.sys\": it is a link that leads outside the driver "
+                          "store, to " + Out("fabnet.sys") + ".");
+}
+
+TEST_F(HostileInstallation, AStoreFolderLinkedOutsideIsRefused) {
+  Craft("store-folder-link");
+  ExpectRefusedEverywhere(Where::Scan, "The INF \"C:\\Windows\\System32\\DriverStore\\FileRepository\\" +
+                          kPackage + "\\fabnet.inf\" leads outside the installation, to " + Out(kPackage) +
+                          " (Windows/System32/DriverStore/FileRepository/" + kPackage + " is a link)");
+}
+
+TEST_F(HostileInstallation, AHiveLinkedOutsideIsRefusedAsNothingToRead) {
+  Craft("hive-link");
+  const RunResult r = Traced({"list"});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("The hive \"C:\\Windows\\System32\\config\\SYSTEM\" leads outside the installation, to " +
+                       Out("SYSTEM") + " (Windows/System32/config/SYSTEM is a link)"),
+            std::string::npos)
+      << r.err;
+  ExpectUntouched();
+}
+
+TEST_F(HostileInstallation, AnInfFolderLinkedOutsideIsNeverRead) {
+  Craft("inf-folder-link");
+  ExpectEveryVerbContained();
+}
+
+TEST_F(HostileInstallation, ACatRootLinkedOutsideIsNeverRead) {
+  Craft("catroot-link");
+  ExpectEveryVerbContained();
+}
+
+TEST_F(HostileInstallation, InfPathOutsideIsRefusedNamingWhereItPointed) {
+  Craft("infpath-absolute");
+  EXPECT_EQ(ReadProblem(), "The INF \"" + Out("secret.inf") + "\" leads outside the installation, to " + Out("secret.inf"));
+  Traced({"show", kFabnet});
+  ExpectUntouched();
+}
+
+TEST_F(HostileInstallation, InfPathClimbingOutIsRefused) {
+  Craft("infpath-dotdot");
+  EXPECT_EQ(ReadProblem(), "The INF \"" + Relative() + "\" leads outside the installation, to " + Out("secret.inf"));
+  Traced({"show", kFabnet});
+  ExpectUntouched();
+}
+
+TEST_F(HostileInstallation, AnActivePackageOutsideTheStoreIsRefused) {
+  Craft("active-absolute");
+  ExpectRefusedEverywhere(Where::Scan, "Active of DRIVERS\\DriverDatabase\\DriverInfFiles\\oem1.inf \"" + Out(kPackage) +
+                                           "\" names no folder of the driver store");
+}
+
+TEST_F(HostileInstallation, AnActivePackageClimbingOutIsRefused) {
+  Craft("active-dotdot");
+  std::string climbing = "..\\..\\..\\..\\..\\..\\..\\..\\" + Out(kPackage).substr(1);
+  std::replace(climbing.begin(), climbing.end(), '/', '\\');
+  ExpectRefusedEverywhere(Where::Scan, "Active of DRIVERS\\DriverDatabase\\DriverInfFiles\\oem1.inf \"" + climbing +
+                                           "\" names no folder of the driver store");
+}
+
+TEST_F(HostileInstallation, ACatalogFileOutsideThePackageIsRefused) {
+  Craft("catalog-absolute");
+  ExpectRefusedEverywhere(Where::Scan, "CatalogFile of C:\\Windows\\System32\\DriverStore\\FileRepository\\" +
+                                           kPackage + "\\fabnet.inf \"" + Out("secret.cat") +
+                                           "\" names no file of its package");
+}
+
+TEST_F(HostileInstallation, ACatalogFileClimbingOutIsRefused) {
+  Craft("catalog-dotdot");
+  ExpectRefusedEverywhere(Where::Scan, "CatalogFile of C:\\Windows\\System32\\DriverStore\\FileRepository\\" +
+                                           kPackage + "\\fabnet.inf \"../../../../../../outside/secret.cat\" names no "
+                                           "file of its package");
+}
+
+TEST_F(HostileInstallation, APipeInAStoreFolderFailsOnlyItsDevice) {
+  Craft("pipe");
+  ExpectRefusedEverywhere(Where::StoreFolder, "Cannot back up \"" + Store() + "/fabnet.pipe\": it is a pipe, not a file.");
+}
+
+TEST_F(HostileInstallation, AValueOfTheWrongTypeIsNamed) {
+  Craft("wrong-type");
+  EXPECT_EQ(ReadProblem(), "DriverDesc of {4D36E972-E325-11CE-BFC1-08002BE10318}\\0000 in SYSTEM is REG_DWORD, not a string");
+  Traced({"list", "--all"});
+  ExpectUntouched();
+}
+
+TEST_F(HostileInstallation, AHugeInfIsCheckedStreamingAndNothingLeaves) {
+  Craft("huge-inf");
+  const RunResult r = Traced({"verify", kFabnet});
+  EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
+  ExpectUntouched();
+}
+
+}  // namespace
