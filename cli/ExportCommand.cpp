@@ -117,6 +117,23 @@ nlohmann::ordered_json RecordJson(const RecordRow& r) {
   return j;
 }
 
+// Why a device has no archive, in one line: the export's error, else the first
+// check that failed.
+std::string FirstReason(const backup::TDeviceOutcome& outcome) {
+  if (!outcome.failure.empty()) return U8(outcome.failure);
+  for (const backup::TFileCheck& check : outcome.verification.checks)
+    if (!check.passed)
+      return U8(check.label + u" " + check.shown + u": " + (check.error.empty() ? u"not trusted" : check.error));
+  return "verification failed: the driver-store folder holds no files";
+}
+
+// A device's outcome in one line: "exported <archive>", "already exported as
+// <archive>" (its package was archived for an earlier device) or "failed: <reason>".
+std::string DeviceLine(const backup::TDeviceOutcome& outcome, const RecordRow& row, bool shared) {
+  if (!outcome.exported()) return "failed: " + FirstReason(outcome);
+  return (shared ? "already exported as " : "exported ") + row.archive;
+}
+
 // Each device not exported, and a submission not written, with the reason.
 std::vector<std::string> Failures(const std::vector<RecordRow>& rows, const Submission* submission) {
   std::vector<std::string> failures;
@@ -182,6 +199,7 @@ int RunExport(Session& session, const Options& options, std::ostream& out, std::
   ProgressLine progress(err, IsTerminal(stderr), devices.size(), TerminalColumns(stderr));
   std::vector<std::string> reports;
   std::vector<RecordRow> rows;
+  std::set<WString> archivesSeen;  // a later device with one of these shares an earlier device's package
   const std::vector<backup::TDeviceOutcome> outcomes = backup::RunDevices(
       devices, {target, Jobs(options)},
       [&](size_t i, const backup::TDeviceOutcome& outcome) {
@@ -191,8 +209,13 @@ int RunExport(Session& session, const Options& options, std::ostream& out, std::
           return;
         }
         progress.Clear();
-        out << "=== " << U8(backup::ShownName(devices[i])) << " (" << U8(devices[i].InstanceId) << ")\n"
-            << PlainLines(outcome.report);
+        const std::string device = U8(backup::ShownName(devices[i])) + " (" + U8(devices[i].InstanceId) + ")";
+        const bool shared = outcome.exported() && !archivesSeen.insert(outcome.archive).second;
+        if (!options.verbose) {
+          out << device << ": " << DeviceLine(outcome, rows.back(), shared) << '\n' << std::flush;
+          return;
+        }
+        out << "=== " << device << "\n" << PlainLines(outcome.report);
         if (!outcome.archiveError.empty()) out << "[error] " << U8(outcome.archiveError) << '\n';
         out << "--> " << rows.back().verdict << (rows.back().archive.empty() ? "" : ": " + rows.back().archive)
             << "\n\n"
