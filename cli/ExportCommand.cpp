@@ -203,7 +203,7 @@ int RunExport(Session& session, const Options& options, std::ostream& out, std::
   const std::vector<backup::TDeviceOutcome> outcomes = backup::RunDevices(
       devices, {target, Jobs(options)},
       [&](size_t i, const backup::TDeviceOutcome& outcome) {
-        rows.push_back(backup::MakeRecordRow(devices[i], outcome.verified(), outcome.archive, outcome.failure));
+        rows.push_back(backup::MakeRecordRow(devices[i], outcome));
         if (options.json) {
           reports.push_back(PlainLines(outcome.report));
           return;
