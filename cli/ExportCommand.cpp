@@ -17,9 +17,11 @@
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/ProgressLine.h"
+#include "cli/StopRequests.h"
 #include "platform/Errors.h"
 #include "platform/FileErrors.h"
 #include "platform/HostPath.h"
+#include "platform/Interrupt.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
@@ -168,6 +170,7 @@ nlohmann::ordered_json ResultJson(const fs::path& record, const std::vector<Reco
     }
   }
   j["failures"] = failures;
+  j["interrupted"] = interrupt::Requested();
   return j;
 }
 
@@ -191,6 +194,7 @@ void PrintSummary(std::ostream& out, const fs::path& folder, const fs::path& rec
 }  // namespace
 
 int RunExport(Session& session, const Options& options, std::ostream& out, std::ostream& err) {
+  const StopRequests stopRequests;  // Ctrl+C: stop after the file under way, keep the record
   const TDeviceList devices = Chosen(session, options);  // an unknown device stops before --to is made
   const fs::path folder = OutputFolder(options.to, session.InstallationRoot());
   const backup::TExportTarget target = {text::FromPath(folder), session.SevenZipLibrary()};
@@ -201,7 +205,7 @@ int RunExport(Session& session, const Options& options, std::ostream& out, std::
   std::vector<RecordRow> rows;
   std::set<WString> archivesSeen;  // a later device with one of these shares an earlier device's package
   const std::vector<backup::TDeviceOutcome> outcomes = backup::RunDevices(
-      devices, {target, Jobs(options)},
+      devices, {target, Jobs(options), &interrupt::Flag()},
       [&](size_t i, const backup::TDeviceOutcome& outcome) {
         rows.push_back(backup::MakeRecordRow(devices[i], outcome));
         if (options.json) {
@@ -238,6 +242,10 @@ int RunExport(Session& session, const Options& options, std::ostream& out, std::
         << '\n';
   else
     PrintSummary(out, folder, record, rows, options.verb == Verb::Submit ? &submission : nullptr, failures);
+  if (interrupt::Requested()) {
+    err << "quillon: interrupted; the record names what was finished\n";
+    return kInterruptedExitCode;
+  }
   return failures.empty() ? 0 : 1;
 }
 
