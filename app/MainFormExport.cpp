@@ -41,11 +41,7 @@ void TfrmMainForm::btnExportAllClick() {
         if (FDeviceList.empty() || !PickOutputFolder(picker)) return;
         const backup::TExportTarget target = ExportTarget();
         backup::TExportedPackages exported;
-        for (TDevice& device : FDeviceList) {
-          ShowDevice(device);
-          if (!VerifyDriver(device, false)) continue;  // its report stays in the log
-          ShowArchiveError(backup::ExportPackageOnce(device, target, exported, FShellLog, FProgressSink).error);
-        }
+        for (TDevice& device : FDeviceList) ExportOneOfMany(device, target, exported);
       },
       [&] {
         CloseProgress();
@@ -68,4 +64,18 @@ WString TfrmMainForm::ExportDriver(TDevice& device) {
   const backup::TExportResult result = backup::ExportDriver(device, ExportTarget(), FShellLog, FProgressSink);
   ShowArchiveError(result.error);
   return result.archive;
+}
+
+WString TfrmMainForm::ExportOneOfMany(TDevice& device, const backup::TExportTarget& target,
+                                      backup::TExportedPackages& exported) {
+  try {
+    ShowDevice(device);
+    if (!VerifyDriver(device, false)) return WString();  // its report stays in the log
+    const backup::TExportResult result = backup::ExportPackageOnce(device, target, exported, FShellLog, FProgressSink);
+    ShowArchiveError(result.error);
+    return result.archive;
+  } catch (const std::exception& e) {
+    ShowArchiveError(ExceptionMessage(e));
+    return WString();
+  }
 }

@@ -26,15 +26,9 @@ void TfrmMainForm::btnSubmitClick() {
         RunThenAlways(
             [&] {
               backup::TExportedPackages exported;
-              for (size_t i = 0; i < FDeviceList.size(); ++i) {
-                TDevice& device = FDeviceList[i];
-                ShowDevice(device);
-                if (!VerifyDriver(device, false)) continue;  // left out without a message
-                const backup::TExportResult result =
-                    backup::ExportPackageOnce(device, target, exported, FShellLog, FProgressSink);
-                ShowArchiveError(result.error);
-                archives[i] = result.archive;
-              }
+              // A device that fails verification is left out without a message.
+              for (size_t i = 0; i < FDeviceList.size(); ++i)
+                archives[i] = ExportOneOfMany(FDeviceList[i], target, exported);
               const backup::TExportResult packed = backup::PackSubmission(
                   target, archives, Os().system->GetLocalTime(), FShellLog, FProgressSink);
               submission = packed.archive;

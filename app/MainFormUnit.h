@@ -163,6 +163,11 @@ class TfrmMainForm {
   backup::TExportTarget ExportTarget() const;
   // An archive step's error, shown as the window shows errors.
   static void ShowArchiveError(const WString& error);
+  // One device of Export All or the submission: shown, verified and exported
+  // (each package once). The archive, empty when none was written. An error
+  // raised for this device (a file that cannot be listed or copied) is shown as
+  // an archive step's error is and costs this device only.
+  WString ExportOneOfMany(TDevice& device, const backup::TExportTarget& target, backup::TExportedPackages& exported);
 
   void BuildDeviceTree(TDeviceList& list);
   void ShowDriverFiles(TDevice& device);

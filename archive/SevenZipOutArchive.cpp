@@ -5,6 +5,7 @@
 #include "archive/SevenZipGuard.h"
 #include "archive/SevenZipStream.h"
 #include "platform/Errors.h"
+#include "platform/Interrupt.h"
 #include "platform/Paths.h"
 
 namespace sevenzip {
@@ -174,6 +175,7 @@ abi::HRESULT T7zOutArchive::GetStream(uint32_t index, abi::ISequentialInStream**
     if (!stream) return abi::E_INVALIDARG_;
     *stream = nullptr;
     try {
+      interrupt::StopIfRequested(Item(index).FileName);  // between files, never inside one
       auto file = std::make_shared<archive::TFileStream>(Item(index).FileName, archive::TFileStream::Mode::Read);
       auto adapter = TComPtr<T7zStream>::Share(new T7zStream(std::move(file)));
       *stream = static_cast<abi::IInStream*>(adapter.Get());

@@ -10,6 +10,7 @@
 #include "platform/Errors.h"
 #include "platform/FileErrors.h"
 #include "platform/FolderListing.h"
+#include "platform/Interrupt.h"
 #include "platform/Paths.h"
 
 namespace backup {
@@ -89,6 +90,7 @@ void WriteZip(IProgress& progress, const WString& archiveName, const std::vector
   zip.SetProgress([&progress](uint64_t) { progress.Draw(); });
   int64_t position = 0;
   for (const ZipSource& source : sources) {
+    interrupt::StopIfRequested(source.fileName);
     zip.AddFile(source.fileName, source.nameInArchive);
     position += source.size;
     progress.SetValue(position);

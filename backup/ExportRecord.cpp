@@ -27,7 +27,8 @@ std::string Quoted(const std::string& field) {
 
 }  // namespace
 
-RecordRow MakeRecordRow(const TDevice& device, bool verified, const WString& archive, const WString& failure) {
+RecordRow MakeRecordRow(const TDevice& device, const TDeviceOutcome& outcome) {
+  const WString& archive = outcome.archive;
   RecordRow row;
   row.instanceId = U8(device.InstanceId);
   row.name = U8(device.FriendlyName.empty() ? device.Description : device.FriendlyName);
@@ -37,12 +38,14 @@ RecordRow MakeRecordRow(const TDevice& device, bool verified, const WString& arc
   row.version = U8(device.DriverVersion);
   row.date = U8(device.DriverDate);
   row.inf = U8(device.OriginalInfName);
-  if (!verified)
-    row.verdict = "verification failed";
-  else if (archive.empty())
-    row.verdict = "export failed: " + U8(failure);
-  else
+  if (outcome.exported())
     row.verdict = "exported";
+  else if (outcome.interrupted)
+    row.verdict = "interrupted: " + U8(outcome.failure);
+  else if (!outcome.failure.empty())  // an error raised before or after verification
+    row.verdict = "export failed: " + U8(outcome.failure);
+  else
+    row.verdict = "verification failed";
   if (!archive.empty()) {
     const std::filesystem::path file = paths::HostPath(archive);  // long paths too
     row.archive = U8(paths::ExtractFileName(archive));

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "backup/ExportRun.h"
 #include "devices/Devices.h"
 #include "platform/WinTypes.h"
 
@@ -14,16 +15,17 @@ namespace backup {
 
 struct RecordRow {
   std::string instanceId, name, deviceClass, hardwareIds, provider, version, date, inf;
-  std::string verdict;       // "exported", "verification failed" or "export failed: ..."
+  // "exported", "verification failed", "export failed: ..." (an error raised for the
+  // device, or the archive step's) or "interrupted: ..."
+  std::string verdict;
   std::string archive;       // the archive's file name; empty when none was written
   uint64_t archiveSize = 0;
   std::string sha256;        // lower-case hexadecimal; empty when no archive
 };
 
-// The device's row. `archive`: the archive written (full path), empty when none
-// was; its size and SHA-256 are read from the file now. `failure`: why an export
-// that passed verification wrote no archive.
-RecordRow MakeRecordRow(const TDevice& device, bool verified, const WString& archive, const WString& failure);
+// The device's row from what became of it in a run; the archive's size and
+// SHA-256 are read from the file now.
+RecordRow MakeRecordRow(const TDevice& device, const TDeviceOutcome& outcome);
 
 // "Quillon-yyyy_mm_dd_hh_nn_ss.csv".
 std::string RecordFileName(const winapi::SystemTime& localTime);

@@ -82,6 +82,8 @@ TDeviceOutcome RunDevice(TDevice device, const TRunSettings& settings, TCatalogC
   } catch (const std::exception& e) {
     outcome.failure = ExceptionMessage(e);
   }
+  // An export that failed once a stop was requested was stopped by it.
+  outcome.interrupted = !outcome.failure.empty() && settings.cancel && *settings.cancel;
   outcome.report = log.Text();
   return outcome;
 }
@@ -89,6 +91,7 @@ TDeviceOutcome RunDevice(TDevice device, const TRunSettings& settings, TCatalogC
 TDeviceOutcome Cancelled() {
   TDeviceOutcome outcome;
   outcome.failure = u"cancelled before it started";
+  outcome.interrupted = true;
   return outcome;
 }
 

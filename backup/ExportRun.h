@@ -20,7 +20,8 @@ struct TDeviceOutcome {
   WString archive;       // the archive written or shared (with extension); empty: none
   WString report;        // the device's report as the Shell tab would show it (CR LF lines)
   WString archiveError;  // the archive step's error (the window shows it in a message box)
-  WString failure;       // why a device that passed verification has no archive; empty otherwise
+  WString failure;       // why a device has no archive other than failed checks; empty otherwise
+  bool interrupted = false;  // a stop was requested before its export finished (or started)
   bool verified() const { return verification.passed; }
   bool exported() const { return !archive.empty(); }
 };

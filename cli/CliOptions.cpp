@@ -42,6 +42,8 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::ostr
   app.add_option("--mounts-file", o.mountsFile)->group("");  // tests: a mount table of their own
   app.add_flag("--include-microsoft", o.includeMicrosoft, "also the drivers Microsoft provides");
   app.add_flag("--json", o.json, "print JSON for scripts instead of tables and reports");
+  app.add_flag("--verbose", o.verbose,
+               "export, export-all, submit: each device's full verification report instead of one line");
   app.add_option("--jobs", o.jobs, "devices verified and exported at the same time (default: one per core)")
       ->check(CLI::Range(1u, 256u))
       ->type_name("N");

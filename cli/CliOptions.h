@@ -1,5 +1,5 @@
 // The command line of quillon / quillon-cli.exe:
-//   quillon [--windows DIR] [--include-microsoft] [--json] [--jobs N] VERB ...
+//   quillon [--windows DIR] [--include-microsoft] [--json] [--verbose] [--jobs N] VERB ...
 // with the verbs list, show, verify, export, export-all and submit.
 #pragma once
 #include <optional>
@@ -31,6 +31,7 @@ struct Options {
   std::string mountsFile = "/proc/self/mounts";  // where mounted file systems are listed (tests replace it)
   bool includeMicrosoft = false;   // --include-microsoft
   bool json = false;               // --json
+  bool verbose = false;            // --verbose: export's full reports instead of a line per device
   bool all = false;                // list --all, verify --all
   bool zip = false;                // --zip: Zip archives even with a 7-Zip library
   std::vector<std::string> devices;  // DEVICE...: instance ids or list numbers

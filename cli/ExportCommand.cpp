@@ -17,9 +17,11 @@
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/ProgressLine.h"
+#include "cli/StopRequests.h"
 #include "platform/Errors.h"
 #include "platform/FileErrors.h"
 #include "platform/HostPath.h"
+#include "platform/Interrupt.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
@@ -117,6 +119,23 @@ nlohmann::ordered_json RecordJson(const RecordRow& r) {
   return j;
 }
 
+// Why a device has no archive, in one line: the export's error, else the first
+// check that failed.
+std::string FirstReason(const backup::TDeviceOutcome& outcome) {
+  if (!outcome.failure.empty()) return U8(outcome.failure);
+  for (const backup::TFileCheck& check : outcome.verification.checks)
+    if (!check.passed)
+      return U8(check.label + u" " + check.shown + u": " + (check.error.empty() ? u"not trusted" : check.error));
+  return "verification failed: the driver-store folder holds no files";
+}
+
+// A device's outcome in one line: "exported <archive>", "already exported as
+// <archive>" (its package was archived for an earlier device) or "failed: <reason>".
+std::string DeviceLine(const backup::TDeviceOutcome& outcome, const RecordRow& row, bool shared) {
+  if (!outcome.exported()) return "failed: " + FirstReason(outcome);
+  return (shared ? "already exported as " : "exported ") + row.archive;
+}
+
 // Each device not exported, and a submission not written, with the reason.
 std::vector<std::string> Failures(const std::vector<RecordRow>& rows, const Submission* submission) {
   std::vector<std::string> failures;
@@ -151,6 +170,7 @@ nlohmann::ordered_json ResultJson(const fs::path& record, const std::vector<Reco
     }
   }
   j["failures"] = failures;
+  j["interrupted"] = interrupt::Requested();
   return j;
 }
 
@@ -174,6 +194,7 @@ void PrintSummary(std::ostream& out, const fs::path& folder, const fs::path& rec
 }  // namespace
 
 int RunExport(Session& session, const Options& options, std::ostream& out, std::ostream& err) {
+  const StopRequests stopRequests;  // Ctrl+C: stop after the file under way, keep the record
   const TDeviceList devices = Chosen(session, options);  // an unknown device stops before --to is made
   const fs::path folder = OutputFolder(options.to, session.InstallationRoot());
   const backup::TExportTarget target = {text::FromPath(folder), session.SevenZipLibrary()};
@@ -182,17 +203,23 @@ int RunExport(Session& session, const Options& options, std::ostream& out, std::
   ProgressLine progress(err, IsTerminal(stderr), devices.size(), TerminalColumns(stderr));
   std::vector<std::string> reports;
   std::vector<RecordRow> rows;
+  std::set<WString> archivesSeen;  // a later device with one of these shares an earlier device's package
   const std::vector<backup::TDeviceOutcome> outcomes = backup::RunDevices(
-      devices, {target, Jobs(options)},
+      devices, {target, Jobs(options), &interrupt::Flag()},
       [&](size_t i, const backup::TDeviceOutcome& outcome) {
-        rows.push_back(backup::MakeRecordRow(devices[i], outcome.verified(), outcome.archive, outcome.failure));
+        rows.push_back(backup::MakeRecordRow(devices[i], outcome));
         if (options.json) {
           reports.push_back(PlainLines(outcome.report));
           return;
         }
         progress.Clear();
-        out << "=== " << U8(backup::ShownName(devices[i])) << " (" << U8(devices[i].InstanceId) << ")\n"
-            << PlainLines(outcome.report);
+        const std::string device = U8(backup::ShownName(devices[i])) + " (" + U8(devices[i].InstanceId) + ")";
+        const bool shared = outcome.exported() && !archivesSeen.insert(outcome.archive).second;
+        if (!options.verbose) {
+          out << device << ": " << DeviceLine(outcome, rows.back(), shared) << '\n' << std::flush;
+          return;
+        }
+        out << "=== " << device << "\n" << PlainLines(outcome.report);
         if (!outcome.archiveError.empty()) out << "[error] " << U8(outcome.archiveError) << '\n';
         out << "--> " << rows.back().verdict << (rows.back().archive.empty() ? "" : ": " + rows.back().archive)
             << "\n\n"
@@ -215,6 +242,10 @@ int RunExport(Session& session, const Options& options, std::ostream& out, std::
         << '\n';
   else
     PrintSummary(out, folder, record, rows, options.verb == Verb::Submit ? &submission : nullptr, failures);
+  if (interrupt::Requested()) {
+    err << "quillon: interrupted; the record names what was finished\n";
+    return kInterruptedExitCode;
+  }
   return failures.empty() ? 0 : 1;
 }
 

@@ -11,6 +11,7 @@
 #include "platform/FileTimes.h"
 #include "platform/FolderListing.h"
 #include "platform/HostPath.h"
+#include "platform/Interrupt.h"
 #include "platform/Paths.h"
 
 namespace fs = std::filesystem;
@@ -76,6 +77,7 @@ void CopyFolderTree(const WString& Source, const WString& Dest) {
   if (ec) RaiseFileError(u"Cannot delete", Dest, ec);
   for (const WString& entry : entries) {
     const WString from = paths::Join(Source, entry);
+    interrupt::StopIfRequested(from);
     const WString to = paths::Join(Dest, entry);
     paths::CheckPathCharacters(from);
     paths::CheckPathCharacters(to);

@@ -181,6 +181,26 @@ TEST_F(CliTest, ExportAllWritesWhatTheWindowWritesWithARecordOfIt) {
     if (!d["archive"].is_null()) EXPECT_NE(csv.find("\"" + d["sha256"].get<std::string>() + "\"\r\n"), std::string::npos);
 }
 
+TEST_F(CliTest, ExportAllSaysInOneLinePerDeviceWhatBecameOfItAndEverythingWithVerbose) {
+  const RunResult brief = Quillon({"--jobs", "2", "export-all", "--to", (Root() / "brief").string()});
+  EXPECT_EQ(brief.exitCode, 1) << brief.err;
+  const std::vector<std::string> lines = brief.Lines();
+  ASSERT_GE(lines.size(), 9u) << brief.out;
+  EXPECT_EQ(lines[0], "Contoso Filter Device (ROOT\\CONTOSOFILTER\\0000): exported Contoso Filter Device_5.1.0.0.7z");
+  // Two devices on one package: the second names the archive the first wrote.
+  EXPECT_EQ(lines[3], "Litware Virtual Audio 1 (ROOT\\LITAUDIO\\0000): exported Litware Virtual Audio_2.4.0.7.7z");
+  EXPECT_EQ(lines[4],
+            "Litware Virtual Audio 2 (ROOT\\LITAUDIO\\0001): already exported as Litware Virtual Audio_2.4.0.7.7z");
+  EXPECT_EQ(lines[8], "Tailspin Multi-Sensor Hub (" + kTailspin + "): failed: File tailspin.sys: File not found in the catalog");
+  EXPECT_EQ(brief.out.find("*** Verifying Driver ***"), std::string::npos);
+
+  const RunResult verbose = Quillon({"export-all", "--verbose", "--to", (Root() / "verbose").string()});
+  EXPECT_EQ(verbose.exitCode, 1) << verbose.err;
+  EXPECT_TRUE(verbose.Has("=== Litware Virtual Audio 2 (ROOT\\LITAUDIO\\0001)")) << verbose.out;
+  EXPECT_TRUE(verbose.Has("--> exported: Litware Virtual Audio_2.4.0.7.7z")) << verbose.out;
+  EXPECT_EQ(verbose.Starting("*** Verifying Driver ***").size(), 9u) << verbose.out;
+}
+
 TEST_F(CliTest, SubmitPacksTheVerifiedDriversIntoOneArchive) {
   const fs::path out = Root() / "out";
   e2e::WriteFile(out / "mine.txt", "kept");
