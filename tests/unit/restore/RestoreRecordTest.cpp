@@ -84,7 +84,7 @@ TEST_F(RestoreRecordTest, AMissingFolderIsNamedWithTheCause) {
     FAIL() << "expected an error";
   } catch (const QuillonError& e) {
     const std::string message = text::ToUtf8(e.Message());
-    const std::string file = "gone/Quillon-restore-2026_12_09_23_05_07.csv: ";
+    const std::string file = "gone/Quillon-restore-2026_12_09_23_05_07.csv\": ";
     ASSERT_NE(message.find(file), std::string::npos) << message;
     EXPECT_GT(message.size(), message.find(file) + file.size()) << "no cause given";
   }
