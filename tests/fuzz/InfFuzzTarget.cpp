@@ -1,30 +1,18 @@
 // libFuzzer entry point for the INF reader and the driver package model: any
 // input is read or refused with InfError; anything else (a crash, another
 // exception) is a bug. The reader reads files, so each input goes through one.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "FuzzInputFile.h"
 #include "FuzzTarget.h"
 #include "inf/DriverPackageInf.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  // The input's file, removed when the run ends.
-  static const struct InputFile {
-    std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("quillon-inf-fuzz-" + std::to_string(::getpid()) + ".inf");
-    ~InputFile() {
-      std::error_code ec;
-      std::filesystem::remove(path, ec);
-    }
-  } input;
-  const std::filesystem::path& file = input.path;
-  std::ofstream(file, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data), std::streamsize(size));
+  const std::filesystem::path& file = WriteFuzzInput("inf", ".inf", data, size);
   try {
     const inf::DriverPackageInf package = inf::ReadDriverPackageInf(file, inf::Architecture::Amd64);
     (void)inf::ModelLinesFor(package, inf::TargetOs{});

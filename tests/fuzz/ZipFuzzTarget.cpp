@@ -1,29 +1,17 @@
 // libFuzzer entry point for the Zip reader on zlib: any input is listed and
 // tested or refused with ArchiveError (or a file error); anything else is a bug.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "FuzzInputFile.h"
 #include "FuzzTarget.h"
 #include "archive/ZipReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  // The input's file, removed when the run ends.
-  static const struct InputFile {
-    std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("quillon-zip-fuzz-" + std::to_string(::getpid()) + ".zip");
-    ~InputFile() {
-      std::error_code ec;
-      std::filesystem::remove(path, ec);
-    }
-  } input;
-  const std::filesystem::path& file = input.path;
-  std::ofstream(file, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data), std::streamsize(size));
+  const std::filesystem::path& file = WriteFuzzInput("zip", ".zip", data, size);
   try {
     archive::ZipReader reader(text::FromPath(file));
     (void)reader.List();
