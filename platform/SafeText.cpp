@@ -33,12 +33,18 @@ WString Visible(WStringView s) {
   return out;
 }
 
-WString CsvCell(WStringView s) {
+namespace {
+
+// A leading "'" where a spreadsheet would read the cell as a formula.
+WString Defused(WStringView s) {
   WString cell;
   if (!s.empty() && (s[0] == u'=' || s[0] == u'+' || s[0] == u'-' || s[0] == u'@' || s[0] == u'\t' || s[0] == u'\r'))
     cell += u'\'';
   cell += s;
-  if (cell.find_first_of(u",\"\r\n") == WString::npos) return cell;
+  return cell;
+}
+
+WString InQuotes(WStringView cell) {
   WString quoted = u"\"";
   for (char16_t c : cell) {
     if (c == u'"') quoted += u'"';
@@ -46,5 +52,15 @@ WString CsvCell(WStringView s) {
   }
   return quoted + u"\"";
 }
+
+}  // namespace
+
+WString CsvCell(WStringView s) {
+  const WString cell = Defused(s);
+  if (cell.find_first_of(u",\"\r\n") == WString::npos) return cell;
+  return InQuotes(cell);
+}
+
+WString QuotedCsvCell(WStringView s) { return InQuotes(Defused(s)); }
 
 }  // namespace text

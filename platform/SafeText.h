@@ -16,5 +16,7 @@ WString Visible(WStringView s);
 // comma, quote, CR or LF, and with a leading "'" when it begins with "=", "+",
 // "-", "@", a tab or a CR, so that a spreadsheet shows it as text (OWASP's advice).
 WString CsvCell(WStringView s);
+// The same cell, always in quotes (for records that quote every cell).
+WString QuotedCsvCell(WStringView s);
 
 }  // namespace text

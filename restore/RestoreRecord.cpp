@@ -8,28 +8,13 @@
 #include "platform/FileErrors.h"
 #include "platform/HostPath.h"
 #include "platform/NewFile.h"
+#include "platform/SafeText.h"
 
 namespace restore {
 
 namespace {
 
 const char* const kColumns[] = {"Device", "Package", "Old Driver", "New Driver", "Result"};
-
-bool LooksLikeFormula(const WString& value) {
-  if (value.empty()) return false;
-  switch (value.front()) {
-    case u'=': case u'+': case u'-': case u'@': case u'\t': case u'\r':
-      return true;
-    default:
-      return false;
-  }
-}
-
-std::string Quoted(const std::string& field) {
-  std::string out = "\"";
-  for (char c : field) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return out + "\"";
-}
 
 }  // namespace
 
@@ -40,11 +25,7 @@ std::string RestoreRecordStem(const winapi::SystemTime& t) {
   return stem;
 }
 
-std::string CsvCell(const WString& value) {
-  std::string cell = LooksLikeFormula(value) ? "'" : "";
-  cell += text::ToUtf8(value);
-  return Quoted(cell);
-}
+std::string CsvCell(const WString& value) { return text::ToUtf8(text::QuotedCsvCell(value)); }
 
 std::filesystem::path WriteRestoreRecord(const std::filesystem::path& folder, const winapi::SystemTime& localTime,
                                          const std::vector<RestoreRow>& rows) {
@@ -57,7 +38,7 @@ std::filesystem::path WriteRestoreRecord(const std::filesystem::path& folder, co
   };
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   if (!out) fail(u"cannot be written: " + FileErrorText(errno));
-  for (size_t i = 0; i < std::size(kColumns); ++i) out << (i ? "," : "") << Quoted(kColumns[i]);
+  for (size_t i = 0; i < std::size(kColumns); ++i) out << (i ? "," : "") << CsvCell(text::FromUtf8(kColumns[i]));
   out << "\r\n";
   for (const RestoreRow& r : rows) {
     out << CsvCell(r.device) << ',' << CsvCell(r.package) << ',' << CsvCell(r.oldDriver) << ','
