@@ -24,6 +24,7 @@ struct TFileCheck {
   std::vector<TReportField> fields;  // in report order
   bool passed = false;
   WString error;  // why it failed; empty when it passed
+  WString signer; // the subject of the certificate that signed it; empty when unsigned or not known
 
   // The value of the first field of that name; empty when there is none.
   WString Field(WStringView name) const;
