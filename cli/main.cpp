@@ -1,6 +1,7 @@
 // quillon (Linux) / quillon-cli.exe (Windows console): the command line for
 // people and scripts. Exit codes: 0 all done, 1 some device failed verification
-// or export (or the run failed), 2 wrong arguments or nothing to read.
+// or export or could not be read whole (or the run failed), 2 wrong arguments or
+// nothing to read.
 #include <exception>
 #include <iostream>
 #include <string>
@@ -10,6 +11,7 @@
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/Session.h"
+#include "cli/ShownText.h"
 #include "platform/Errors.h"
 
 #ifdef _WIN32
@@ -17,6 +19,9 @@
 #endif
 
 namespace {
+
+// An error's message may quote the disk being read.
+std::string Shown(const std::exception& e) { return cli::Shown(text::FromUtf8(e.what())); }
 
 int Run(int argc, const char* const* argv) {
   std::optional<cli::Options> options;
@@ -34,15 +39,15 @@ int Run(int argc, const char* const* argv) {
     }
   } catch (const cli::UsageError& e) {
     std::cout.flush();
-    std::cerr << "quillon: " << e.what() << "\nRun `quillon --help` or `quillon VERB --help` for the usage.\n";
+    std::cerr << "quillon: " << Shown(e) << "\nRun `quillon --help` or `quillon VERB --help` for the usage.\n";
     return 2;
   } catch (const cli::NothingToRead& e) {
     std::cout.flush();
-    std::cerr << "quillon: " << e.what() << '\n';
+    std::cerr << "quillon: " << Shown(e) << '\n';
     return 2;
   } catch (const std::exception& e) {
     std::cout.flush();
-    std::cerr << "quillon: " << e.what() << '\n';
+    std::cerr << "quillon: " << Shown(e) << '\n';
     return 1;
   }
 }
