@@ -58,9 +58,9 @@ int RunShow(Session& session, const Options& options, std::ostream& out) {
   out << "\nFiles (" << files.size() << "):\n";
   for (const backup::TFileRow& f : files)
     out << "  " << Shown(f.subDirectory.empty() ? f.file : f.subDirectory + u"\\" + f.file) << '\n';
-  const std::string text = PlainLines(inf);
-  out << "\nINF file:\n" << text;
-  if (!text.empty() && text.back() != '\n') out << '\n';
+  out << "\nINF file:\n";
+  WritePlainLines(out, inf);
+  if (!inf.empty() && inf.back() != u'\n' && inf.back() != u'\r') out << '\n';
   if (!problems.empty()) out << "\nCould not be read:\n";
   for (const WString& p : problems) out << "  " << Shown(p) << '\n';
   return problems.empty() ? 0 : 1;
