@@ -63,8 +63,9 @@ class HostileInstallation : public clitest::CliTest {
          Outside().string()},
         Scratch());
     ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
-    before_ = Checksum(Machine());
+    TakeChecksum();
   }
+  void TakeChecksum() { before_ = Checksum(Machine()); }
 
   // quillon --windows <installation> ARGS under strace; fails the test for any
   // file opened outside the installation or outside content in the output.
@@ -303,6 +304,27 @@ TEST_F(HostileInstallation, AHugeInfIsCheckedStreamingAndNothingLeaves) {
   Craft("huge-inf");
   const RunResult r = Traced({"verify", kFabnet});
   EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
+  ExpectUntouched();
+}
+
+// Whatever holds an archive's name in --to (a link to a file outside, a file of
+// the user's) is neither opened nor replaced: the archive takes the next free name.
+TEST_F(HostileInstallation, TheOutputFolderIsTheUsers) {
+  const fs::path out = Root() / "out";
+  fs::create_directories(out);
+  fs::create_directories(Outside());
+  std::ofstream(Outside() / "target.txt") << kSecret;
+  const std::string archive = "Fabrikam Ethernet Connection_12.19.2.45";
+  fs::create_symlink(Outside() / "target.txt", out / (archive + ".7z"));
+  std::ofstream(out / (archive + " (2).7z")) << "the user's";
+  TakeChecksum();
+  const RunResult r = Traced({"export", kFabnet, "--to", out.string()});
+  EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("): exported " + archive + " (3).7z\n"), std::string::npos) << r.out;
+  EXPECT_EQ(e2e::RunProgram("/usr/bin/7z", {"t", (out / (archive + " (3).7z")).string()}, Scratch()).exitCode, 0);
+  EXPECT_EQ(e2e::ReadFile(Outside() / "target.txt"), kSecret);
+  EXPECT_EQ(e2e::ReadFile(out / (archive + " (2).7z")), "the user's");
+  EXPECT_TRUE(fs::is_symlink(out / (archive + ".7z")));
   ExpectUntouched();
 }
 
