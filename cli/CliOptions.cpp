@@ -71,8 +71,8 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::ostr
 
   app.footer("DEVICE: an instance id, or the number `list` printed. The options above may also follow the verb;\n"
              "`quillon VERB --help` tells a verb's own.\n"
-             "Exit codes: 0 all done, 1 some device failed verification or export, 2 wrong arguments or nothing "
-             "to read.");
+             "Exit codes: 0 all done, 1 some device failed verification or export or could not be read whole,\n"
+             "2 wrong arguments or nothing to read.");
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
