@@ -307,6 +307,25 @@ TEST_F(HostileInstallation, AHugeInfIsCheckedStreamingAndNothingLeaves) {
   ExpectUntouched();
 }
 
+// A DLL claiming 65,535 sections in 4 KB is refused by its size: its strings are
+// absent, so the class shows its name and the device the text after ';'.
+TEST_F(HostileInstallation, ADllLyingAboutItsSectionsGivesNoStrings) {
+  Craft("lying-dll");
+  const RunResult r = Traced({"--json", "list"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  bool found = false;
+  const nlohmann::json listed = Json(r);
+  for (const auto& d : listed["devices"])
+    if (d["instanceId"] == kFabnet) {
+      found = true;
+      EXPECT_EQ(d["class"], "Net");
+      EXPECT_EQ(d["name"], "Liar Ethernet");
+    }
+  EXPECT_TRUE(found) << r.out;
+  EXPECT_NE(e2e::ReadFile(Scratch() / "openat.log").find("liar.dll"), std::string::npos) << "the DLL was not read";
+  ExpectUntouched();
+}
+
 // Whatever holds an archive's name in --to (a link to a file outside, a file of
 // the user's) is neither opened nor replaced: the archive takes the next free name.
 TEST_F(HostileInstallation, TheOutputFolderIsTheUsers) {
