@@ -86,7 +86,8 @@ int RunList(Session& session, const Options& options, std::ostream& out) {
   }
   PrintTable(out, header, rows, TerminalColumns());
   // Below the table, where no column cuts it: what could not be read, and why.
-  if (unreadable) out << '\n' << unreadable << (unreadable == 1 ? " device" : " devices") << " could not be read whole:\n";
+  if (unreadable)
+    out << '\n' << unreadable << (unreadable == 1 ? " device" : " devices") << " could not be read whole:\n";
   for (const Line& l : lines)
     if (!l.device.ReadProblem.empty())
       out << "  " << (l.number ? std::to_string(l.number) : "-") << ' ' << ShownName(l.device) << " ("

@@ -44,7 +44,8 @@ int RunShow(Session& session, const Options& options, std::ostream& out) {
     nlohmann::ordered_json props = nlohmann::ordered_json::object(), list = nlohmann::ordered_json::array(),
                            unread = nlohmann::ordered_json::array();
     for (const auto& [name, value] : properties) props[U8(name)] = U8(value);
-    for (const backup::TFileRow& f : files) list.push_back({{"file", U8(f.file)}, {"subDirectory", U8(f.subDirectory)}});
+    for (const backup::TFileRow& f : files)
+      list.push_back({{"file", U8(f.file)}, {"subDirectory", U8(f.subDirectory)}});
     for (const WString& p : problems) unread.push_back(U8(p));
     out << nlohmann::ordered_json{{"properties", props}, {"files", list}, {"inf", PlainLines(inf)}, {"unread", unread}}
                .dump(2)

@@ -93,7 +93,8 @@ int RunVerify(Session& session, const Options& options, std::ostream& out, std::
   if (options.json) {
     out << nlohmann::ordered_json{{"devices", reports}}.dump(2) << '\n';
   } else if (!failed.empty()) {
-    out << failed.size() << " of " << devices.size() << " devices failed verification (the first reason of each; their reports above say more):\n";
+    out << failed.size() << " of " << devices.size()
+        << " devices failed verification (the first reason of each; their reports above say more):\n";
     for (const std::string& f : failed) out << "  " << f << '\n';
   } else {
     out << "All " << devices.size() << " devices verified.\n";

@@ -304,6 +304,12 @@ TEST_F(HostileInstallation, AHugeInfIsCheckedStreamingAndNothingLeaves) {
   Craft("huge-inf");
   const RunResult r = Traced({"verify", kFabnet});
   EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
+  // Its head shown, the NULs of the sparse rest made visible, and how much was left out.
+  const RunResult shown = Traced({"show", kFabnet});
+  EXPECT_EQ(shown.exitCode, 0) << shown.err;
+  EXPECT_NE(shown.out.find("\\x00\\x00"), std::string::npos);
+  EXPECT_NE(shown.out.find("[Only the first 4 MiB of this 191 MiB file are shown.]\n"), std::string::npos)
+      << shown.out.substr(shown.out.size() - std::min<size_t>(shown.out.size(), 200));
   ExpectUntouched();
 }
 
