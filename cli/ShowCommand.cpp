@@ -2,6 +2,7 @@
 // and its INF text. What could not be read (a value of the wrong type, a path the
 // installation refused, a store folder that cannot be listed) is named after them.
 #include <algorithm>
+#include <iomanip>
 
 #include <nlohmann/json.hpp>
 
@@ -47,9 +48,13 @@ int RunShow(Session& session, const Options& options, std::ostream& out) {
     for (const backup::TFileRow& f : files)
       list.push_back({{"file", U8(f.file)}, {"subDirectory", U8(f.subDirectory)}});
     for (const WString& p : problems) unread.push_back(U8(p));
-    out << nlohmann::ordered_json{{"properties", props}, {"files", list}, {"inf", PlainLines(inf)}, {"unread", unread}}
-               .dump(2)
-        << '\n';
+    // The INF's text moved in and the JSON written out as it is serialised: a
+    // huge INF's head is held once, not copied into a dump of its own.
+    nlohmann::ordered_json result = {{"properties", props}, {"files", list}};
+    result["inf"] = PlainLines(inf);
+    inf = WString();
+    result["unread"] = std::move(unread);
+    out << std::setw(2) << result << '\n';
     return problems.empty() ? 0 : 1;
   }
   size_t width = 0;

@@ -43,7 +43,7 @@ void WritePlainLines(std::ostream& out, WStringView text) {
 std::string PlainLines(WStringView text) {
   std::ostringstream lines;
   WritePlainLines(lines, text);
-  return lines.str();
+  return std::move(lines).str();
 }
 
 }  // namespace cli
