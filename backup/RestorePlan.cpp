@@ -90,9 +90,12 @@ PlannedDevice PlanDevice(const TDevice& device, const BackupContents& backup, co
   bool better = true;
   if (planned.current) {
     // A current rank that cannot be told leaves the decision to the date and version.
-    const inf::RankedDriver current{planned.current->rank.value_or(best->driver.rank), planned.current->date,
-                                    planned.current->version};
-    better = inf::IsBetterDriver(best->driver, current);
+    uint32_t currentRank = planned.current->rank.value_or(best->driver.rank);
+    // A package whose signature was not recorded is checked when it is installed:
+    // it is weighed against the current driver as if signed alike.
+    if (best->driver.rank >> 24 == uint32_t(inf::SignatureScore::Unknown))
+      currentRank = (currentRank & 0x00FFFFFF) | (best->driver.rank & 0xFF000000);
+    better = inf::IsBetterDriver(best->driver, {currentRank, planned.current->date, planned.current->version});
   }
   planned.choice = better ? PlanChoice::WouldInstall : PlanChoice::HasEqualOrBetter;
   return planned;

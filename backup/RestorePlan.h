@@ -42,7 +42,9 @@ struct RestorePlan {
 // no or another verdict ranks as unknown.
 inf::SignatureScore SignatureScoreOf(const BackupPackage& package, const inf::ModelLine& line);
 
-// Plans `backup` for `devices` on Windows `target`.
+// Plans `backup` for `devices` on Windows `target`. Among the backup's packages an
+// unknown signature ranks last; against the current driver such a package is
+// weighed as if signed alike (Windows checks it when it installs it).
 RestorePlan PlanRestore(const BackupContents& backup, const TDeviceList& devices, const inf::TargetOs& target);
 
 }  // namespace backup

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "backup/BackupContents.h"
+#include "backup/DeviceIdLists.h"
 #include "backup/DeviceList.h"
 #include "backup/RestorePlan.h"
 #include "backup/TargetWindows.h"
@@ -104,7 +105,8 @@ nlohmann::ordered_json TargetJson(const backup::TargetWindows& target) {
 int RunPlan(Session& session, const Options& options, std::ostream& out, std::ostream& err) {
   const backup::BackupContents contents = backup::ReadBackup(BackupFolder(options.backup), session.SevenZipLibrary());
   const backup::TargetWindows target = backup::ReadTargetWindows();
-  const TDeviceList devices = session.AllDevices();
+  TDeviceList devices = session.AllDevices();
+  backup::ReadWholeIdLists(devices);
   const backup::RestorePlan plan = backup::PlanRestore(contents, devices, target.os);
 
   if (options.json) {

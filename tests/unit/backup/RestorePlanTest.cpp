@@ -164,6 +164,19 @@ TEST_F(RestorePlanTest, TheCurrentDriverIsKeptUnlessTheBackupsRanksBetterOrIsNew
   EXPECT_NE(compat.devices.at(0).current->note.find(u"estimated"), WString::npos);
 }
 
+TEST_F(RestorePlanTest, APackageWithoutARecordedSignatureIsWeighedByDateAndVersionAgainstTheCurrentDriver) {
+  Add("unchecked", Inf{.date = "01/01/2022", .version = "1.0.0.0"}, u"");
+  const WString id = u"PCI\\VEN_1234&DEV_0001";
+  EXPECT_EQ(Plan({Installed(adapter, id, u"1-1-2020", u"1.0.0.0")}).devices.at(0).choice, PlanChoice::WouldInstall);
+  EXPECT_EQ(Plan({Installed(adapter, id, u"1-1-2022", u"1.0.0.0")}).devices.at(0).choice,
+            PlanChoice::HasEqualOrBetter);
+  // Its identifier still counts: the current driver's hardware id match beats its compatible one.
+  contents.packages.clear();
+  Add("generic", Inf{.date = "01/01/2030", .ids = "PCI\\VEN_0000,PCI\\CC_0200"}, u"");
+  EXPECT_EQ(Plan({Installed(adapter, id, u"1-1-2020", u"1.0.0.0")}).devices.at(0).choice,
+            PlanChoice::HasEqualOrBetter);
+}
+
 TEST_F(RestorePlanTest, TheInstalledInfsFeatureScoreCounts) {
   // The installed INF gives its line FeatureScore 0x00: the backup's newer package
   // without one ranks worse.
