@@ -123,9 +123,7 @@ nlohmann::ordered_json RecordJson(const RecordRow& r) {
 // check that failed.
 std::string FirstReason(const backup::TDeviceOutcome& outcome) {
   if (!outcome.failure.empty()) return U8(outcome.failure);
-  for (const backup::TFileCheck& check : outcome.verification.checks)
-    if (!check.passed)
-      return U8(check.label + u" " + check.shown + u": " + (check.error.empty() ? u"not trusted" : check.error));
+  if (const WString failure = outcome.verification.FirstFailure(); !failure.empty()) return U8(failure);
   return "verification failed: the driver-store folder holds no files";
 }
 
