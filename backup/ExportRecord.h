@@ -15,7 +15,7 @@ namespace backup {
 
 struct RecordRow {
   std::string instanceId, name, deviceClass, hardwareIds, provider, version, date, inf;
-  // "exported", "verification failed", "export failed: ..." (an error raised for the
+  // "exported", "verification failed[: <the first check that failed>]", "export failed: ..." (an error raised for the
   // device, or the archive step's) or "interrupted: ..."
   std::string verdict;
   std::string archive;       // the archive's file name; empty when none was written

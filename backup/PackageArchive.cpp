@@ -126,7 +126,8 @@ inf::Architecture PackageArchitecture(const std::vector<inf::Manufacturer>& manu
   return inf::Architecture::Amd64;
 }
 
-BackupPackage ReadPackageArchive(const std::filesystem::path& archive, const WString& sevenZipLibrary) {
+BackupPackage ReadPackageArchive(const std::filesystem::path& archive, const WString& sevenZipLibrary,
+                                 const WString& storeFolder) {
   const WString archivePath = text::FromPath(archive);
   const std::unique_ptr<archive::IArchiveReader> reader = archive::OpenArchiveReader(archivePath, sevenZipLibrary);
   std::vector<WStringList> filePaths;
@@ -139,10 +140,11 @@ BackupPackage ReadPackageArchive(const std::filesystem::path& archive, const WSt
   package.archive = text::FromPath(archive.filename());
   package.archiveSize = SizeOf(archive);
   package.format = FormatOf(archive);
-  package.storeFolder = PackageFolder(filePaths);
+  const WString topFolder = PackageFolder(filePaths);
+  package.storeFolder = topFolder.empty() ? storeFolder : topFolder;
 
   const TemporaryFolder temporary("package");
-  PackageSink sink(reader->ArchiveName(), package.storeFolder, temporary.Path());
+  PackageSink sink(reader->ArchiveName(), topFolder, temporary.Path());
   reader->ReadAll(sink);
   package.files = std::move(sink.files);
   package.infName = ChooseInf(package.files, package.storeFolder);

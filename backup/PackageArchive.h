@@ -13,7 +13,10 @@ namespace backup {
 // when every entry lies below the same one. Raises QuillonError (an ArchiveError
 // or an InfError) naming the archive and the cause: an archive that cannot be read
 // or fails its CRCs, an entry name that could leave the folder, no INF.
-BackupPackage ReadPackageArchive(const std::filesystem::path& archive, const WString& sevenZipLibrary);
+// `storeFolder`, when known, names the driver-store folder the files came from
+// (its name leads to the package's INF among several).
+BackupPackage ReadPackageArchive(const std::filesystem::path& archive, const WString& sevenZipLibrary,
+                                 const WString& storeFolder = {});
 
 // The platform a package is meant for: the first of amd64, arm64 and x86 that a
 // [Manufacturer] decoration names; amd64 when none does.

@@ -1,5 +1,5 @@
 // What a backup written by `quillon export-all` of the sample installation holds,
-// read back from its archives.
+// read from its index and from its archives.
 #include "backup/BackupContents.h"
 #include "tests/unit/cli/Cli.h"
 
@@ -22,10 +22,87 @@ class BackupReading : public CliTest {
   }
 };
 
+// The index of a backup folder (one export: one index).
+fs::path IndexIn(const fs::path& folder) {
+  for (const auto& entry : fs::directory_iterator(folder))
+    if (entry.path().filename().string().rfind("Quillon-index-", 0) == 0) return entry.path();
+  throw std::runtime_error("no index in " + folder.string());
+}
+
+TEST_F(BackupReading, TheIndexHoldsWhatTheArchivesHold) {
+  const fs::path out = Backup();
+  const backup::BackupContents indexed = backup::ReadBackup(out, u"");
+  EXPECT_TRUE(indexed.fromIndex);
+  EXPECT_EQ(indexed.notes, WStringList());
+  fs::remove(IndexIn(out));
+  const backup::BackupContents read = backup::ReadBackup(out, u"");
+  EXPECT_FALSE(read.fromIndex);
+  EXPECT_EQ(read.notes, WStringList{u"No backup index: the archives were read."});
+
+  ASSERT_EQ(indexed.packages.size(), 6u);
+  ASSERT_EQ(read.packages.size(), 6u);
+  for (const backup::BackupPackage& fromArchive : read.packages) {
+    const backup::BackupPackage& p = Package(indexed, text::ToUtf8(fromArchive.infName));
+    SCOPED_TRACE(text::ToUtf8(p.archive));
+    EXPECT_EQ(p.archive, fromArchive.archive);
+    EXPECT_EQ(p.archiveSize, fromArchive.archiveSize);
+    EXPECT_EQ(p.archiveSha256, Sha256(out / text::ToUtf8(p.archive), Scratch()));
+    EXPECT_EQ(p.format, fromArchive.format);
+    EXPECT_EQ(p.version.provider, fromArchive.version.provider);
+    EXPECT_EQ(p.version.version, fromArchive.version.version);
+    EXPECT_EQ(p.version.date, fromArchive.version.date);
+    EXPECT_EQ(p.version.catalogFiles, fromArchive.version.catalogFiles);
+    EXPECT_EQ(p.catalog, fromArchive.catalog);
+    ASSERT_EQ(p.manufacturers.size(), fromArchive.manufacturers.size());
+    for (size_t i = 0; i < p.manufacturers.size(); ++i)
+      EXPECT_EQ(p.manufacturers[i].decorations, fromArchive.manufacturers[i].decorations);
+    ASSERT_EQ(p.files.size(), fromArchive.files.size());
+    for (size_t i = 0; i < p.files.size(); ++i) {
+      EXPECT_EQ(p.files[i].path, fromArchive.files[i].path);
+      EXPECT_EQ(p.files[i].sha256, fromArchive.files[i].sha256);
+    }
+    // Only the export knows where the package came from and how it verified.
+    EXPECT_EQ(p.storeFolder.rfind(p.infName + u"_amd64_", 0), 0u) << text::ToUtf8(p.storeFolder);
+    EXPECT_TRUE(fromArchive.storeFolder.empty());
+    EXPECT_EQ(p.signature, u"signed");  // Litware's too: a system catalog lists its INF
+  }
+}
+
+TEST_F(BackupReading, AnIndexThatDoesNotMatchTheArchivesIsPassedOverSayingWhy) {
+  const fs::path out = Backup();
+  const fs::path archive = out / "Litware Virtual Audio_2.4.0.7.7z";
+  const std::string bytes = e2e::ReadFile(archive);
+  e2e::WriteFile(archive, bytes + "x");
+  backup::BackupContents contents = backup::ReadBackup(out, u"");
+  EXPECT_FALSE(contents.fromIndex);
+  ASSERT_GE(contents.notes.size(), 1u);
+  EXPECT_EQ(contents.notes[0].rfind(u"The index " + text::FromUtf8(IndexIn(out).filename().string()) +
+                                        u" does not match the archives (Litware Virtual Audio_2.4.0.7.7z is " +
+                                        text::FromUInt(bytes.size() + 1) + u" bytes, the index says " +
+                                        text::FromUInt(bytes.size()) + u")",
+                                    0),
+            0u)
+      << text::ToUtf8(contents.notes[0]);
+
+  e2e::WriteFile(archive, bytes);
+  fs::rename(archive, Root() / "elsewhere.7z");
+  contents = backup::ReadBackup(out, u"");
+  EXPECT_FALSE(contents.fromIndex);
+  EXPECT_NE(contents.notes[0].find(u"its archive Litware Virtual Audio_2.4.0.7.7z is missing"), WString::npos)
+      << text::ToUtf8(contents.notes[0]);
+  EXPECT_EQ(contents.packages.size(), 5u);
+
+  e2e::WriteFile(IndexIn(out), "{\"format\": \"Quillon backup index\", \"version\": 1, \"created\": 7}");
+  contents = backup::ReadBackup(out, u"");
+  EXPECT_FALSE(contents.fromIndex);
+  EXPECT_NE(contents.notes[0].find(u"not a backup index that can be read"), WString::npos)
+      << text::ToUtf8(contents.notes[0]);
+}
+
 TEST_F(BackupReading, ReadsEveryArchiveOfAnExportWithItsInfAndFiles) {
   const fs::path out = Backup();
+  fs::remove(IndexIn(out));
   const backup::BackupContents contents = backup::ReadBackup(out, u"");
-  EXPECT_EQ(contents.notes, WStringList());
   ASSERT_EQ(contents.packages.size(), 6u);
 
   const backup::BackupPackage& gfx = Package(contents, "contgfx.inf");
@@ -66,9 +143,10 @@ TEST_F(BackupReading, AnArchiveThatCannotBeReadIsNamedAndTheOthersAreRead) {
 
   const backup::BackupContents contents = backup::ReadBackup(out, u"");
   EXPECT_EQ(contents.packages.size(), 6u);
-  ASSERT_EQ(contents.notes.size(), 2u);
-  EXPECT_NE(contents.notes[0].find(u"NoInf.7z: the package holds no INF file"), WString::npos) << text::ToUtf8(contents.notes[0]);
-  EXPECT_NE(contents.notes[1].find(u"random.7z: not a .7z or .Zip archive"), WString::npos) << text::ToUtf8(contents.notes[1]);
+  ASSERT_EQ(contents.notes.size(), 3u);  // the index names neither
+  EXPECT_NE(contents.notes[0].find(u"it does not name NoInf.7z"), WString::npos) << text::ToUtf8(contents.notes[0]);
+  EXPECT_NE(contents.notes[1].find(u"NoInf.7z: the package holds no INF file"), WString::npos) << text::ToUtf8(contents.notes[1]);
+  EXPECT_NE(contents.notes[2].find(u"random.7z: not a .7z or .Zip archive"), WString::npos) << text::ToUtf8(contents.notes[2]);
 
   // A folder without archives is an error naming it.
   fs::create_directories(Root() / "empty");
@@ -97,9 +175,9 @@ TEST_F(BackupReading, TheInfOfAPackageInATopFolderIsFoundAndItsErrorsNameTheArch
   std::set<WString> paths;
   for (const backup::BackupFile& f : serial.files) paths.insert(f.path);
   EXPECT_TRUE(paths.count(u"x64\\nwserial.sys"));
-  ASSERT_EQ(contents.notes.size(), 1u);
-  EXPECT_NE(contents.notes[0].find(u"broken.7z: nwserial.inf, line 3: "), WString::npos)
-      << text::ToUtf8(contents.notes[0]);
+  ASSERT_EQ(contents.notes.size(), 2u);
+  EXPECT_NE(contents.notes[1].find(u"broken.7z: nwserial.inf, line 3: "), WString::npos)
+      << text::ToUtf8(contents.notes[1]);
 }
 
 }  // namespace
