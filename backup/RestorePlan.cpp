@@ -105,7 +105,8 @@ PlannedDevice PlanDevice(const TDevice& device, const BackupContents& backup, co
 
 inf::SignatureScore SignatureScoreOf(const BackupPackage& package, const inf::ModelLine& line) {
   if (text::EqualsIgnoreCase(package.signature, u"signed")) return inf::SignatureScore::Trusted;
-  if (text::EqualsIgnoreCase(package.signature, u"unsigned"))
+  // A signature that does not verify ranks as none at all.
+  if (text::EqualsIgnoreCase(package.signature, u"unsigned") || text::EqualsIgnoreCase(package.signature, u"not trusted"))
     return inf::HasNtExtension(line.actualInstallSection) ? inf::SignatureScore::UnsignedNt
                                                           : inf::SignatureScore::Unsigned;
   return inf::SignatureScore::Unknown;

@@ -38,8 +38,8 @@ struct RestorePlan {
 };
 
 // The signature score of a line of `package`: its recorded verdict ("signed"
-// ranks as trusted; "unsigned" as unsigned, better with an .NT install section);
-// no or another verdict ranks as unknown.
+// ranks as trusted; "unsigned" and "not trusted" as unsigned, better with an .NT
+// install section); no or another verdict ranks as unknown.
 inf::SignatureScore SignatureScoreOf(const BackupPackage& package, const inf::ModelLine& line);
 
 // Plans `backup` for `devices` on Windows `target`. Among the backup's packages an

@@ -144,6 +144,9 @@ TEST_F(RestorePlanTest, TheSignatureScoreOfAnUnsignedPackageDependsOnItsNtInstal
   EXPECT_EQ(backup::SignatureScoreOf(contents.packages[0], line(0)), inf::SignatureScore::UnsignedNt);
   EXPECT_EQ(backup::SignatureScoreOf(contents.packages[1], line(1)), inf::SignatureScore::Unsigned);
   EXPECT_EQ(backup::SignatureScoreOf(contents.packages[2], line(2)), inf::SignatureScore::Trusted);
+  backup::BackupPackage untrusted = contents.packages[0];
+  untrusted.signature = u"not trusted";  // a catalog that does not verify is no signature
+  EXPECT_EQ(backup::SignatureScoreOf(untrusted, line(0)), inf::SignatureScore::UnsignedNt);
   backup::BackupPackage unknown = contents.packages[2];
   unknown.signature = u"not checked";
   EXPECT_EQ(backup::SignatureScoreOf(unknown, line(2)), inf::SignatureScore::Unknown);

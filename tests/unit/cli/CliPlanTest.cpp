@@ -26,6 +26,12 @@ class CliPlan : public CliTest {
     args.insert(args.end(), {"plan", Backup().string()});
     return QuillonBare(args);
   }
+  static nlohmann::json Northwind(const nlohmann::json& plan) {
+    for (const auto& device : plan["devices"])
+      if (device["instanceId"] == "USB\\VID_1234&PID_5678\\NW0001") return device;
+    ADD_FAILURE() << "no Northwind device in the plan";
+    return nlohmann::json();
+  }
   static std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream s(text);
@@ -44,6 +50,7 @@ TEST_F(CliPlan, TheSampleInstallationsOwnBackupHasNothingBetterForItsDevices) {
   EXPECT_EQ(lines.back(), "covers 7 of 13 devices; 1 have no driver");
 
   const nlohmann::json plan = Json(Plan("sample-installation", {"--json"}));
+  EXPECT_EQ(plan["fromIndex"], true);  // export-all wrote the backup index beside the archives
   std::set<std::string> archives;
   for (const auto& device : plan["devices"]) {
     if (device["best"].is_null()) continue;
@@ -86,16 +93,24 @@ TEST_F(CliPlan, AnotherInstallationGetsTheNewerDriversByHardwareIdAndNoWindows11
   EXPECT_TRUE(has("Litware Virtual Audio 1 (ROOT\\LITAUDIO\\0000): has an equal or better driver")) << r.out;
   EXPECT_EQ(lines.back(), "covers 7 of 14 devices; 3 have no driver");
 
+  // Read through the backup index, which records nwserial as signed at export.
   const nlohmann::json plan = Json(Plan("plan-installation", {"--json"}));
-  for (const auto& device : plan["devices"]) {
-    if (device["instanceId"] != "USB\\VID_1234&PID_5678\\NW0001") continue;
-    EXPECT_EQ(device["best"]["inf"], "nwserial.inf");
-    EXPECT_EQ(device["best"]["rank"], "0xFFFF0001");  // no index: signature unknown; its second hardware id
-    EXPECT_EQ(device["current"]["rank"], "0x00FF0001");
-    EXPECT_EQ(device["current"]["version"], "3.0.0.0");
-  }
+  EXPECT_EQ(plan["fromIndex"], true);
+  EXPECT_EQ(Northwind(plan)["best"]["rank"], "0x00FF0001");  // trusted, its second hardware id
+  EXPECT_EQ(Northwind(plan)["current"]["rank"], "0x00FF0001");
+  EXPECT_EQ(Northwind(plan)["current"]["version"], "3.0.0.0");
   EXPECT_EQ(plan["target"]["build"], 19045);
   EXPECT_EQ(plan["target"]["assumed"], nlohmann::json::array());
+
+  // Without the index the archives are read: the signature is unknown, weighed as
+  // alike against the current driver, and the choices stay.
+  for (const auto& entry : fs::directory_iterator(Backup()))
+    if (entry.path().filename().string().rfind("Quillon-index-", 0) == 0) fs::rename(entry.path(), Root() / entry.path().filename());
+  const nlohmann::json archives = Json(Plan("plan-installation", {"--json"}));
+  EXPECT_EQ(archives["fromIndex"], false);
+  EXPECT_EQ(Northwind(archives)["best"]["rank"], "0xFFFF0001");
+  EXPECT_EQ(Northwind(archives)["choice"], "would install");
+  EXPECT_EQ(Lines(Plan("plan-installation").out), lines);
 }
 
 TEST_F(CliPlan, AFolderWithoutArchivesOrNoFolderIsAClearError) {
