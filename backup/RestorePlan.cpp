@@ -32,7 +32,8 @@ class LinesById {
     std::set<LineRef> found;
     for (const WStringList* list : {&ids.hardwareIds, &ids.compatibleIds})
       for (const WString& id : *list)
-        if (auto it = lines_.find(text::UpperAscii(id)); it != lines_.end()) found.insert(it->second.begin(), it->second.end());
+        if (auto it = lines_.find(text::UpperAscii(id)); it != lines_.end())
+          found.insert(it->second.begin(), it->second.end());
     return found;
   }
 
@@ -106,7 +107,8 @@ PlannedDevice PlanDevice(const TDevice& device, const BackupContents& backup, co
 inf::SignatureScore SignatureScoreOf(const BackupPackage& package, const inf::ModelLine& line) {
   if (text::EqualsIgnoreCase(package.signature, u"signed")) return inf::SignatureScore::Trusted;
   // A signature that does not verify ranks as none at all.
-  if (text::EqualsIgnoreCase(package.signature, u"unsigned") || text::EqualsIgnoreCase(package.signature, u"not trusted"))
+  if (text::EqualsIgnoreCase(package.signature, u"unsigned") ||
+      text::EqualsIgnoreCase(package.signature, u"not trusted"))
     return inf::HasNtExtension(line.actualInstallSection) ? inf::SignatureScore::UnsignedNt
                                                           : inf::SignatureScore::Unsigned;
   return inf::SignatureScore::Unknown;

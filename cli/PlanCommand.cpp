@@ -1,6 +1,8 @@
 // plan BACKUP: for every present device, the package of the backup Windows would
 // choose (backup/RestorePlan.h), weighed against the driver it has now; one line
 // a device (those without a driver first), a summary, or JSON with --json.
+#include <cstdio>
+
 #include <nlohmann/json.hpp>
 
 #include "backup/BackupContents.h"

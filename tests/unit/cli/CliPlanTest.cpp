@@ -105,7 +105,8 @@ TEST_F(CliPlan, AnotherInstallationGetsTheNewerDriversByHardwareIdAndNoWindows11
   // Without the index the archives are read: the signature is unknown, weighed as
   // alike against the current driver, and the choices stay.
   for (const auto& entry : fs::directory_iterator(Backup()))
-    if (entry.path().filename().string().rfind("Quillon-index-", 0) == 0) fs::rename(entry.path(), Root() / entry.path().filename());
+    if (entry.path().filename().string().rfind("Quillon-index-", 0) == 0)
+      fs::rename(entry.path(), Root() / entry.path().filename());
   const nlohmann::json archives = Json(Plan("plan-installation", {"--json"}));
   EXPECT_EQ(archives["fromIndex"], false);
   EXPECT_EQ(Northwind(archives)["best"]["rank"], "0xFFFF0001");
