@@ -1,5 +1,6 @@
 #include "backup/DriverCheck.h"
 
+#include "backup/PackageCompleteness.h"
 #include "platform/Paths.h"
 
 namespace backup {
@@ -12,6 +13,12 @@ WString TFileCheck::Field(WStringView name) const {
 
 const TFileCheck* TVerifyReport::CatalogCheck() const {
   return !checks.empty() && checks.front().label == u"Catalog" ? &checks.front() : nullptr;
+}
+
+WString TVerifyReport::FirstFailure() const {
+  for (const TFileCheck& check : checks)
+    if (!check.passed) return check.label + u" " + check.shown + u": " + (check.error.empty() ? u"not trusted" : check.error);
+  return {};
 }
 
 WStringList DriverFiles(const TDevice& device) {
@@ -28,6 +35,18 @@ TVerifyReport VerifyDriver(const TDevice& device, TCatalogChecker& checker, IRep
   progress.SetBar(0, n + 2);
   if (device.Files.empty()) return report;
 
+  const TShellCallback heading = [&](const WString& line) { log.Append(line); };
+  // A check's verdict block, ending it.
+  auto verdict = [&](TFileCheck& c) {
+    if (c.passed) {
+      c.error.clear();
+      LogField(u"Trust", u"Verified", heading);
+    } else {
+      LogField(u"Trust", u"Failed", heading);
+      LogField(u"Error", c.error, heading);
+    }
+    log.Append(u"\r\n");
+  };
   // One check: its heading line, the lines of the check itself, the verdict block.
   auto check = [&](const WString& label, const WString& shown, const WString& progressText,
                    const WString& catalog, const WString& fileName) {
@@ -40,18 +59,20 @@ TVerifyReport VerifyDriver(const TDevice& device, TCatalogChecker& checker, IRep
       TReportField field;
       if (ReadField(line, field.name, field.value)) c.fields.push_back(std::move(field));
     };
-    const TShellCallback heading = [&](const WString& line) { log.Append(line); };
     LogField(label, shown, heading);
     progress.SetText(progressText);
     c.passed = checker.VerifyFile(catalog, fileName, shell, c.error);
-    if (c.passed) {
-      c.error.clear();
-      LogField(u"Trust", u"Verified", heading);
-    } else {
-      LogField(u"Trust", u"Failed", heading);
-      LogField(u"Error", c.error, heading);
-    }
-    log.Append(u"\r\n");
+    verdict(c);
+  };
+  // A check that failed without reaching the catalog: a file the package lacks, an INF Windows would refuse.
+  auto failed = [&](const WString& label, const WString& shown, const WString& path, const WString& error) {
+    TFileCheck& c = report.checks.emplace_back();
+    c.label = label;
+    c.shown = shown;
+    c.path = path;
+    c.error = error;
+    LogField(label, shown, heading);
+    verdict(c);
   };
 
   const WString folder = paths::ExtractFilePath(device.DriverStore);
@@ -77,6 +98,17 @@ TVerifyReport VerifyDriver(const TDevice& device, TCatalogChecker& checker, IRep
     const WString bareName = paths::ExtractFileName(entry);
     check(u"File", bareName, bareName, catalog, fileName);
     progress.SetBar(i + 1, n);
+  }
+  // The files the INF needs that the folder lacks: the catalog cannot vouch for what is not there.
+  if (!device.DriverStore.empty()) {
+    try {
+      for (const WString& missing : MissingPackageFiles(device.DriverStore, device.Files)) {
+        const WString relative = text::ReplaceAll(missing, u"\\", WString(1, paths::kPathDelim));
+        failed(u"File", paths::ExtractFileName(relative), folder + relative, u"File not found: " + missing);
+      }
+    } catch (const inf::InfError& e) {
+      failed(u"INF File", device.DriverStore, device.DriverStore, e.Message());
+    }
   }
   report.passed = true;
   for (const TFileCheck& c : report.checks) report.passed = report.passed && c.passed;

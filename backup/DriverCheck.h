@@ -37,6 +37,8 @@ struct TVerifyReport {
 
   // The check of the catalog itself; null when there was none.
   const TFileCheck* CatalogCheck() const;
+  // The first check that failed, in one line: "<label> <shown>: <error>"; empty when none failed.
+  WString FirstFailure() const;
 };
 
 // The device's `Files` (relative to its driver-store folder), read now: what the

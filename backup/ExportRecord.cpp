@@ -42,6 +42,8 @@ RecordRow MakeRecordRow(const TDevice& device, const TDeviceOutcome& outcome) {
     row.verdict = "interrupted: " + U8(outcome.failure);
   else if (!outcome.failure.empty())  // an error raised before or after verification
     row.verdict = "export failed: " + U8(outcome.failure);
+  else if (const WString failure = outcome.verification.FirstFailure(); !failure.empty())
+    row.verdict = "verification failed: " + U8(failure);
   else
     row.verdict = "verification failed: " + U8(FirstReason(outcome));
   if (!archive.empty()) {

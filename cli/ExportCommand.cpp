@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "backup/BackupIndex.h"
 #include "backup/DeviceList.h"
 #include "backup/ExportRecord.h"
 #include "backup/ExportRun.h"
@@ -107,6 +108,31 @@ Submission Submit(const backup::TExportTarget& target, const std::vector<backup:
   return {packed.error.empty() ? packed.archive : WString(), packed.error, deletions.Text()};
 }
 
+// The index of what the run exported, each archive read back once; an archive
+// that cannot be is a problem of the run.
+backup::BackupIndex IndexOf(const TDeviceList& devices, const std::vector<backup::TDeviceOutcome>& outcomes,
+                            const WString& sevenZipLibrary, std::vector<std::string>& problems) {
+  backup::TIndexedPackages packages;
+  for (size_t i = 0; i < outcomes.size(); ++i) {
+    if (!outcomes[i].exported()) continue;
+    try {
+      packages.Add(outcomes[i].archive, devices[i], outcomes[i].verification, sevenZipLibrary);
+    } catch (const QuillonError& e) {
+      problems.push_back("the index leaves out " + Shown(outcomes[i].archive) + ": " + Shown(e.Message()));
+    }
+  }
+  backup::BackupIndex index;
+  index.packages = packages.Packages();
+  return index;
+}
+
+void AddSubmission(backup::BackupIndex& index, const WString& archive) {
+  const fs::path file = paths::HostPath(archive);
+  index.submission = text::FromPath(file.filename());
+  index.submissionSize = fs::file_size(file);
+  index.submissionSha256 = backup::Sha256OfFile(file);
+}
+
 nlohmann::ordered_json RecordJson(const RecordRow& r) {
   nlohmann::ordered_json j = {{"instanceId", r.instanceId}, {"name", r.name},         {"class", r.deviceClass},
                               {"hardwareIds", r.hardwareIds}, {"provider", r.provider}, {"version", r.version},
@@ -142,11 +168,12 @@ std::vector<std::string> Failures(const std::vector<RecordRow>& rows, const Subm
   return failures;
 }
 
-nlohmann::ordered_json ResultJson(const fs::path& record, const std::vector<RecordRow>& rows,
+nlohmann::ordered_json ResultJson(const fs::path& record, const fs::path& index, const std::vector<RecordRow>& rows,
                                   const std::vector<std::string>& reports, const Submission* submission,
                                   const std::vector<std::string>& failures) {
   nlohmann::ordered_json j;
   j["record"] = U8(record);
+  j["index"] = U8(index);
   j["devices"] = nlohmann::ordered_json::array();
   for (size_t i = 0; i < rows.size(); ++i) {
     nlohmann::ordered_json row = RecordJson(rows[i]);
@@ -167,7 +194,7 @@ nlohmann::ordered_json ResultJson(const fs::path& record, const std::vector<Reco
   return j;
 }
 
-void PrintSummary(std::ostream& out, const fs::path& folder, const fs::path& record,
+void PrintSummary(std::ostream& out, const fs::path& folder, const fs::path& record, const fs::path& index,
                   const std::vector<RecordRow>& rows, const Submission* submission,
                   const std::vector<std::string>& failures) {
   if (submission) {
@@ -178,7 +205,7 @@ void PrintSummary(std::ostream& out, const fs::path& folder, const fs::path& rec
   const auto written = [](const RecordRow& r) { return !r.archive.empty(); };
   const size_t exported = size_t(std::count_if(rows.begin(), rows.end(), written));
   out << exported << " of " << rows.size() << " devices exported to " << Shown(text::FromPath(folder))
-      << "\nRecord: " << Shown(text::FromPath(record)) << '\n';
+      << "\nRecord: " << Shown(text::FromPath(record)) << "\nIndex: " << Shown(text::FromPath(index)) << '\n';
   if (failures.empty()) return;
   out << failures.size() << " failed:\n";
   for (const std::string& f : failures) out << "  " << f << '\n';
@@ -225,17 +252,29 @@ int RunExport(Session& session, const Options& options, std::ostream& out, std::
       });
   progress.Clear();
 
+  // Read back before the submission packs (and removes) the per-device archives.
+  std::vector<std::string> indexProblems;
+  backup::BackupIndex index = IndexOf(devices, outcomes, target.sevenZipLibrary, indexProblems);
+
   Submission submission;
   if (options.verb == Verb::Submit) submission = Submit(target, outcomes, before);
 
-  const fs::path record = backup::WriteRecord(folder, Os().system->GetLocalTime(), rows);
+  const winapi::SystemTime now = Os().system->GetLocalTime();
+  const fs::path record = backup::WriteRecord(folder, now, rows);
+  index.created = backup::IndexTime(now);
+  index.record = text::FromPath(record.filename());
+  if (!submission.archive.empty()) AddSubmission(index, submission.archive);
+  const fs::path indexFile = backup::WriteBackupIndex(folder, now, index);
 
-  const std::vector<std::string> failures = Failures(rows, options.verb == Verb::Submit ? &submission : nullptr);
+  std::vector<std::string> failures = Failures(rows, options.verb == Verb::Submit ? &submission : nullptr);
+  failures.insert(failures.end(), indexProblems.begin(), indexProblems.end());
   if (options.json)
-    out << ResultJson(record, rows, reports, options.verb == Verb::Submit ? &submission : nullptr, failures).dump(2)
+    out << ResultJson(record, indexFile, rows, reports, options.verb == Verb::Submit ? &submission : nullptr,
+                      failures)
+               .dump(2)
         << '\n';
   else
-    PrintSummary(out, folder, record, rows, options.verb == Verb::Submit ? &submission : nullptr, failures);
+    PrintSummary(out, folder, record, indexFile, rows, options.verb == Verb::Submit ? &submission : nullptr, failures);
   if (interrupt::Requested()) {
     err << "quillon: interrupted; the record names what was finished\n";
     return kInterruptedExitCode;

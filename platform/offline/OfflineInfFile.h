@@ -1,5 +1,5 @@
-// Reading the [Version] section of an INF file on the host, line by line
-// (UTF-16LE with BOM, or 8-bit text).
+// The [Version] section of an INF file on the host, as the INF reader reads it
+// (strings substituted, in any of the INF encodings).
 #pragma once
 #include <filesystem>
 #include <optional>
@@ -13,7 +13,7 @@ namespace offline {
 using InfEntries = std::vector<std::pair<WString, WString>>;
 
 // The key=value lines of [Version], values unquoted; nullopt when the file
-// cannot be opened.
+// cannot be read, is larger than the INF reader takes, or is an INF SetupAPI refuses.
 std::optional<InfEntries> ReadInfVersion(const std::filesystem::path& inf);
 
 // The value of `key` (case-insensitive) in the entries; empty when absent.

@@ -97,7 +97,9 @@ TEST_F(Interrupted, ExportAllStopsAfterTheFileUnderWayAndKeepsTheRecord) {
   EXPECT_EQ(result["interrupted"], true);
   const fs::path record = result["record"].get<std::string>();
   // Nothing partial: the user's file and the record, no work folder, no unfinished archive.
-  EXPECT_EQ(e2e::Names(e2e::Snapshot(out)), (std::set<std::string>{"mine.txt", record.filename().string()}));
+  EXPECT_EQ(e2e::Names(e2e::Snapshot(out)),
+            (std::set<std::string>{"mine.txt", record.filename().string(),
+                                   fs::path(result["index"].get<std::string>()).filename().string()}));
   ASSERT_EQ(result["devices"].size(), 9u);
   for (const auto& d : result["devices"]) {
     EXPECT_TRUE(d["archive"].is_null()) << d["name"];

@@ -8,6 +8,7 @@ namespace {
 // The JSON result without the record's name, which holds the time of the run.
 nlohmann::json Comparable(nlohmann::json result) {
   result.erase("record");
+  result.erase("index");
   return result;
 }
 

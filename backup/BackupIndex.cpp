@@ -1,0 +1,60 @@
+#include "backup/BackupIndex.h"
+
+#include <cstdio>
+
+#include "backup/PackageArchive.h"
+#include "backup/Sha256.h"
+#include "platform/HostPath.h"
+#include "platform/Paths.h"
+
+namespace backup {
+namespace {
+
+// The verdict of the verification that let the package be exported.
+WString SignatureVerdict(const TVerifyReport& verification) {
+  if (verification.catalog.empty()) return u"unsigned";
+  const TFileCheck* catalog = verification.CatalogCheck();
+  return catalog && catalog->passed && verification.passed ? u"signed" : u"not trusted";
+}
+
+}  // namespace
+
+std::string IndexFileName(const winapi::SystemTime& t) {
+  char name[64];
+  std::snprintf(name, sizeof name, "Quillon-index-%04u_%02u_%02u_%02u_%02u_%02u.json", unsigned(t.wYear) % 10000,
+                unsigned(t.wMonth) % 100, unsigned(t.wDay) % 100, unsigned(t.wHour) % 100, unsigned(t.wMinute) % 100,
+                unsigned(t.wSecond) % 100);
+  return name;
+}
+
+std::string IndexTime(const winapi::SystemTime& t) {
+  char time[32];
+  std::snprintf(time, sizeof time, "%04u-%02u-%02uT%02u:%02u:%02u", unsigned(t.wYear) % 10000,
+                unsigned(t.wMonth) % 100, unsigned(t.wDay) % 100, unsigned(t.wHour) % 100, unsigned(t.wMinute) % 100,
+                unsigned(t.wSecond) % 100);
+  return time;
+}
+
+bool IsIndexName(const WString& name) { return paths::MatchesMask(name, u"Quillon-index-*.json"); }
+
+BackupPackage ExportedPackage(const WString& archive, const TDevice& device, const TVerifyReport& verification,
+                              const WString& sevenZipLibrary) {
+  const std::filesystem::path file = paths::HostPath(archive);
+  const WString storeFolder =
+      paths::ExtractFileName(paths::ExcludeTrailingPathDelimiter(paths::ExtractFilePath(device.DriverStore)));
+  BackupPackage package = ReadPackageArchive(file, sevenZipLibrary, storeFolder);
+  package.archiveSha256 = Sha256OfFile(file);
+  package.signature = SignatureVerdict(verification);
+  if (const TFileCheck* catalog = verification.CatalogCheck()) package.signer = catalog->signer;
+  return package;
+}
+
+void TIndexedPackages::Add(const WString& archive, const TDevice& device, const TVerifyReport& verification,
+                           const WString& sevenZipLibrary) {
+  const WString name = paths::ExtractFileName(archive);
+  for (const BackupPackage& p : packages_)
+    if (p.archive == name) return;  // a package shared by several devices is one archive
+  packages_.push_back(ExportedPackage(archive, device, verification, sevenZipLibrary));
+}
+
+}  // namespace backup

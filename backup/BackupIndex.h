@@ -1,0 +1,60 @@
+// The backup index: what an export wrote, kept beside its record as
+// Quillon-index-yyyy_mm_dd_hh_nn_ss.json so that `plan` and `check` know what a
+// backup holds without opening every archive. Its format is described in README.md.
+#pragma once
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "backup/BackupContents.h"
+#include "backup/DriverCheck.h"
+#include "devices/Devices.h"
+#include "platform/WinTypes.h"
+
+namespace backup {
+
+struct BackupIndex {
+  std::string created;   // local time of the export, "yyyy-mm-ddThh:nn:ss"
+  WString record;        // the export record's file name; empty when the export wrote none
+  WString submission;    // the submission archive holding the packages' archives; empty when none
+  uint64_t submissionSize = 0;
+  std::string submissionSha256;
+  std::vector<BackupPackage> packages;  // one per archive
+};
+
+// "Quillon-index-yyyy_mm_dd_hh_nn_ss.json".
+std::string IndexFileName(const winapi::SystemTime& localTime);
+// "yyyy-mm-ddThh:nn:ss".
+std::string IndexTime(const winapi::SystemTime& localTime);
+// Whether `name` is that of an index ("Quillon-index-*.json", any letter case).
+bool IsIndexName(const WString& name);
+
+// What an export of `device` wrote to `archive`: the archive read back (its
+// files, their sizes and SHA-256, the package's INF), its own size and SHA-256,
+// the store folder it came from and the verification's verdict and signer.
+BackupPackage ExportedPackage(const WString& archive, const TDevice& device, const TVerifyReport& verification,
+                              const WString& sevenZipLibrary);
+
+// The packages of a run, each archive once, in the order first exported.
+class TIndexedPackages {
+ public:
+  // Raises QuillonError when the archive cannot be read back.
+  void Add(const WString& archive, const TDevice& device, const TVerifyReport& verification,
+           const WString& sevenZipLibrary);
+  const std::vector<BackupPackage>& Packages() const { return packages_; }
+
+ private:
+  std::vector<BackupPackage> packages_;
+};
+
+// Writes `index` as a new file in `folder` (never over another file: the next
+// free name, as CreateNewFile gives) and returns its path. A file that cannot be
+// written completely is removed; raises QuillonError naming it and the cause.
+std::filesystem::path WriteBackupIndex(const std::filesystem::path& folder, const winapi::SystemTime& localTime,
+                                       const BackupIndex& index);
+
+// Reads an index. Raises QuillonError naming the file when it cannot be read or
+// is no index of this format.
+BackupIndex ReadBackupIndex(const std::filesystem::path& file);
+
+}  // namespace backup
