@@ -1,5 +1,7 @@
 #include "backup/DriverCheck.h"
 
+#include <set>
+
 #include "platform/Paths.h"
 
 namespace backup {
@@ -12,6 +14,15 @@ WString TFileCheck::Field(WStringView name) const {
 
 const TFileCheck* TVerifyReport::CatalogCheck() const {
   return !checks.empty() && checks.front().label == u"Catalog" ? &checks.front() : nullptr;
+}
+
+WString TVerifyReport::Signer() const {
+  if (const TFileCheck* catalogCheck = CatalogCheck()) return catalogCheck->signer;
+  WString signers;
+  std::set<WString> seen;
+  for (const TFileCheck& c : checks)
+    if (!c.signer.empty() && seen.insert(c.signer).second) signers += (signers.empty() ? u"" : u"; ") + c.signer;
+  return signers;
 }
 
 WStringList DriverFiles(const TDevice& device) {
@@ -44,6 +55,10 @@ TVerifyReport VerifyDriver(const TDevice& device, TCatalogChecker& checker, IRep
     LogField(label, shown, heading);
     progress.SetText(progressText);
     c.passed = checker.VerifyFile(catalog, fileName, shell, c.error);
+    c.signer = checker.Signer();
+    // A file the catalog lists (a member check) was signed by whoever signed the catalog.
+    const TFileCheck* catalogCheck = report.CatalogCheck();
+    if (c.passed && !catalog.empty() && !fileName.empty() && catalogCheck) c.signer = catalogCheck->signer;
     if (c.passed) {
       c.error.clear();
       LogField(u"Trust", u"Verified", heading);

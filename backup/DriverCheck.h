@@ -37,6 +37,9 @@ struct TVerifyReport {
 
   // The check of the catalog itself; null when there was none.
   const TFileCheck* CatalogCheck() const;
+  // Who signed the driver: the catalog's signer; without a catalog, the distinct
+  // signers of its files, "; " between them. Empty when none is known.
+  WString Signer() const;
 };
 
 // The device's `Files` (relative to its driver-store folder), read now: what the

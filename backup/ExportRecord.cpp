@@ -17,7 +17,8 @@ namespace {
 std::string U8(const WString& s) { return text::ToUtf8(s); }
 
 const char* const kColumns[] = {"Instance Id", "Name",    "Class", "Hardware Ids", "Provider",     "Version",
-                                "Date",        "INF",     "Verdict", "Archive",    "Archive Size", "SHA-256"};
+                                "Date",        "INF",     "Verdict", "Archive",    "Archive Size", "SHA-256",
+                                "Signer"};
 
 std::string Quoted(const std::string& field) {
   std::string out = "\"";
@@ -38,6 +39,7 @@ RecordRow MakeRecordRow(const TDevice& device, const TDeviceOutcome& outcome) {
   row.version = U8(device.DriverVersion);
   row.date = U8(device.DriverDate);
   row.inf = U8(device.OriginalInfName);
+  row.signer = U8(outcome.verification.Signer());
   if (outcome.exported())
     row.verdict = "exported";
   else if (outcome.interrupted)
@@ -79,7 +81,7 @@ void WriteRecord(const std::filesystem::path& file, const std::vector<RecordRow>
   line(std::vector<std::string>(std::begin(kColumns), std::end(kColumns)));
   for (const RecordRow& r : rows)
     line({r.instanceId, r.name, r.deviceClass, r.hardwareIds, r.provider, r.version, r.date, r.inf, r.verdict,
-          r.archive, r.archive.empty() ? std::string() : std::to_string(r.archiveSize), r.sha256});
+          r.archive, r.archive.empty() ? std::string() : std::to_string(r.archiveSize), r.sha256, r.signer});
   out.flush();
   if (!out) fail(u"cannot be written: " + FileErrorText(errno));
   out.close();

@@ -29,6 +29,7 @@ nlohmann::ordered_json CheckJson(const backup::TFileCheck& check) {
   j["systemCatalog"] = Nullable(check.Field(u"Catalog"));  // a system catalog listing the file
   j["trust"] = check.passed ? "Verified" : "Failed";
   j["error"] = Nullable(check.error);
+  j["signer"] = Nullable(check.signer);
   return j;
 }
 
@@ -40,6 +41,7 @@ nlohmann::ordered_json CatalogJson(const backup::TFileCheck& check) {
           {"tag", Nullable(check.Field(u"Tag"))},
           {"trust", check.passed ? "Verified" : "Failed"},
           {"error", Nullable(check.error)},
+          {"signer", Nullable(check.signer)},
           {"attributes", attributes}};
 }
 
@@ -51,6 +53,7 @@ nlohmann::ordered_json DeviceJson(const TDevice& device, const backup::TVerifyRe
   return {{"instanceId", U8(device.InstanceId)},
           {"name", U8(backup::ShownName(device))},
           {"verified", report.passed},
+          {"signer", Nullable(report.Signer())},
           {"catalog", catalog ? CatalogJson(*catalog) : nlohmann::ordered_json()},
           {"files", files}};
 }

@@ -7,7 +7,26 @@
 
 namespace cryptcat {
 
-bool RunTrustCheck(const WString& path, uint32_t providerFlags, WString& Message) {
+namespace {
+
+// The subject of the primary signer's certificate that a verify call's state holds.
+WString SignerOfState(ports::ICatalogTrust& trust, winapi::Handle state) {
+  const winapi::Handle signer = trust.WTHelperGetProvSignerFromChain(trust.WTHelperProvDataFromStateData(state), 0,
+                                                                     false, 0);
+  const winapi::ProviderCert* certificate = signer ? trust.WTHelperGetProvCertFromChain(signer, 0) : nullptr;
+  if (!certificate || !certificate->pCert) return {};
+  const uint32_t strType = winapi::kCertX500NameStr | winapi::kCertNameStrReverseFlag;
+  const uint32_t size = trust.CertGetNameString(certificate->pCert, winapi::kCertNameRdnType, 0, &strType, nullptr, 0);
+  if (size <= 1) return {};
+  WString subject(size, u'\0');
+  const uint32_t written =
+      trust.CertGetNameString(certificate->pCert, winapi::kCertNameRdnType, 0, &strType, subject.data(), size);
+  return text::UpToNul(subject.c_str(), written);
+}
+
+}  // namespace
+
+bool RunTrustCheck(const WString& path, uint32_t providerFlags, WString& Message, WString& Signer) {
   winapi::TrustFileInfo file;
   file.cbStruct = sizeof(winapi::TrustFileInfo);
   file.pcwszFilePath = path.c_str();
@@ -25,6 +44,7 @@ bool RunTrustCheck(const WString& path, uint32_t providerFlags, WString& Message
   ports::ICatalogTrust& trust = *Os().trust;
   const bool passed = trust.WinVerifyTrustEx(winapi::kInvalidHandle, &policy, &data) == 0;
   Message = LastErrorMessageTrimmed();
+  Signer = SignerOfState(trust, data.hWVTStateData);
 
   data.dwStateAction = winapi::kWtdStateActionClose;
   trust.WinVerifyTrustEx(winapi::kInvalidHandle, &policy, &data);

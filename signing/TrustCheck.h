@@ -7,7 +7,9 @@
 namespace cryptcat {
 
 // Verifies `path` with the given provider flags, without user interface or
-// revocation checks. Message := the system text of the result (also on success).
-bool RunTrustCheck(const WString& path, uint32_t providerFlags, WString& Message);
+// revocation checks. Message := the system text of the result (also on success);
+// Signer := the subject of the certificate that made the file's signature,
+// trusted or not; empty when the file carries none.
+bool RunTrustCheck(const WString& path, uint32_t providerFlags, WString& Message, WString& Signer);
 
 }  // namespace cryptcat

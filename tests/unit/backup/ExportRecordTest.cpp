@@ -28,19 +28,23 @@ TEST(Record, QuotedCsvRowsAndTheNamesOfTheRecordAndItsHash) {
   row.archive = "X_1.0.7z";
   row.archiveSize = 42;
   row.sha256 = "ab";
+  row.signer = "CN=Quillon Test Driver Signer";
   backup::RecordRow failed = row;
   failed.archive.clear();
   failed.sha256.clear();
+  failed.signer.clear();
   failed.verdict = "verification failed";
   backup::WriteRecord(file, {row, failed});
   std::ifstream in(file, std::ios::binary);
   const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);  // the header and two rows, CR LF each
   EXPECT_NE(text.find("\r\n\"ROOT\\X\\0000\",\"Say \"\"hi\"\", all\",\"\",\"\",\"\",\"\",\"\",\"\",\"exported\","
-                      "\"X_1.0.7z\",\"42\",\"ab\"\r\n"),
+                      "\"X_1.0.7z\",\"42\",\"ab\",\"CN=Quillon Test Driver Signer\"\r\n"),
             std::string::npos)
       << text;
-  EXPECT_TRUE(text.ends_with(",\"verification failed\",\"\",\"\",\"\"\r\n")) << text;
+  EXPECT_TRUE(text.ends_with(",\"verification failed\",\"\",\"\",\"\",\"\"\r\n")) << text;
+  EXPECT_TRUE(text.starts_with("\"Instance Id\",")) << text;
+  EXPECT_NE(text.find(",\"SHA-256\",\"Signer\"\r\n"), std::string::npos) << text;  // the last column
 
   // SHA-256 of "abc" (FIPS 180-2), read in pieces like any archive.
   std::ofstream(file, std::ios::binary | std::ios::trunc) << "abc";
