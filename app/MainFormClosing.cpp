@@ -42,7 +42,7 @@ void TfrmMainForm::RunCommand(const std::function<void()>& body) {
 }
 
 void TfrmMainForm::KeepAnswering() {
-  if (FCommandRunning) FView.ProcessMessages();
+  if (std::this_thread::get_id() == FWindowThread && FCommandRunning) FView.ProcessMessages();
 }
 
 void TfrmMainForm::StopIfClosing() const {

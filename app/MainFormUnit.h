@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <thread>
 
 #include "app/Drawing.h"
 #include "app/ProgressFormUnit.h"
@@ -216,4 +217,7 @@ class TfrmMainForm {
   std::unique_ptr<TfrmProgress> FFrmProgress;
   bool FCommandRunning = false;
   bool FClosing = false;  // the user chose to close while a command ran
+  // The window's thread: the only one that processes its messages (an archive
+  // library may report progress from threads of its own).
+  const std::thread::id FWindowThread = std::this_thread::get_id();
 };
