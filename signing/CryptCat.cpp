@@ -20,8 +20,12 @@ bool TCatalogChecker::VerifyFile(const WString& Catalog, const WString& FileName
   if (!FileName.empty()) {
     if (VerifyEmbeddedSignature(FileName, Callback, Message, signer_)) return true;
     // Not signed on its own: a system catalog listing it will do. Message keeps
-    // the embedded check's text for the report.
-    return FindCatalogForHash(FileName, Callback, Message, signer_);
+    // the embedded check's text for the report, and the signer stays the file's
+    // own (an untrusted one) unless a catalog vouches for it.
+    WString catalogSigner;
+    if (!FindCatalogForHash(FileName, Callback, Message, catalogSigner)) return false;
+    signer_ = catalogSigner;
+    return true;
   }
   return false;
 }
