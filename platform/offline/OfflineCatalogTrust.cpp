@@ -196,16 +196,17 @@ class OfflineCatalogTrust final : public ports::ICatalogTrust {
 
   uint32_t CertGetNameString(Handle certificate, uint32_t type, uint32_t flags, const void* typePara, char16_t* name,
                              uint32_t size) override {
-    WString text;
+    std::vector<uint8_t> der;
     {
       std::lock_guard<std::mutex> guard(tables_);
       auto found = certificates_.find(certificate);
-      const uint32_t strType = typePara ? *static_cast<const uint32_t*>(typePara) : 0;
-      // Only the X.500 form of the subject is written here.
-      if (found != certificates_.end() && type == winapi::kCertNameRdnType && flags == 0 &&
-          (strType & ~winapi::kCertNameStrReverseFlag) == winapi::kCertX500NameStr)
-        text = SubjectText(found->second, strType);
+      if (found != certificates_.end()) der = found->second;
     }
+    const uint32_t strType = typePara ? *static_cast<const uint32_t*>(typePara) : 0;
+    WString text;  // only the X.500 form of the subject is written here
+    if (!der.empty() && type == winapi::kCertNameRdnType && flags == 0 &&
+        (strType & ~winapi::kCertNameStrReverseFlag) == winapi::kCertX500NameStr)
+      text = SubjectText(der, strType);
     const uint32_t needed = uint32_t(text.size()) + 1;
     if (!name) return needed;
     if (size == 0) return 0;

@@ -1,6 +1,8 @@
 // Closing the window while a command runs: the window asks first; Yes stops the
 // command after the file it is on (no work folder, no partial archive, no
 // message about the stop) and then closes the window; No lets the command finish.
+#include <functional>
+
 #include "platform/Interrupt.h"
 #include "tests/unit/commands/CommandMachine.h"
 
@@ -14,18 +16,21 @@ class CloseDuringCommand : public CommandTest {
  protected:
   void SetUp() override { Start(); }
 
-  // The user tries to close the window once the progress shows `title`, at the
-  // next moment the window answers its messages; what the query said is kept.
-  void CloseWhenProgressShows(const std::string& title) {
-    view.progressEvents.titled = [this, title](const WString& t) {
+  // The user tries to close the window once a progress title makes `arms` true, at
+  // the next moment the window answers its messages; what the query said is kept.
+  void CloseWhen(std::function<bool(const WString& title)> arms) {
+    view.progressEvents.titled = [this, arms](const WString& t) {
       events.push_back("[progress] " + text::ToUtf8(t));
-      armed = armed || text::ToUtf8(t) == title;
+      armed = armed || arms(t);
     };
     view.onProcessMessages = [this] {
       if (!armed || queried) return;
       queried = true;
       mayClose = form->FormCloseQuery();
     };
+  }
+  void CloseWhenProgressShows(const WString& title) {
+    CloseWhen([title](const WString& t) { return t == title; });
   }
   void Run(void (TfrmMainForm::*handler)()) { RunHandler([&] { (form.get()->*handler)(); }); }
   std::vector<std::string> Questions() const {
@@ -51,7 +56,7 @@ TEST_F(CloseDuringCommand, WithoutACommandTheWindowClosesUnasked) {
 TEST_F(CloseDuringCommand, YesStopsExportAllInTheFirstCopyAndLeavesNothingThenCloses) {
   const fs::path out = Pick();
   Answer(true);
-  CloseWhenProgressShows("Exporting Driver");
+  CloseWhenProgressShows(u"Exporting Driver");
   Run(&TfrmMainForm::btnExportAllClick);
 
   ASSERT_TRUE(queried);
@@ -70,7 +75,7 @@ TEST_F(CloseDuringCommand, YesStopsExportAllInTheFirstCopyAndLeavesNothingThenCl
 TEST_F(CloseDuringCommand, YesWhileArchivingRemovesThePartialArchiveAndTheWorkFolder) {
   const fs::path out = Pick();
   Answer(true);
-  CloseWhenProgressShows("Creating Archive");
+  CloseWhenProgressShows(u"Creating Archive");
   Select(kAudioCodec);
   Run(&TfrmMainForm::btnExportClick);
 
@@ -88,14 +93,7 @@ TEST_F(CloseDuringCommand, YesDuringTheSubmissionPacksNothingAndDeletesTheDevice
   Answer(true);
   // The second device's export: the first one's archive is written by then.
   int exports = 0;
-  view.progressEvents.titled = [&](const WString& t) {
-    armed = armed || (t == u"Exporting Driver" && ++exports == 2);
-  };
-  view.onProcessMessages = [this] {
-    if (!armed || queried) return;
-    queried = true;
-    mayClose = form->FormCloseQuery();
-  };
+  CloseWhen([&exports](const WString& t) { return t == u"Exporting Driver" && ++exports == 2; });
   Run(&TfrmMainForm::btnSubmitClick);
 
   ASSERT_TRUE(queried);
@@ -108,7 +106,7 @@ TEST_F(CloseDuringCommand, YesDuringTheSubmissionPacksNothingAndDeletesTheDevice
 TEST_F(CloseDuringCommand, NoLetsTheCommandFinishAndKeepsTheWindow) {
   const fs::path out = Pick();
   Answer(false);
-  CloseWhenProgressShows("Exporting Driver");
+  CloseWhenProgressShows(u"Exporting Driver");
   Run(&TfrmMainForm::btnExportAllClick);
 
   ASSERT_TRUE(queried);
