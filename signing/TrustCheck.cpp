@@ -26,8 +26,8 @@ WString SignerOfState(ports::ICatalogTrust& trust, winapi::Handle state) {
 
 }  // namespace
 
-bool RunTrustCheck(const WString& path, uint32_t providerFlags, WString& Message, WString& Signer) {
-  winapi::TrustFileInfo file;
+winapi::TrustData VerifyTrustData(winapi::TrustFileInfo& file, const WString& path, uint32_t providerFlags) {
+  file = {};
   file.cbStruct = sizeof(winapi::TrustFileInfo);
   file.pcwszFilePath = path.c_str();
 
@@ -39,6 +39,12 @@ bool RunTrustCheck(const WString& path, uint32_t providerFlags, WString& Message
   data.pFile = &file;
   data.dwStateAction = winapi::kWtdStateActionVerify;
   data.dwProvFlags = providerFlags;
+  return data;
+}
+
+bool RunTrustCheck(const WString& path, uint32_t providerFlags, WString& Message, WString& Signer) {
+  winapi::TrustFileInfo file;
+  winapi::TrustData data = VerifyTrustData(file, path, providerFlags);
 
   winapi::Guid policy = winapi::kDriverActionVerify;
   ports::ICatalogTrust& trust = *Os().trust;

@@ -3,8 +3,14 @@
 #include <cstdint>
 
 #include "platform/Text.h"
+#include "platform/Trust.h"
 
 namespace cryptcat {
+
+// The trust data of a driver-policy check of `path` without user interface or
+// revocation checks, keeping its state until the close call; `file` is filled in
+// and must outlive the data.
+winapi::TrustData VerifyTrustData(winapi::TrustFileInfo& file, const WString& path, uint32_t providerFlags);
 
 // Verifies `path` with the given provider flags, without user interface or
 // revocation checks. Message := the system text of the result (also on success);

@@ -5,6 +5,7 @@
 
 #include "SigningFixture.h"
 #include "platform/offline/OfflineCertName.h"
+#include "signing/TrustCheck.h"
 
 namespace signing_test {
 namespace {
@@ -52,13 +53,8 @@ TEST_F(SignerTest, AFileWithoutACatalogNamesItsOwnSignerOrTheSystemCatalogs) {
 TEST_F(SignerTest, TheSignerLivesInTheTrustStateUntilItIsClosed) {
   ports::ICatalogTrust& trust = *ports.trust;
   const WString path = Catalog("sha1.cat");
-  winapi::TrustFileInfo file{sizeof(winapi::TrustFileInfo), path.c_str(), 0, nullptr};
-  winapi::TrustData data;
-  data.cbStruct = sizeof data;
-  data.dwUIChoice = winapi::kWtdUiNone;
-  data.dwUnionChoice = winapi::kWtdChoiceFile;
-  data.pFile = &file;
-  data.dwStateAction = winapi::kWtdStateActionVerify;
+  winapi::TrustFileInfo file;
+  winapi::TrustData data = cryptcat::VerifyTrustData(file, path, winapi::kWtdRevocationCheckChain);
   winapi::Guid policy = winapi::kDriverActionVerify;
   ASSERT_EQ(trust.WinVerifyTrustEx(winapi::kInvalidHandle, &policy, &data), 0);
   const winapi::Handle state = data.hWVTStateData;

@@ -18,9 +18,7 @@ class MainWindowClosing : public MainWindowFixture {
  protected:
   void SetUp() override {
     MainWindowFixture::SetUp();
-    Start();
-    ASSERT_NE(FirstDeviceNode(), view::kNoNode);
-    UserSelects(FirstDeviceNode());
+    ASSERT_NE(StartWithFirstDevice(), view::kNoNode);
     shownBefore = os.dialogs.shown.size();
   }
   void TearDown() override {

@@ -185,15 +185,7 @@ TEST_F(TrustAdapter, SecondGenerationFunctionsAreBoundAtRunTime) {
 // WinVerifyTrustEx with the driver policy on a file, with its state released after.
 int32_t Verify(ports::ICatalogTrust& trust, const WString& path, uint32_t providerFlags, bool* stateHeld = nullptr) {
   winapi::TrustFileInfo file;
-  file.cbStruct = sizeof file;
-  file.pcwszFilePath = path.c_str();
-  winapi::TrustData data;
-  data.cbStruct = sizeof data;
-  data.dwUIChoice = winapi::kWtdUiNone;
-  data.dwUnionChoice = winapi::kWtdChoiceFile;
-  data.pFile = &file;
-  data.dwStateAction = winapi::kWtdStateActionVerify;
-  data.dwProvFlags = providerFlags;
+  winapi::TrustData data = cryptcat::VerifyTrustData(file, path, providerFlags);
   winapi::Guid policy = winapi::kDriverActionVerify;
   const int32_t verdict = trust.WinVerifyTrustEx(winapi::kInvalidHandle, &policy, &data);
   if (stateHeld) *stateHeld = data.hWVTStateData != 0;
