@@ -30,7 +30,8 @@ bool TfrmMainForm::PickOutputFolder(view::IFolderPicker& picker) {
   return true;
 }
 
-void TfrmMainForm::StartExplorer(const WString& parameters) {
+void TfrmMainForm::StartExplorer(const WString& parameters) const {
+  if (FClosing) return;
   // Explorer runs on its own; whether it started is not the command's outcome.
   Os().programs->ShellExecute(u"open", u"explorer.exe", parameters, WString(), ports::kSwShowNormal);
 }

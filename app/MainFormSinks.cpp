@@ -7,7 +7,12 @@ void TfrmMainForm::TShellLog::Append(const WString& text) { FForm.AppendShellOut
 
 void TfrmMainForm::TProgressSink::Show(const WString& title) { FForm.ShowProgress(title); }
 
-void TfrmMainForm::TProgressSink::SetText(const WString& text) { FForm.SetProgressText(text); }
+// The steps and the redraws of a command's progress are where the window answers
+// its messages while the command runs.
+void TfrmMainForm::TProgressSink::SetText(const WString& text) {
+  FForm.SetProgressText(text);
+  FForm.KeepAnswering();
+}
 
 void TfrmMainForm::TProgressSink::SetFormatAsBytes(bool asBytes) {
   if (FForm.FFrmProgress) FForm.FFrmProgress->SetFormatAsBytes(asBytes);
@@ -23,8 +28,10 @@ void TfrmMainForm::TProgressSink::SetValue(int64_t value) {
 
 void TfrmMainForm::TProgressSink::SetBar(int64_t value, int64_t total) {
   if (FForm.FFrmProgress) FForm.FFrmProgress->SetProgressBar(value, total);
+  FForm.KeepAnswering();
 }
 
 void TfrmMainForm::TProgressSink::Draw() {
   if (FForm.FFrmProgress) FForm.FFrmProgress->DrawProgressBar();
+  FForm.KeepAnswering();
 }

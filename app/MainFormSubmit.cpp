@@ -17,31 +17,34 @@ void TfrmMainForm::btnSubmitClick() {
   view::IFolderPicker& picker = SharedFolderPicker(u"Preparing NAVU Submission");
   WString submission;
   bool written = false;
-  RunThenAlways(
-      [&] {
-        if (FDeviceList.empty() || !PickOutputFolder(picker)) return;
-        const backup::TExportTarget target = ExportTarget();
-        const std::set<WString> before = backup::FilesIn(target.folder);
-        WStringList archives(FDeviceList.size());
-        RunThenAlways(
-            [&] {
-              backup::TExportedPackages exported;
-              // A device that fails verification is left out without a message.
-              for (size_t i = 0; i < FDeviceList.size(); ++i)
-                archives[i] = ExportOneOfMany(FDeviceList[i], target, exported);
-              const backup::TExportResult packed = backup::PackSubmission(
-                  target, archives, Os().system->GetLocalTime(), FShellLog, FProgressSink);
-              submission = packed.archive;
-              ShowArchiveError(packed.error);
-              written = packed.error.empty();
-            },
-            [&] { backup::DeletePerDeviceArchives(FShellLog, archives, before); });
-      },
-      [&] {
-        CloseProgress();
-        LogComplete();
-        // A submission that was not written is not shown as if it were; the
-        // archive step's error message is the outcome.
-        if (written || submission.empty()) StartExplorer(u"/select," + submission);
-      });
+  RunCommand([&] {
+    RunThenAlways(
+        [&] {
+          if (FDeviceList.empty() || !PickOutputFolder(picker)) return;
+          const backup::TExportTarget target = ExportTarget();
+          const std::set<WString> before = backup::FilesIn(target.folder);
+          WStringList archives(FDeviceList.size());
+          RunThenAlways(
+              [&] {
+                backup::TExportedPackages exported;
+                // A device that fails verification is left out without a message.
+                for (size_t i = 0; i < FDeviceList.size(); ++i)
+                  archives[i] = ExportOneOfMany(FDeviceList[i], target, exported);
+                StopIfClosing();  // a stopped submission packs nothing; its per-device archives go
+                const backup::TExportResult packed = backup::PackSubmission(
+                    target, archives, Os().system->GetLocalTime(), FShellLog, FProgressSink);
+                submission = packed.archive;
+                ShowArchiveError(packed.error);
+                written = packed.error.empty();
+              },
+              [&] { backup::DeletePerDeviceArchives(FShellLog, archives, before); });
+        },
+        [&] {
+          CloseProgress();
+          LogComplete();
+          // A submission that was not written is not shown as if it were; the
+          // archive step's error message is the outcome.
+          if (written || submission.empty()) StartExplorer(u"/select," + submission);
+        });
+  });
 }

@@ -12,10 +12,12 @@
 //   MainFormVerify.cpp      Verify Signatures and VerifyDriver
 //   MainFormExport.cpp      Export Driver, Export All and ExportDriver
 //   MainFormSubmit.cpp      Prepare NAVU Submission
+//   MainFormClosing.cpp     commands under way and closing the window meanwhile
 #pragma once
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <thread>
 
 #include "app/Drawing.h"
 #include "app/ProgressFormUnit.h"
@@ -58,6 +60,13 @@ class TfrmMainForm {
   // the second columns and the panels are fitted again.
   void FormAfterMonitorDpiChanged(int oldDpi, int newDpi);
   void btnQuitClick();
+  // The window is asked to close (close box, Alt+F4, File > Exit): true when it
+  // may close now. While a command runs it asks first; on Yes the command stops
+  // after the file it is on, leaving nothing half written, and the window closes
+  // once it has; on No the command goes on.
+  bool FormCloseQuery();
+  // True while Verify Signatures, Export Driver, Export All or the submission runs.
+  bool CommandRunning() const { return FCommandRunning; }
   void mnuIncludeMicrosoftClick();
   void mnuAboutClick();
 
@@ -161,8 +170,9 @@ class TfrmMainForm {
   // The folder chosen in `dlg` and the 7-Zip library: where and how the export
   // commands write. Raises QuillonError when no folder has been chosen.
   backup::TExportTarget ExportTarget() const;
-  // An archive step's error, shown as the window shows errors.
-  static void ShowArchiveError(const WString& error);
+  // An archive step's error, shown as the window shows errors (not once the
+  // user chose to close: the stop is what the step reports then).
+  void ShowArchiveError(const WString& error) const;
   // One device of Export All or the submission: shown, verified and exported
   // (each package once). The archive, empty when none was written. An error
   // raised for this device (a file that cannot be listed or copied) is shown as
@@ -176,8 +186,18 @@ class TfrmMainForm {
   static void SetUpGrid(view::IStringGrid& grid, int defaultColWidth, const WString& header0,
                         const WString& header1, int rowHeight);
 
-  // Starts "explorer.exe" with `parameters`, shown normally.
-  static void StartExplorer(const WString& parameters);
+  // Starts "explorer.exe" with `parameters`, shown normally; not for a command
+  // stopped because the window closes.
+  void StartExplorer(const WString& parameters) const;
+  // Runs a command: the window keeps answering while it runs (its progress
+  // processes the window's messages, user input aside), and a close chosen
+  // meanwhile ends the command quietly and then closes the window.
+  void RunCommand(const std::function<void()>& body);
+  // Processes the window's pending messages while a command runs.
+  void KeepAnswering();
+  // Once the user chose to close, leaves the command (raises TClosing).
+  void StopIfClosing() const;
+  struct TClosing {};  // not an error: the command stopped because the window closes
   // Runs `body`, then `closing`, which also runs (before the error goes on) when
   // `body` raises.
   static void RunThenAlways(const std::function<void()>& body, const std::function<void()>& closing);
@@ -195,4 +215,9 @@ class TfrmMainForm {
   WString FSevenZipLibraryPath;
   std::unique_ptr<view::IFolderPicker> FDlg;
   std::unique_ptr<TfrmProgress> FFrmProgress;
+  bool FCommandRunning = false;
+  bool FClosing = false;  // the user chose to close while a command ran
+  // The window's thread: the only one that processes its messages (an archive
+  // library may report progress from threads of its own).
+  const std::thread::id FWindowThread = std::this_thread::get_id();
 };

@@ -16,11 +16,14 @@ void TfrmMainForm::btnVerifyClick() {
   if (node == view::kNoNode) return;
   TDevice* device = FView.tvDevices().Device(node);
   if (!device) return;
-  TProgressCloser closeProgress(*this);
-  FView.reOutput().LinesClear();
-  const bool passed = VerifyDriver(*device, true);
-  Os().dialogs->ShowMessage(passed ? ports::MessageKind::Information : ports::MessageKind::Error,
-                            passed ? kVerifyPassed : kVerifyFailed);
+  RunCommand([&] {
+    TProgressCloser closeProgress(*this);
+    FView.reOutput().LinesClear();
+    const bool passed = VerifyDriver(*device, true);
+    StopIfClosing();
+    Os().dialogs->ShowMessage(passed ? ports::MessageKind::Information : ports::MessageKind::Error,
+                              passed ? kVerifyPassed : kVerifyFailed);
+  });
 }
 
 void TfrmMainForm::ShowVerifyFailed() { Os().dialogs->ShowMessage(ports::MessageKind::Error, kVerifyFailed); }

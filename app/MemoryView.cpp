@@ -206,6 +206,7 @@ void MemoryView::ProcessMessages() {
     --postedStartupMessages;
     if (onStartupMessage) onStartupMessage();
   }
+  if (onProcessMessages) onProcessMessages();
 }
 
 }  // namespace memview

@@ -220,7 +220,8 @@ class MemoryView final : public view::IMainView {
   std::unique_ptr<view::IAboutWindowView> CreateAboutWindow() override;
   void SetHintHidePause(int milliseconds) override { hintHidePause = milliseconds; }
   void PostStartupMessage() override { ++postedStartupMessages; }
-  // Dispatches the posted start-up messages to onStartupMessage.
+  // Dispatches the posted start-up messages to onStartupMessage, then lets
+  // onProcessMessages act as the user would while the window answers.
   void ProcessMessages() override;
   void Close() override { closed = true; }
   int MonitorDpi() const override { return dpi; }
@@ -245,6 +246,7 @@ class MemoryView final : public view::IMainView {
   MemoryProgressWindow* progress = nullptr;
   std::vector<WString> aboutVersionLines;  // one per About window shown
   std::function<void()> onStartupMessage;
+  std::function<void()> onProcessMessages;  // what the user does meanwhile (tests)
   int postedStartupMessages = 0;
   int hintHidePause = 0;
   bool closed = false;

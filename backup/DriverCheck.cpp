@@ -1,5 +1,7 @@
 #include "backup/DriverCheck.h"
 
+#include <set>
+
 #include "backup/PackageCompleteness.h"
 #include "platform/Paths.h"
 
@@ -19,6 +21,15 @@ WString TVerifyReport::FirstFailure() const {
   for (const TFileCheck& check : checks)
     if (!check.passed) return check.label + u" " + check.shown + u": " + (check.error.empty() ? u"not trusted" : check.error);
   return {};
+}
+
+WString TVerifyReport::Signer() const {
+  if (const TFileCheck* catalogCheck = CatalogCheck()) return catalogCheck->signer;
+  WString signers;
+  std::set<WString> seen;
+  for (const TFileCheck& c : checks)
+    if (!c.signer.empty() && seen.insert(c.signer).second) signers += (signers.empty() ? u"" : u"; ") + c.signer;
+  return signers;
 }
 
 WStringList DriverFiles(const TDevice& device) {
@@ -62,6 +73,10 @@ TVerifyReport VerifyDriver(const TDevice& device, TCatalogChecker& checker, IRep
     LogField(label, shown, heading);
     progress.SetText(progressText);
     c.passed = checker.VerifyFile(catalog, fileName, shell, c.error);
+    c.signer = checker.Signer();
+    // A file the catalog lists (a member check) was signed by whoever signed the catalog.
+    const TFileCheck* catalogCheck = report.CatalogCheck();
+    if (c.passed && !catalog.empty() && !fileName.empty() && catalogCheck) c.signer = catalogCheck->signer;
     verdict(c);
   };
   // A check that failed without reaching the catalog: a file the package lacks, an INF Windows would refuse.

@@ -39,6 +39,9 @@ struct TVerifyReport {
   const TFileCheck* CatalogCheck() const;
   // The first check that failed, in one line: "<label> <shown>: <error>"; empty when none failed.
   WString FirstFailure() const;
+  // Who signed the driver: the catalog's signer; without a catalog, the distinct
+  // signers of its files, "; " between them. Empty when none is known.
+  WString Signer() const;
 };
 
 // The device's `Files` (relative to its driver-store folder), read now: what the

@@ -19,7 +19,8 @@ namespace {
 std::string U8(const WString& s) { return text::ToUtf8(s); }
 
 const char* const kColumns[] = {"Instance Id", "Name",    "Class", "Hardware Ids", "Provider",     "Version",
-                                "Date",        "INF",     "Verdict", "Archive",    "Archive Size", "SHA-256"};
+                                "Date",        "INF",     "Verdict", "Archive",    "Archive Size", "SHA-256",
+                                "Signer"};
 
 std::string Quoted(const std::string& field) { return U8(text::QuotedCsvCell(text::FromUtf8(field))); }
 
@@ -36,6 +37,7 @@ RecordRow MakeRecordRow(const TDevice& device, const TDeviceOutcome& outcome) {
   row.version = U8(device.DriverVersion);
   row.date = U8(device.DriverDate);
   row.inf = U8(device.OriginalInfName);
+  row.signer = U8(outcome.verification.Signer());
   if (outcome.exported())
     row.verdict = "exported";
   else if (outcome.interrupted)
@@ -83,7 +85,7 @@ std::filesystem::path WriteRecord(const std::filesystem::path& folder, const win
   line(std::vector<std::string>(std::begin(kColumns), std::end(kColumns)));
   for (const RecordRow& r : rows)
     line({r.instanceId, r.name, r.deviceClass, r.hardwareIds, r.provider, r.version, r.date, r.inf, r.verdict,
-          r.archive, r.archive.empty() ? std::string() : std::to_string(r.archiveSize), r.sha256});
+          r.archive, r.archive.empty() ? std::string() : std::to_string(r.archiveSize), r.sha256, r.signer});
   out.flush();
   if (!out) fail(u"cannot be written: " + FileErrorText(errno));
   out.close();

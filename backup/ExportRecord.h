@@ -22,6 +22,7 @@ struct RecordRow {
   std::string archive;       // the archive's file name; empty when none was written
   uint64_t archiveSize = 0;
   std::string sha256;        // lower-case hexadecimal; empty when no archive
+  std::string signer;        // who signed the driver (TVerifyReport::Signer); empty when not known
 };
 
 // The device's row from what became of it in a run; the archive's size and

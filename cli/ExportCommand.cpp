@@ -144,6 +144,7 @@ nlohmann::ordered_json RecordJson(const RecordRow& r) {
     j["archiveSize"] = r.archiveSize;
     j["sha256"] = r.sha256;
   }
+  j["signer"] = r.signer.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(r.signer);
   return j;
 }
 

@@ -29,6 +29,7 @@ nlohmann::ordered_json CheckJson(const backup::TFileCheck& check) {
   j["systemCatalog"] = Nullable(check.Field(u"Catalog"));  // a system catalog listing the file
   j["trust"] = check.passed ? "Verified" : "Failed";
   j["error"] = Nullable(check.error);
+  j["signer"] = Nullable(check.signer);
   return j;
 }
 
@@ -40,6 +41,7 @@ nlohmann::ordered_json CatalogJson(const backup::TFileCheck& check) {
           {"tag", Nullable(check.Field(u"Tag"))},
           {"trust", check.passed ? "Verified" : "Failed"},
           {"error", Nullable(check.error)},
+          {"signer", Nullable(check.signer)},
           {"attributes", attributes}};
 }
 
@@ -53,6 +55,7 @@ nlohmann::ordered_json DeviceJson(const TDevice& device, const backup::TDeviceOu
           {"name", U8(backup::ShownName(device))},
           {"verified", outcome.verified()},
           {"reason", Nullable(outcome.verified() ? WString() : backup::FirstReason(outcome))},
+          {"signer", Nullable(outcome.verification.Signer())},
           {"catalog", catalog ? CatalogJson(*catalog) : nlohmann::ordered_json()},
           {"files", files}};
 }

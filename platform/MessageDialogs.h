@@ -1,4 +1,5 @@
-// The message-box port: modal message dialogs with a single OK button.
+// The message-box port: modal message dialogs with a single OK button, and
+// questions answered Yes or No.
 #pragma once
 #include "platform/Text.h"
 
@@ -12,6 +13,10 @@ class IMessageDialogs {
  public:
   virtual ~IMessageDialogs() = default;
   virtual void ShowMessage(MessageKind kind, const WString& text) = 0;
+  // A question in a message box with Yes and No; true on Yes. Where nobody is
+  // there to answer (the command line, benchmarks) the answer is No, so that
+  // nothing a question guards happens unasked.
+  virtual bool AskYesNo(const WString&) { return false; }
 };
 
 }  // namespace ports

@@ -25,6 +25,12 @@ constexpr uint32_t kWtdStateActionClose = 2;    // WTD_STATEACTION_CLOSE
 constexpr uint32_t kWtdNoPolicyUsageFlag = 0x4;  // WTD_NO_POLICY_USAGE_FLAG
 constexpr uint32_t kWtdRevocationCheckChain = 0x40;  // WTD_REVOCATION_CHECK_CHAIN
 
+// CertGetNameStringW: the subject as CertNameToStrW writes it, most specific part
+// first ("CN=..., O=..., C=..."), the way certificate viewers show a subject.
+constexpr uint32_t kCertNameRdnType = 2;                 // CERT_NAME_RDN_TYPE
+constexpr uint32_t kCertX500NameStr = 3;                 // CERT_X500_NAME_STR
+constexpr uint32_t kCertNameStrReverseFlag = 0x02000000;  // CERT_NAME_STR_REVERSE_FLAG
+
 // CreateFileW
 constexpr uint32_t kGenericRead = 0x80000000;
 constexpr uint32_t kFileShareRead = 0x1;
@@ -97,6 +103,13 @@ struct CatAttribute {
   uint32_t dwReserved = 0;
 };
 
+// CRYPT_PROVIDER_CERT, as far as the program reads it: pCert is a certificate
+// context (PCCERT_CONTEXT). Owned by the trust state it came from.
+struct ProviderCert {
+  uint32_t cbStruct = 0;
+  Handle pCert = 0;
+};
+
 // CATALOG_INFO
 struct CatalogInfo {
   uint32_t cbStruct = 0;
@@ -127,6 +140,22 @@ class ICatalogTrust {
 
   // WinVerifyTrustEx: 0 when trusted, else the trust error (also the last error).
   virtual int32_t WinVerifyTrustEx(winapi::Handle window, const winapi::Guid* action, winapi::TrustData* data) = 0;
+
+  // What a WinVerifyTrustEx run with WTD_STATEACTION_VERIFY kept, valid until its
+  // state is closed. WTHelperProvDataFromStateData: the provider data of the
+  // state (hWVTStateData), or 0. WTHelperGetProvSignerFromChain: a signer of that
+  // data (0: the primary one), or 0 when the file carried none.
+  // WTHelperGetProvCertFromChain: certificate `certIndex` of the signer's chain (0:
+  // the signing certificate itself), or null.
+  virtual winapi::Handle WTHelperProvDataFromStateData(winapi::Handle stateData) = 0;
+  virtual winapi::Handle WTHelperGetProvSignerFromChain(winapi::Handle providerData, uint32_t signerIndex,
+                                                        bool counterSigner, uint32_t counterSignerIndex) = 0;
+  virtual const winapi::ProviderCert* WTHelperGetProvCertFromChain(winapi::Handle signer, uint32_t certIndex) = 0;
+  // CertGetNameStringW: writes at most `size` characters, NUL included, and returns
+  // how many it wrote; with name null, how many it needs. 1 (an empty text) when
+  // the certificate has no such name.
+  virtual uint32_t CertGetNameString(winapi::Handle certificate, uint32_t type, uint32_t flags, const void* typePara,
+                                     char16_t* name, uint32_t size) = 0;
 
   // Catalog-administrator contexts. AcquireContext hashes with SHA-1; AcquireContext2
   // with `hashAlgorithm` ("SHA1", "SHA256"; null: SHA-1).

@@ -42,6 +42,7 @@ void ReportCatalogAttributes(winapi::Handle catalog, const TShellCallback& Callb
 bool TCatalogChecker::VerifyCatalogMember(const WString& Catalog, const WString& FileName,
                                           const TShellCallback& Callback, WString& Message) {
   Message.clear();
+  signer_.clear();
   if (!AcquireCachedCatalog(Catalog, Message)) return false;
   const winapi::Handle catalog = cache_.catalog;
   if (catalog == winapi::kInvalidHandle) {
@@ -63,13 +64,14 @@ bool TCatalogChecker::VerifyCatalogMember(const WString& Catalog, const WString&
 
 bool TCatalogChecker::VerifyCatalog(const WString& Catalog, const TShellCallback& Callback, WString& Message) {
   Message.clear();
+  signer_.clear();
   if (!paths::FileExists(Catalog)) {
     Message = u"File not found or invalid";
     return false;
   }
   LogField(u"Tag", CalcFileHash(Catalog), Callback);
 
-  if (!cryptcat::RunTrustCheck(Catalog, winapi::kWtdRevocationCheckChain, Message)) return false;
+  if (!cryptcat::RunTrustCheck(Catalog, winapi::kWtdRevocationCheckChain, Message, signer_)) return false;
   if (!AcquireCachedCatalog(Catalog, Message)) return false;
 
   ReportCatalogAttributes(cache_.catalog, Callback);

@@ -18,9 +18,12 @@ WString GetCatalogForFile(const WString& FileName);
 
 // ---- Building blocks of VerifyFile, public for the tests ----
 
-bool VerifyEmbeddedSignature(const WString& FileName, const TShellCallback& Callback, WString& Message);
-// Reports the "Catalog" line of the first system catalog listing the file.
-bool FindCatalogForHash(const WString& FileName, const TShellCallback& Callback, WString& Message);
+// Signer := the subject of the certificate that signed the file (see RunTrustCheck).
+bool VerifyEmbeddedSignature(const WString& FileName, const TShellCallback& Callback, WString& Message,
+                             WString& Signer);
+// Reports the "Catalog" line of the first system catalog listing the file;
+// Signer := the subject of the certificate that signed that catalog.
+bool FindCatalogForHash(const WString& FileName, const TShellCallback& Callback, WString& Message, WString& Signer);
 
 // The file's SHA-1 catalog hash as hash text; empty when missing or unreadable.
 WString CalcFileHash(const WString& FileName);
@@ -67,6 +70,11 @@ class TCatalogChecker {
   bool VerifyCatalog(const WString& Catalog, const TShellCallback& Callback, WString& Message);
 
   const CatalogCache& Cache() const { return cache_; }
+  // The subject of the certificate that signed what the last VerifyFile checked
+  // with a signature of its own: the catalog (catalog alone), the file (its own
+  // signature) or the system catalog listing it. Empty after a member check (the
+  // catalog's check names its signer), and when unsigned.
+  const WString& Signer() const { return signer_; }
 
  private:
   // Makes the cache hold `Catalog` open (acquiring the provider first when needed).
@@ -74,4 +82,5 @@ class TCatalogChecker {
   bool AcquireCachedCatalog(const WString& Catalog, WString& Message);
 
   CatalogCache cache_;
+  WString signer_;
 };

@@ -3,6 +3,7 @@
 #include "platform/Trust.h"
 #include "signing/CryptCat.h"
 #include "signing/FileHashes.h"
+#include "signing/TrustCheck.h"
 
 namespace {
 
@@ -38,10 +39,13 @@ WString LookUpSystemCatalog(const WString& FileName) {
 
 }  // namespace
 
-bool FindCatalogForHash(const WString& FileName, const TShellCallback& Callback, WString&) {
+bool FindCatalogForHash(const WString& FileName, const TShellCallback& Callback, WString&, WString& Signer) {
+  Signer.clear();
   const WString catalog = LookUpSystemCatalog(FileName);
   if (catalog.empty()) return false;
   LogField(u"Catalog", catalog, Callback);
+  WString catalogTrust;  // the lookup vouches for the file; the catalog's own check only names its signer
+  cryptcat::RunTrustCheck(catalog, winapi::kWtdRevocationCheckChain, catalogTrust, Signer);
   return true;
 }
 

@@ -7,8 +7,27 @@
 
 namespace cryptcat {
 
-bool RunTrustCheck(const WString& path, uint32_t providerFlags, WString& Message) {
-  winapi::TrustFileInfo file;
+namespace {
+
+// The subject of the primary signer's certificate that a verify call's state holds.
+WString SignerOfState(ports::ICatalogTrust& trust, winapi::Handle state) {
+  const winapi::Handle signer = trust.WTHelperGetProvSignerFromChain(trust.WTHelperProvDataFromStateData(state), 0,
+                                                                     false, 0);
+  const winapi::ProviderCert* certificate = signer ? trust.WTHelperGetProvCertFromChain(signer, 0) : nullptr;
+  if (!certificate || !certificate->pCert) return {};
+  const uint32_t strType = winapi::kCertX500NameStr | winapi::kCertNameStrReverseFlag;
+  const uint32_t size = trust.CertGetNameString(certificate->pCert, winapi::kCertNameRdnType, 0, &strType, nullptr, 0);
+  if (size <= 1) return {};
+  WString subject(size, u'\0');
+  const uint32_t written =
+      trust.CertGetNameString(certificate->pCert, winapi::kCertNameRdnType, 0, &strType, subject.data(), size);
+  return text::UpToNul(subject.c_str(), written);
+}
+
+}  // namespace
+
+winapi::TrustData VerifyTrustData(winapi::TrustFileInfo& file, const WString& path, uint32_t providerFlags) {
+  file = {};
   file.cbStruct = sizeof(winapi::TrustFileInfo);
   file.pcwszFilePath = path.c_str();
 
@@ -20,11 +39,18 @@ bool RunTrustCheck(const WString& path, uint32_t providerFlags, WString& Message
   data.pFile = &file;
   data.dwStateAction = winapi::kWtdStateActionVerify;
   data.dwProvFlags = providerFlags;
+  return data;
+}
+
+bool RunTrustCheck(const WString& path, uint32_t providerFlags, WString& Message, WString& Signer) {
+  winapi::TrustFileInfo file;
+  winapi::TrustData data = VerifyTrustData(file, path, providerFlags);
 
   winapi::Guid policy = winapi::kDriverActionVerify;
   ports::ICatalogTrust& trust = *Os().trust;
   const bool passed = trust.WinVerifyTrustEx(winapi::kInvalidHandle, &policy, &data) == 0;
   Message = LastErrorMessageTrimmed();
+  Signer = SignerOfState(trust, data.hWVTStateData);
 
   data.dwStateAction = winapi::kWtdStateActionClose;
   trust.WinVerifyTrustEx(winapi::kInvalidHandle, &policy, &data);

@@ -214,6 +214,12 @@ void MainWindow::ProcessMessages() {
       ::PostQuitMessage(int(message.wParam));
       return;
     }
+    if (form_ && form_->CommandRunning()) {
+      if (!PassesWhileBusy(message)) continue;
+      ::TranslateMessage(&message);
+      ::DispatchMessageW(&message);
+      continue;
+    }
     if (TranslateKeyboard(message)) continue;
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
@@ -341,7 +347,27 @@ void MainWindow::Paint() {
 
 // ---------------------------------------------------------------- user actions
 
+// While a command runs the window keeps answering, but only as a frame: painting,
+// moving, the menu bar and the system keys (Alt+F4) go through; keys and clicks
+// that would start something in the controls do not.
+bool MainWindow::PassesWhileBusy(const MSG& message) {
+  switch (message.message) {
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR:
+    case WM_DEADCHAR:
+      return false;
+    default:
+      // Client-area clicks and the wheel; moving the mouse and the frame (caption,
+      // close box, menu bar) stay live.
+      return message.message == WM_MOUSEMOVE || message.message < WM_MOUSEFIRST ||
+             message.message > WM_MOUSELAST;
+  }
+}
+
 void MainWindow::OnCommand(UINT id) {
+  // A command under way: of the menus only File > Exit, which asks first.
+  if (form_ && form_->CommandRunning() && id != kMenuQuit) return;
   switch (id) {
     case kMenuAbout: Run(&TfrmMainForm::mnuAboutClick); break;
     case kMenuQuit: Run(&TfrmMainForm::btnQuitClick); break;
@@ -546,12 +572,16 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DPICHANGED:
       OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
-    case WM_CLOSE:
+    case WM_CLOSE: {
+      bool mayClose = true;
+      if (form_ && !destroying_) RunHandler([&] { mayClose = form_->FormCloseQuery(); });
+      if (!mayClose) return 0;
       // The window stays until its object goes; closing ends the message loop.
       ::ShowWindow(Handle(), SW_HIDE);
       closed_ = true;
       ::PostQuitMessage(0);
       return 0;
+    }
     case kStartupMessage:
       Run(&TfrmMainForm::StartupMessage);
       return 0;

@@ -52,6 +52,8 @@ class MainWindow final : public Window, public view::IMainView {
   // Alt and a button's letter press it, Enter on the tree opens Properties,
   // Shift+F10 and the menu key open the device menu. True: the message is used up.
   bool TranslateKeyboard(const MSG& message);
+  // Whether a message goes through while a command runs (see ProcessMessages).
+  static bool PassesWhileBusy(const MSG& message);
   bool Closed() const { return closed_; }
 
   // What tests look at.

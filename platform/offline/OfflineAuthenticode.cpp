@@ -38,29 +38,29 @@ bool IndirectDigest(const der::Node& content, std::string& algorithm, der::Bytes
   return true;
 }
 
-uint32_t VerifyPeImage(std::FILE* file, const PeLayout& layout, const TrustedRoots& roots) {
-  if (layout.certTableSize < 8 || layout.certTableSize > kMaxCertificateTable) return winapi::kTrustENoSignature;
+TrustVerdict VerifyPeImage(std::FILE* file, const PeLayout& layout, const TrustedRoots& roots) {
+  if (layout.certTableSize < 8 || layout.certTableSize > kMaxCertificateTable) return {winapi::kTrustENoSignature, {}};
   std::vector<uint8_t> table(size_t(layout.certTableSize));
   if (fseeko(file, off_t(layout.certTableOffset), SEEK_SET) != 0 ||
       std::fread(table.data(), 1, table.size(), file) != table.size())
-    return winapi::kCryptEFileError;
+    return {winapi::kCryptEFileError, {}};
   // WIN_CERTIFICATE { dwLength, wRevision, wCertificateType, bCertificate[] }
   const uint32_t length = table[0] | (table[1] << 8) | (table[2] << 16) | (uint32_t(table[3]) << 24);
   const uint16_t type = uint16_t(table[6] | (table[7] << 8));
-  if (length < 8 || length > table.size() || type != kWinCertTypePkcsSignedData) return winapi::kTrustENoSignature;
+  if (length < 8 || length > table.size() || type != kWinCertTypePkcsSignedData) return {winapi::kTrustENoSignature, {}};
 
   auto signedData = pkcs7::Parse(der::Bytes(table).subspan(8, length - 8));
   if (!signedData || signedData->contentType != pkcs7::kOidSpcIndirectData || !signedData->content)
-    return winapi::kTrustENoSignature;
+    return {winapi::kTrustENoSignature, {}};
   std::string algorithmOid;
   der::Bytes signedDigest;
-  if (!IndirectDigest(*signedData->content, algorithmOid, signedDigest)) return winapi::kTrustENoSignature;
+  if (!IndirectDigest(*signedData->content, algorithmOid, signedDigest)) return {winapi::kTrustENoSignature, {}};
   auto algorithm = AlgorithmOf(algorithmOid);
-  if (!algorithm) return winapi::kTrustEBadDigest;
+  if (!algorithm) return {winapi::kTrustEBadDigest, {}};
   auto imageHash = CatalogHash(file, *algorithm);
-  if (!imageHash) return winapi::kCryptEFileError;
+  if (!imageHash) return {winapi::kCryptEFileError, {}};
   if (!std::equal(imageHash->begin(), imageHash->end(), signedDigest.begin(), signedDigest.end()))
-    return winapi::kTrustEBadDigest;
+    return {winapi::kTrustEBadDigest, {}};
   return VerifySignedData(*signedData, roots);
 }
 
@@ -87,9 +87,9 @@ bool LooksLikeSignedData(std::FILE* file) {
 
 }  // namespace
 
-uint32_t VerifySubject(const std::filesystem::path& path, const TrustedRoots& roots) {
+TrustVerdict VerifySubject(const std::filesystem::path& path, const TrustedRoots& roots) {
   UniqueFile file(std::fopen(path.c_str(), "rb"));
-  if (!file) return kFileNotFoundResult;
+  if (!file) return {kFileNotFoundResult, {}};
 
   if (auto layout = ReadPeLayout(file.Get())) return VerifyPeImage(file.Get(), *layout, roots);
 
@@ -99,7 +99,7 @@ uint32_t VerifySubject(const std::filesystem::path& path, const TrustedRoots& ro
     uint32_t error = 0;
     if (auto catalog = LoadCatalog(path, error)) return VerifySignedData(catalog->signedData, roots);
   }
-  return catalogByName ? winapi::kTrustENoSignature : winapi::kTrustESubjectFormUnknown;
+  return {catalogByName ? winapi::kTrustENoSignature : winapi::kTrustESubjectFormUnknown, {}};
 }
 
 }  // namespace offline

@@ -9,7 +9,7 @@
 
 namespace offline {
 
-// 0 when trusted, else the trust error (an HRESULT as uint32_t).
-uint32_t VerifySubject(const std::filesystem::path& file, const TrustedRoots& roots);
+// The verdict, with the signing certificate whenever the signature names one.
+TrustVerdict VerifySubject(const std::filesystem::path& file, const TrustedRoots& roots);
 
 }  // namespace offline

@@ -14,6 +14,7 @@
 #include "platform/offline/Adapters.h"
 #include "platform/offline/OfflineAuthenticode.h"
 #include "platform/offline/OfflineCatalogFile.h"
+#include "platform/offline/OfflineCertName.h"
 #include "platform/offline/OpenFile.h"
 #include "platform/offline/OfflineCatalogHash.h"
 #include "platform/offline/OfflineTrustMessages.h"
@@ -150,8 +151,7 @@ class OfflineCatalogTrust final : public ports::ICatalogTrust {
     if (!data || !action || data->cbStruct < offsetof(winapi::TrustData, pSignatureSettings))
       return Verdict(kEInvalidArgResult);
     if (data->dwStateAction == winapi::kWtdStateActionClose) {
-      std::lock_guard<std::mutex> guard(tables_);
-      trustStates_.erase(data->hWVTStateData);
+      CloseTrustState(data->hWVTStateData);
       data->hWVTStateData = 0;
       return Verdict(0);
     }
@@ -159,16 +159,61 @@ class OfflineCatalogTrust final : public ports::ICatalogTrust {
       return Verdict(winapi::kTrustEActionUnknown);
     if (data->dwUnionChoice != winapi::kWtdChoiceFile || !data->pFile || !data->pFile->pcwszFilePath)
       return Verdict(kEInvalidArgResult);
+    Handle state = 0;
     if (data->dwStateAction == winapi::kWtdStateActionVerify) {
       std::lock_guard<std::mutex> guard(tables_);
-      data->hWVTStateData = NewHandle();  // held until the close call, whatever the verdict
-      trustStates_.insert(data->hWVTStateData);
+      state = data->hWVTStateData = NewHandle();  // held until the close call, whatever the verdict
+      trustStates_[state];
     }
     const char16_t* path = data->pFile->pcwszFilePath;
     if (uint32_t e = m_.Fault("WinVerifyTrustEx", Utf8(path))) return Verdict(e);
     const Located located = m_.Locate(path, u"The file");
     if (!located) return Verdict(RefusalCode(located.refusal));
-    return Verdict(VerifySubject(located.path, roots_));
+    TrustVerdict verdict = VerifySubject(located.path, roots_);
+    if (state && !verdict.signerCertificate.empty()) KeepSigner(state, std::move(verdict.signerCertificate));
+    return Verdict(verdict.code);
+  }
+
+  Handle WTHelperProvDataFromStateData(Handle stateData) override {
+    return Known(trustStates_, stateData) ? stateData : 0;  // the state stands for its provider data
+  }
+
+  Handle WTHelperGetProvSignerFromChain(Handle providerData, uint32_t signerIndex, bool counterSigner,
+                                        uint32_t) override {
+    std::lock_guard<std::mutex> guard(tables_);
+    auto state = trustStates_.find(providerData);
+    if (state == trustStates_.end() || signerIndex != 0 || counterSigner) return 0;  // one signer, no countersigners
+    return state->second.signer;
+  }
+
+  const winapi::ProviderCert* WTHelperGetProvCertFromChain(Handle signer, uint32_t certIndex) override {
+    std::lock_guard<std::mutex> guard(tables_);
+    auto state = signers_.find(signer);
+    // The chain beyond the signing certificate is not kept: nothing here reads it.
+    if (state == signers_.end() || certIndex != 0) return nullptr;
+    return &trustStates_.at(state->second).certificate;
+  }
+
+  uint32_t CertGetNameString(Handle certificate, uint32_t type, uint32_t flags, const void* typePara, char16_t* name,
+                             uint32_t size) override {
+    std::vector<uint8_t> der;
+    {
+      std::lock_guard<std::mutex> guard(tables_);
+      auto found = certificates_.find(certificate);
+      if (found != certificates_.end()) der = found->second;
+    }
+    const uint32_t strType = typePara ? *static_cast<const uint32_t*>(typePara) : 0;
+    WString text;  // only the X.500 form of the subject is written here
+    if (!der.empty() && type == winapi::kCertNameRdnType && flags == 0 &&
+        (strType & ~winapi::kCertNameStrReverseFlag) == winapi::kCertX500NameStr)
+      text = SubjectText(der, strType);
+    const uint32_t needed = uint32_t(text.size()) + 1;
+    if (!name) return needed;
+    if (size == 0) return 0;
+    const uint32_t written = std::min(needed, size);
+    std::copy_n(text.begin(), written - 1, name);
+    name[written - 1] = 0;
+    return written;
   }
 
   bool CryptCATAdminAcquireContext(Handle* catAdmin, const winapi::Guid*, uint32_t flags) override {
@@ -344,6 +389,26 @@ class OfflineCatalogTrust final : public ports::ICatalogTrust {
     return Done(true);
   }
 
+  // Keeps the signing certificate of a verify call's state, as its one signer.
+  void KeepSigner(Handle state, std::vector<uint8_t> certificate) {
+    std::lock_guard<std::mutex> guard(tables_);
+    TrustState& kept = trustStates_.at(state);
+    kept.signer = NewHandle();
+    kept.certificate.cbStruct = sizeof(winapi::ProviderCert);
+    kept.certificate.pCert = NewHandle();
+    signers_[kept.signer] = state;
+    certificates_[kept.certificate.pCert] = std::move(certificate);
+  }
+
+  void CloseTrustState(Handle state) {
+    std::lock_guard<std::mutex> guard(tables_);
+    auto found = trustStates_.find(state);
+    if (found == trustStates_.end()) return;
+    signers_.erase(found->second.signer);
+    certificates_.erase(found->second.certificate.pCert);
+    trustStates_.erase(found);
+  }
+
   // The catalogs of the catalog database, in name order.
   std::vector<fs::path> DatabaseCatalogs() const {
     std::vector<fs::path> out;
@@ -368,7 +433,14 @@ class OfflineCatalogTrust final : public ports::ICatalogTrust {
   std::map<Handle, HashAlgorithm> admins_;
   std::map<Handle, fs::path> catInfos_;
   std::map<Handle, UniqueFile> files_;
-  std::set<Handle> trustStates_;
+  // What a verify call kept until its close: the signer and its certificate (0: none).
+  struct TrustState {
+    Handle signer = 0;
+    winapi::ProviderCert certificate;
+  };
+  std::map<Handle, TrustState> trustStates_;
+  std::map<Handle, Handle> signers_;                     // signer → its trust state
+  std::map<Handle, std::vector<uint8_t>> certificates_;  // certificate context → DER
 };
 
 }  // namespace

@@ -135,22 +135,30 @@ std::vector<uint8_t> Digest(const std::string& oid, der::Bytes data) {
   return out;
 }
 
-uint32_t VerifySignedData(const pkcs7::SignedData& signedData, const TrustedRoots& roots) {
-  if (signedData.signers.empty() || !signedData.content) return winapi::kTrustENoSignature;
+TrustVerdict VerifySignedData(const pkcs7::SignedData& signedData, const TrustedRoots& roots) {
+  if (signedData.signers.empty() || !signedData.content) return {winapi::kTrustENoSignature, {}};
   const pkcs7::SignerInfo& signer = signedData.signers.front();
 
+  TrustVerdict verdict;
+  auto fail = [&verdict](uint32_t code) {
+    verdict.code = code;
+    return verdict;
+  };
   std::vector<X509Ptr> bag;
   X509* signerCert = nullptr;
   for (der::Bytes der : signedData.certificates) {
     if (X509Ptr cert = ParseCertificate(der)) {
-      if (!signerCert && IsSigner(cert.get(), signer)) signerCert = cert.get();
+      if (!signerCert && IsSigner(cert.get(), signer)) {
+        signerCert = cert.get();
+        verdict.signerCertificate.assign(der.begin(), der.end());
+      }
       bag.push_back(std::move(cert));
     }
   }
-  if (!signerCert) return kTrustENoSignerCert;
+  if (!signerCert) return fail(kTrustENoSignerCert);
 
   const EVP_MD* md = MdForOid(signer.digestAlgorithm);
-  if (!md) return winapi::kNteBadAlgId;
+  if (!md) return fail(winapi::kNteBadAlgId);
   const std::vector<uint8_t> contentDigest = Digest(signer.digestAlgorithm, signedData.content->value);
 
   // With authenticated attributes the signature covers them (re-tagged as a SET)
@@ -161,13 +169,13 @@ uint32_t VerifySignedData(const pkcs7::SignedData& signedData, const TrustedRoot
     if (!messageDigest || messageDigest->tag != der::kOctetString ||
         !std::equal(messageDigest->value.begin(), messageDigest->value.end(), contentDigest.begin(),
                     contentDigest.end()))
-      return winapi::kTrustEBadDigest;
+      return fail(winapi::kTrustEBadDigest);
     signedBytes.assign(signer.authAttributes->whole.begin(), signer.authAttributes->whole.end());
     signedBytes[0] = der::kSet;
   } else {
     signedBytes.assign(signedData.content->value.begin(), signedData.content->value.end());
   }
-  if (!VerifySignatureValue(signerCert, md, signedBytes, signer.encryptedDigest)) return winapi::kNteBadSignature;
+  if (!VerifySignatureValue(signerCert, md, signedBytes, signer.encryptedDigest)) return fail(winapi::kNteBadSignature);
 
   std::unique_ptr<X509_STORE, Deleter<X509_STORE, X509_STORE_free>> store(X509_STORE_new());
   for (const X509Ptr& root : roots.store().certificates) X509_STORE_add_cert(store.get(), root.get());
@@ -175,11 +183,11 @@ uint32_t VerifySignedData(const pkcs7::SignedData& signedData, const TrustedRoot
   for (const X509Ptr& cert : bag) sk_X509_push(untrusted.get(), cert.get());
   StoreCtxPtr ctx(X509_STORE_CTX_new());
   if (!store || !untrusted || !ctx || X509_STORE_CTX_init(ctx.get(), store.get(), signerCert, untrusted.get()) != 1)
-    return winapi::kCertEChaining;
-  if (X509_verify_cert(ctx.get()) != 1) return ChainError(X509_STORE_CTX_get_error(ctx.get()));
+    return fail(winapi::kCertEChaining);
+  if (X509_verify_cert(ctx.get()) != 1) return fail(ChainError(X509_STORE_CTX_get_error(ctx.get())));
 
-  if (!HasDriverSigningUsage(signerCert)) return winapi::kCertEWrongUsage;
-  return 0;
+  if (!HasDriverSigningUsage(signerCert)) return fail(winapi::kCertEWrongUsage);
+  return verdict;
 }
 
 }  // namespace offline

@@ -32,9 +32,16 @@ class TrustedRoots {
   std::unique_ptr<Store> store_;
 };
 
-// 0 when the signed data verifies, else the trust error (an HRESULT as uint32_t).
-// The digest is taken over the content's value bytes, as Authenticode does.
-uint32_t VerifySignedData(const pkcs7::SignedData& signedData, const TrustedRoots& roots);
+// A trust verdict and the certificate that made the signature, which is known
+// whenever the signature names one the signed data carries, trusted or not.
+struct TrustVerdict {
+  uint32_t code = 0;                       // 0 when trusted, else the trust error (an HRESULT)
+  std::vector<uint8_t> signerCertificate;  // DER; empty when not found
+};
+
+// The verdict on the signed data's first signer. The digest is taken over the
+// content's value bytes, as Authenticode does.
+TrustVerdict VerifySignedData(const pkcs7::SignedData& signedData, const TrustedRoots& roots);
 
 // A digest of `data` with the algorithm `oid` (SHA-1 or SHA-256); empty when unknown.
 std::vector<uint8_t> Digest(const std::string& oid, der::Bytes data);

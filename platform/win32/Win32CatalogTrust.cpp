@@ -30,6 +30,7 @@ static_assert(offsetof(winapi::TrustData, hWVTStateData) == offsetof(WINTRUST_DA
 static_assert(offsetof(winapi::TrustData, dwProvFlags) == offsetof(WINTRUST_DATA, dwProvFlags));
 static_assert(offsetof(winapi::TrustData, dwUIContext) == offsetof(WINTRUST_DATA, dwUIContext));
 static_assert(sizeof(winapi::CatalogInfo) == sizeof(CATALOG_INFO));
+static_assert(offsetof(winapi::ProviderCert, pCert) == offsetof(CRYPT_PROVIDER_CERT, pCert));
 
 using AcquireContext2Fn = BOOL(WINAPI*)(HCATADMIN*, const GUID*, PCWSTR, PCCERT_STRONG_SIGN_PARA, DWORD);
 using CalcHash2Fn = BOOL(WINAPI*)(HCATADMIN, HANDLE, DWORD*, BYTE*, DWORD);
@@ -113,6 +114,29 @@ class Win32CatalogTrust final : public ports::ICatalogTrust {
   int32_t WinVerifyTrustEx(winapi::Handle window, const winapi::Guid* action, winapi::TrustData* data) override {
     auto* policy = const_cast<GUID*>(ToGuid(action));
     return ::WinVerifyTrustEx(reinterpret_cast<HWND>(window), policy, reinterpret_cast<WINTRUST_DATA*>(data));
+  }
+
+  winapi::Handle WTHelperProvDataFromStateData(winapi::Handle stateData) override {
+    return reinterpret_cast<winapi::Handle>(::WTHelperProvDataFromStateData(ToWin(stateData)));
+  }
+
+  winapi::Handle WTHelperGetProvSignerFromChain(winapi::Handle providerData, uint32_t signerIndex, bool counterSigner,
+                                                uint32_t counterSignerIndex) override {
+    if (!providerData) return 0;  // a state without provider data: Windows would read through null
+    return reinterpret_cast<winapi::Handle>(::WTHelperGetProvSignerFromChain(
+        reinterpret_cast<CRYPT_PROVIDER_DATA*>(providerData), signerIndex, counterSigner, counterSignerIndex));
+  }
+
+  const winapi::ProviderCert* WTHelperGetProvCertFromChain(winapi::Handle signer, uint32_t certIndex) override {
+    if (!signer) return nullptr;
+    return reinterpret_cast<const winapi::ProviderCert*>(
+        ::WTHelperGetProvCertFromChain(reinterpret_cast<CRYPT_PROVIDER_SGNR*>(signer), certIndex));
+  }
+
+  uint32_t CertGetNameString(winapi::Handle certificate, uint32_t type, uint32_t flags, const void* typePara,
+                             char16_t* name, uint32_t size) override {
+    return ::CertGetNameStringW(reinterpret_cast<PCCERT_CONTEXT>(certificate), type, flags,
+                                const_cast<void*>(typePara), Wide(name), size);
   }
 
   bool CryptCATAdminAcquireContext(winapi::Handle* catAdmin, const winapi::Guid* subsystem, uint32_t flags) override {

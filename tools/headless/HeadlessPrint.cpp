@@ -63,4 +63,9 @@ void PrintedDialogs::ShowMessage(ports::MessageKind kind, const WString& text) {
   out_ << '[' << label << "] " << text::ToUtf8(text) << '\n';
 }
 
+bool PrintedDialogs::AskYesNo(const WString& text) {
+  out_ << "[question] " << text::ToUtf8(text) << '\n';
+  return false;
+}
+
 }  // namespace headless

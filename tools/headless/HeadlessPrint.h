@@ -18,11 +18,13 @@ void PrintText(std::ostream& out, const WString& text);
 // "name=0|1" a line for every command, then the Microsoft option's check mark.
 void PrintState(std::ostream& out, view::IMainView& v);
 
-// The message-dialog port: "[warning] TEXT", "[error] TEXT", "[information] TEXT".
+// The message-dialog port: "[warning] TEXT", "[error] TEXT", "[information] TEXT";
+// a question "[question] TEXT", answered No.
 class PrintedDialogs final : public ports::IMessageDialogs {
  public:
   explicit PrintedDialogs(std::ostream& out) : out_(out) {}
   void ShowMessage(ports::MessageKind kind, const WString& text) override;
+  bool AskYesNo(const WString& text) override;
 
  private:
   std::ostream& out_;

@@ -53,5 +53,6 @@ class BackupMachine : public ::testing::Test {
 
 inline const std::u16string kTailspin = u"ROOT\\TAILSPINSENSOR\\0000";
 inline const std::u16string kAudioCodec = u"ROOT\\AUDIOCODEC\\0000";
+inline const std::u16string kOwnSignature = u"ROOT\\OWNSIG\\0000";
 
 }  // namespace backuptest

@@ -61,6 +61,37 @@ TEST_F(DriverCheck, AFileNotInTheCatalogFailsWithItsErrorAndTheOthersStillPass) 
   ExpectReportHoldsTheChecks(report, log.Text());
 }
 
+TEST_F(DriverCheck, EachCheckNamesWhoSignedWhatItLookedAt) {
+  Start();
+  const WString signer = u"CN=Quillon Test Driver Signer";
+  TCatalogChecker checker;
+  backup::TReportText log;
+  backup::TNoProgress progress;
+
+  // With a catalog: the catalog's signer, for it and for every file it lists.
+  TDevice device = Device(kTailspin);
+  device.Files = backup::DriverFiles(device);
+  const backup::TVerifyReport withCatalog = backup::VerifyDriver(device, checker, log, progress);
+  ASSERT_NE(withCatalog.CatalogCheck(), nullptr);
+  EXPECT_EQ(withCatalog.CatalogCheck()->signer, signer);
+  for (const backup::TFileCheck& check : withCatalog.checks)
+    EXPECT_EQ(check.signer, check.passed ? signer : u"") << text::ToUtf8(check.shown);  // tailspin.sys: unlisted
+  EXPECT_EQ(withCatalog.Signer(), signer);
+
+  // Without one: each file's own signer or its system catalog's; the INF has none.
+  TDevice own = Device(kOwnSignature);
+  own.Files = backup::DriverFiles(own);
+  const backup::TVerifyReport withoutCatalog = backup::VerifyDriver(own, checker, log, progress);
+  EXPECT_EQ(withoutCatalog.CatalogCheck(), nullptr);
+  size_t signedFiles = 0;
+  for (const backup::TFileCheck& check : withoutCatalog.checks) {
+    EXPECT_EQ(check.signer, check.passed ? signer : u"") << text::ToUtf8(check.shown);
+    signedFiles += check.signer.empty() ? 0 : 1;
+  }
+  EXPECT_EQ(signedFiles, 2u);  // ownsig.sys on its own, listed.sys through the system catalog
+  EXPECT_EQ(withoutCatalog.Signer(), signer);  // named once
+}
+
 TEST_F(DriverCheck, ADriverWithoutFilesFailsWithTheBannerAlone) {
   Start();
   TDevice device = Device(kAudioCodec);  // Files not read

@@ -39,11 +39,13 @@ TEST(Record, QuotedCsvRowsInAFileCreatedNewAndTheArchivesHash) {
   row.archive = "X_1.0.7z";
   row.archiveSize = 42;
   row.sha256 = "ab";
+  row.signer = "CN=Quillon Test Driver Signer";
   backup::RecordRow failed = row;
   failed.name = "=HYPERLINK(\"http://x\")";
   failed.provider = "-2+3";
   failed.archive.clear();
   failed.sha256.clear();
+  failed.signer.clear();
   failed.verdict = "verification failed: File x.sys: The hash does not match.";
   const fs::path file = backup::WriteRecord(folder, t, {row, failed});
   EXPECT_EQ(file, folder / "Quillon-2026_03_07_14_05_09 (2).csv");
@@ -51,14 +53,16 @@ TEST(Record, QuotedCsvRowsInAFileCreatedNewAndTheArchivesHash) {
   const std::string text = ReadAll(file);
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);  // the header and two rows, CR LF each
   EXPECT_NE(text.find("\r\n\"ROOT\\X\\0000\",\"Say \"\"hi\"\", all\",\"\",\"\",\"\",\"\",\"\",\"\",\"exported\","
-                      "\"X_1.0.7z\",\"42\",\"ab\"\r\n"),
+                      "\"X_1.0.7z\",\"42\",\"ab\",\"CN=Quillon Test Driver Signer\"\r\n"),
             std::string::npos)
       << text;
   // Formulas read as text in a spreadsheet.
   EXPECT_NE(text.find("\r\n\"ROOT\\X\\0000\",\"'=HYPERLINK(\"\"http://x\"\")\",\"\",\"\",\"'-2+3\","), std::string::npos)
       << text;
-  EXPECT_TRUE(text.ends_with(",\"verification failed: File x.sys: The hash does not match.\",\"\",\"\",\"\"\r\n"))
+  EXPECT_TRUE(text.ends_with(",\"verification failed: File x.sys: The hash does not match.\",\"\",\"\",\"\",\"\"\r\n"))
       << text;
+  EXPECT_TRUE(text.starts_with("\"Instance Id\",")) << text;
+  EXPECT_NE(text.find(",\"SHA-256\",\"Signer\"\r\n"), std::string::npos) << text;  // the last column
 
   // SHA-256 of "abc" (FIPS 180-2), read in pieces like any archive.
   std::ofstream(file, std::ios::binary | std::ios::trunc) << "abc";

@@ -7,6 +7,8 @@ namespace {
 
 const std::string kGeForce = "PCI\\VEN_10DE&DEV_1C82&SUBSYS_11BF1462&REV_A1\\4&1a2b3c4d&0&0008";
 const std::string kTailspin = "ROOT\\TAILSPINSENSOR\\0000";
+// The subject of the test certificate that signs the sample drivers.
+const std::string kSigner = "CN=Quillon Test Driver Signer";
 
 // The device lines of the window's tree, in tree order (depth 2).
 std::vector<std::string> TreeDevices(const RunResult& tree) {
@@ -117,6 +119,11 @@ TEST_F(CliTest, VerifyPrintsTheWindowsReportAndFailsForABadDriver) {
     const nlohmann::json& bad = files.at("tailspin.sys");
     EXPECT_EQ(bad["trust"], "Failed");
     EXPECT_EQ(bad["error"], "File not found in the catalog");
+    // Who signed: the catalog's signer, for the catalog, the device and each file it lists.
+    EXPECT_EQ(d["signer"], kSigner);
+    EXPECT_EQ(d["catalog"]["signer"], kSigner);
+    EXPECT_EQ(d["files"][0]["signer"], kSigner);
+    EXPECT_TRUE(bad["signer"].is_null());
     const RunResult text = Quillon({"verify", kTailspin});
     EXPECT_NE(text.out.find("File       : tailspin.sys\nSHA-1      : " + bad["sha1"].get<std::string>() +
                             "\nSHA-256    : " + bad["sha256"].get<std::string>() + "\nTrust      : Failed\n"),
@@ -173,6 +180,7 @@ TEST_F(CliTest, ExportAllWritesWhatTheWindowWritesWithARecordOfIt) {
       continue;
     }
     const fs::path archive = out / d["archive"].get<std::string>();
+    EXPECT_EQ(d["signer"], kSigner);
     EXPECT_EQ(d["sha256"], Sha256(archive, Scratch()));
     EXPECT_EQ(d["archiveSize"], fs::file_size(archive));
     // A package shared by several devices is written once; each device still has its report.
@@ -185,9 +193,10 @@ TEST_F(CliTest, ExportAllWritesWhatTheWindowWritesWithARecordOfIt) {
   // The CSV holds the same rows.
   const std::string csv = e2e::ReadFile(record);
   EXPECT_EQ(csv.rfind("\"Instance Id\",\"Name\",\"Class\",\"Hardware Ids\",\"Provider\",\"Version\",\"Date\",\"INF\","
-                      "\"Verdict\",\"Archive\",\"Archive Size\",\"SHA-256\"\r\n", 0), 0u);
+                      "\"Verdict\",\"Archive\",\"Archive Size\",\"SHA-256\",\"Signer\"\r\n", 0), 0u);
   for (const auto& d : result["devices"])
-    if (!d["archive"].is_null()) EXPECT_NE(csv.find("\"" + d["sha256"].get<std::string>() + "\"\r\n"), std::string::npos);
+    if (!d["archive"].is_null())
+      EXPECT_NE(csv.find("\"" + d["sha256"].get<std::string>() + "\",\"" + kSigner + "\"\r\n"), std::string::npos);
 }
 
 TEST_F(CliTest, ExportAllSaysInOneLinePerDeviceWhatBecameOfItAndEverythingWithVerbose) {

@@ -46,6 +46,11 @@ struct EventDialogs final : ports::IMessageDialogs {
     shown.emplace_back(kind, text);
     events->push_back(std::string("[") + KindName(kind) + "] " + text::ToUtf8(text));
   }
+  bool answer = false;  // what the user answers every question
+  bool AskYesNo(const WString& text) override {
+    events->push_back("[question] " + text::ToUtf8(text));
+    return answer;
+  }
 };
 
 class CommandTest : public ::testing::Test {
@@ -175,6 +180,9 @@ class CommandTest : public ::testing::Test {
     s << in.rdbuf();
     return s.str();
   }
+
+  // The user's answer to the window's questions from now on.
+  void Answer(bool yes) { dialogs_.answer = yes; }
 
   memview::MemoryView view;
   std::unique_ptr<TfrmMainForm> form;

@@ -54,6 +54,19 @@ class CountingTrust : public ports::ICatalogTrust {
   int32_t WinVerifyTrustEx(winapi::Handle w, const winapi::Guid* a, winapi::TrustData* d) override {
     return inner_.WinVerifyTrustEx(w, a, d);
   }
+  winapi::Handle WTHelperProvDataFromStateData(winapi::Handle s) override {
+    return inner_.WTHelperProvDataFromStateData(s);
+  }
+  winapi::Handle WTHelperGetProvSignerFromChain(winapi::Handle p, uint32_t i, bool c, uint32_t ci) override {
+    return inner_.WTHelperGetProvSignerFromChain(p, i, c, ci);
+  }
+  const winapi::ProviderCert* WTHelperGetProvCertFromChain(winapi::Handle s, uint32_t i) override {
+    return inner_.WTHelperGetProvCertFromChain(s, i);
+  }
+  uint32_t CertGetNameString(winapi::Handle c, uint32_t t, uint32_t f, const void* p, char16_t* n,
+                             uint32_t s) override {
+    return inner_.CertGetNameString(c, t, f, p, n, s);
+  }
   bool CryptCATAdminAcquireContext(winapi::Handle* h, const winapi::Guid* s, uint32_t f) override {
     return inner_.CryptCATAdminAcquireContext(h, s, f);
   }
@@ -105,6 +118,7 @@ class SigningTest : public ::testing::Test {
     return checker_->VerifyFile(catalog, file, callback, message);
   }
   const CatalogCache& Cache() const { return checker_->Cache(); }
+  const WString& Signer() const { return checker_->Signer(); }
 
   std::vector<WString> lines;
   WString message;

@@ -31,7 +31,13 @@ struct RecordedMessage {
 class RecordingDialogs final : public ports::IMessageDialogs {
  public:
   void ShowMessage(ports::MessageKind kind, const WString& text) override { shown.push_back({kind, text}); }
+  bool AskYesNo(const WString& text) override {
+    questions.push_back(text);
+    return answer;
+  }
   std::vector<RecordedMessage> shown;
+  std::vector<WString> questions;
+  bool answer = false;  // the user's answer to every question
 };
 
 class RecordingProgramStarter final : public ports::IProgramStarter {

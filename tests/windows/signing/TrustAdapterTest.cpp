@@ -6,10 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <set>
+#include <vector>
 
 #include "platform/Trust.h"
 #include "platform/win32/CatalogRecords.h"
+#include "signing/TrustCheck.h"
 #include "windows/support/Fixtures.h"
 #include "windows/support/Win32TestPlatform.h"
 
@@ -181,15 +185,7 @@ TEST_F(TrustAdapter, SecondGenerationFunctionsAreBoundAtRunTime) {
 // WinVerifyTrustEx with the driver policy on a file, with its state released after.
 int32_t Verify(ports::ICatalogTrust& trust, const WString& path, uint32_t providerFlags, bool* stateHeld = nullptr) {
   winapi::TrustFileInfo file;
-  file.cbStruct = sizeof file;
-  file.pcwszFilePath = path.c_str();
-  winapi::TrustData data;
-  data.cbStruct = sizeof data;
-  data.dwUIChoice = winapi::kWtdUiNone;
-  data.dwUnionChoice = winapi::kWtdChoiceFile;
-  data.pFile = &file;
-  data.dwStateAction = winapi::kWtdStateActionVerify;
-  data.dwProvFlags = providerFlags;
+  winapi::TrustData data = cryptcat::VerifyTrustData(file, path, providerFlags);
   winapi::Guid policy = winapi::kDriverActionVerify;
   const int32_t verdict = trust.WinVerifyTrustEx(winapi::kInvalidHandle, &policy, &data);
   if (stateHeld) *stateHeld = data.hWVTStateData != 0;
@@ -212,6 +208,39 @@ TEST_F(TrustAdapter, TrustVerdictsAreWinesDriverPolicyStub) {
             winapi::kTrustEBadDigest);
   EXPECT_EQ(uint32_t(Verify(*os.trust, FixturePath("signing/files/unsigned.sys"), winapi::kWtdNoPolicyUsageFlag)),
             winapi::kTrustENoSignature);
+}
+
+// The checks read the signer from the state of their trust check: the provider
+// data, its first signer, that signer's certificate and its subject.
+TEST_F(TrustAdapter, TheSignersSubjectComesFromTheStateOfTheTrustCheck) {
+  const auto signerOf = [](const std::string& fixture, uint32_t providerFlags) {
+    WString message, signer;
+    cryptcat::RunTrustCheck(FixturePath(fixture), providerFlags, message, signer);
+    return text::ToUtf8(signer);
+  };
+  EXPECT_EQ(signerOf("signing/catalogs/sha1.cat", winapi::kWtdRevocationCheckChain), "CN=Quillon Test Driver Signer");
+  EXPECT_EQ(signerOf("signing/catalogs/untrusted.cat", winapi::kWtdRevocationCheckChain),
+            "CN=Quillon Untrusted Signer");
+  EXPECT_EQ(signerOf("signing/catalogs/unsigned.cat", winapi::kWtdRevocationCheckChain), "");
+  EXPECT_EQ(signerOf("signing/files/signed.sys", winapi::kWtdNoPolicyUsageFlag), "CN=Quillon Test Driver Signer");
+  EXPECT_EQ(signerOf("signing/files/unsigned.sys", winapi::kWtdNoPolicyUsageFlag), "");
+}
+
+// The same certificate and expectation as the offline machine's own formatting.
+TEST_F(TrustAdapter, ASubjectIsWrittenMostSpecificPartFirstWithQuotesWhereNeeded) {
+  std::ifstream in(std::string(QUILLON_FIXTURES_DIR) + "/signing/pki/named.cer", std::ios::binary);
+  const std::vector<BYTE> der{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  ASSERT_FALSE(der.empty());
+  PCCERT_CONTEXT certificate = ::CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), DWORD(der.size()));
+  ASSERT_NE(certificate, nullptr) << ::GetLastError();
+  const winapi::Handle context = reinterpret_cast<winapi::Handle>(certificate);
+  const uint32_t x500 = winapi::kCertX500NameStr | winapi::kCertNameStrReverseFlag;
+  const uint32_t size = os.trust->CertGetNameString(context, winapi::kCertNameRdnType, 0, &x500, nullptr, 0);
+  WString subject(size, u'\0');
+  EXPECT_EQ(os.trust->CertGetNameString(context, winapi::kCertNameRdnType, 0, &x500, subject.data(), size), size);
+  EXPECT_EQ(text::ToUtf8(subject.c_str()),
+            "CN=Quillon Named Signer, OU=Drivers, O=\"Quillon, Test \"\"Org\"\"\", L=Redmond, S=Washington, C=US");
+  ::CertFreeCertificateContext(certificate);
 }
 
 // Copies a catalog into the system's catalog database, which every verification
