@@ -45,6 +45,12 @@ struct BackupContents {
   WStringList notes;        // why the index was not used, archives that could not be read, …
 };
 
+// Whether the file's name is that of a .7z or .Zip archive (any letter case).
+bool IsArchiveName(const std::filesystem::path& file);
+// The archives of `folder` (regular files, not links), sorted by name. Raises
+// QuillonError when the folder cannot be listed.
+std::vector<std::filesystem::path> ArchivesIn(const std::filesystem::path& folder);
+
 // Reads the backup in `folder`: its newest index when one matches the archives
 // (same names and sizes), else each archive (through the 7-Zip library at
 // `sevenZipLibrary` when given). Archives that cannot be read are named in notes.

@@ -47,10 +47,12 @@ struct HashTraits {
   static void Close(BCRYPT_HASH_HANDLE h) { ::BCryptDestroyHash(h); }
 };
 
+}  // namespace
+
 // One CNG hash object and its algorithm provider (the hash goes first).
-class Hasher {
+class Sha256Hasher::Engine {
  public:
-  explicit Hasher(const std::filesystem::path& file) : file_(file) {
+  explicit Engine(const std::filesystem::path& file) : file_(file) {
     if (!BCRYPT_SUCCESS(::BCryptOpenAlgorithmProvider(algorithm_.Put(), BCRYPT_SHA256_ALGORITHM, nullptr, 0)))
       Fail(file_, "the system's SHA-256 is not available");
     if (!BCRYPT_SUCCESS(::BCryptCreateHash(algorithm_.Get(), hash_.Put(), nullptr, 0, nullptr, 0, 0)))
@@ -80,9 +82,11 @@ struct DigestContextTraits {
   static void Close(EVP_MD_CTX* c) { EVP_MD_CTX_free(c); }
 };
 
-class Hasher {
+}  // namespace
+
+class Sha256Hasher::Engine {
  public:
-  explicit Hasher(const std::filesystem::path& file) : file_(file), context_(EVP_MD_CTX_new()) {
+  explicit Engine(const std::filesystem::path& file) : file_(file), context_(EVP_MD_CTX_new()) {
     if (!context_ || EVP_DigestInit_ex(context_.Get(), EVP_sha256(), nullptr) != 1)
       Fail(file_, "OpenSSL's SHA-256 is not available");
   }
@@ -102,12 +106,15 @@ class Hasher {
 };
 #endif
 
-}  // namespace
+Sha256Hasher::Sha256Hasher(const std::filesystem::path& subject) : engine_(std::make_unique<Engine>(subject)) {}
+Sha256Hasher::~Sha256Hasher() = default;
+void Sha256Hasher::Add(const void* data, size_t size) { engine_->Add(static_cast<const char*>(data), size); }
+std::string Sha256Hasher::Finish() { return engine_->Finish(); }
 
 std::string Sha256OfFile(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   if (!in) Fail(file, "cannot be opened for reading");
-  Hasher hasher(file);
+  Sha256Hasher hasher(file);
   std::vector<char> buffer(kChunk);
   while (in) {
     in.read(buffer.data(), std::streamsize(buffer.size()));
