@@ -6,6 +6,7 @@
 #include "backup/DriverCheck.h"
 #include "backup/ReportText.h"
 #include "backup/Sha256.h"
+#include "backup/TemporaryFolder.h"
 #include "platform/Errors.h"
 #include "platform/Paths.h"
 #include "platform/SafeText.h"
@@ -15,19 +16,6 @@ namespace restore {
 namespace {
 
 std::string U8(const WString& s) { return text::ToUtf8(s); }
-
-// A folder made new below `parent`: "Quillon-package-1", or the next free number
-// (a folder left by a run that was killed stays out of the way).
-std::filesystem::path NewWorkFolder(const std::filesystem::path& parent) {
-  for (unsigned n = 1; n < 10000; ++n) {
-    const std::filesystem::path folder = parent / ("Quillon-package-" + std::to_string(n));
-    std::error_code error;
-    if (std::filesystem::create_directory(folder, error)) return folder;
-    if (error)
-      throw QuillonError(u"Cannot create a folder in " + text::FromPath(parent) + u": " + text::FromUtf8(error.message()));
-  }
-  throw QuillonError(u"Cannot create a folder in " + text::FromPath(parent) + u": every name Quillon-package-N is taken");
-}
 
 // The file a backup lists, below the package folder; its name checked part by part.
 std::filesystem::path ListedFile(const std::filesystem::path& folder, const WString& relative) {
@@ -70,32 +58,24 @@ void CheckPlainName(const WString& name, const char* what) {
 
 ExtractedPackage::ExtractedPackage(const std::filesystem::path& backupFolder, const backup::BackupPackage& package,
                                    const std::filesystem::path& tempFolder, const WString& sevenZipLibrary)
-    : package_(package) {
+    : package_(package), work_("package", tempFolder) {
   CheckPlainName(package.archive, "archive");
-  CheckPlainName(package.storeFolder, "package folder");
+  if (!package.storeFolder.empty()) CheckPlainName(package.storeFolder, "package folder");
   CheckPlainName(package.infName, "INF");
-  work_ = NewWorkFolder(tempFolder);
-  try {
-    const auto reader = archive::OpenArchiveReader(text::FromPath(backupFolder / text::ToPath(package.archive)), sevenZipLibrary);
-    archive::ExtractArchive(*reader, text::FromPath(work_));
-  } catch (...) {
-    std::error_code ignored;  // the extraction's own error is the one to report
-    std::filesystem::remove_all(work_, ignored);
-    throw;
-  }
-  folder_ = work_ / text::ToPath(package.storeFolder);
+  const auto reader =
+      archive::OpenArchiveReader(text::FromPath(backupFolder / text::ToPath(package.archive)), sevenZipLibrary);
+  archive::ExtractArchive(*reader, text::FromPath(work_.Path()));
+  // A package whose files lie at the archive's root has no folder of its own.
+  folder_ = package.storeFolder.empty() ? work_.Path() : work_.Path() / text::ToPath(package.storeFolder);
   inf_ = text::FromPath(folder_ / text::ToPath(package.infName));
 }
 
-ExtractedPackage::~ExtractedPackage() {
-  std::error_code ignored;  // a destructor cannot report; the folder is below the temporary folder
-  std::filesystem::remove_all(work_, ignored);
-}
+ExtractedPackage::~ExtractedPackage() = default;
 
 WString ExtractedPackage::Incomplete() const {
   std::error_code error;
   if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(folder_ / text::ToPath(package_.infName), error)))
-    return package_.infName + u" is not in the archive's folder " + package_.storeFolder;
+    return package_.infName + u" is not in the archive";
   for (const backup::BackupFile& listed : package_.files)
     if (WString problem = FileProblem(folder_, listed); !problem.empty()) return problem;
   return WString();

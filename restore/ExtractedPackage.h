@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "backup/BackupContents.h"
+#include "backup/TemporaryFolder.h"
 #include "platform/Text.h"
 
 namespace restore {
@@ -14,7 +15,7 @@ namespace restore {
 class ExtractedPackage {
  public:
   // Extracts `package` from its archive in `backupFolder` into a new folder below
-  // `tempFolder` ("Quillon-package-N"). Raises QuillonError (archive::ArchiveError for the archive)
+  // `tempFolder`. Raises QuillonError (archive::ArchiveError for the archive)
   // naming the archive and the cause; nothing is left behind then.
   ExtractedPackage(const std::filesystem::path& backupFolder, const backup::BackupPackage& package,
                    const std::filesystem::path& tempFolder, const WString& sevenZipLibrary);
@@ -25,7 +26,7 @@ class ExtractedPackage {
   // The package's INF in the extracted folder (a host path text).
   const WString& Inf() const { return inf_; }
   // The folder below the temporary folder that holds it all.
-  const std::filesystem::path& WorkFolder() const { return work_; }
+  const std::filesystem::path& WorkFolder() const { return work_.Path(); }
 
   // Why the package is not whole: its INF or a file the backup lists missing, or
   // changed since the export. Empty when whole.
@@ -34,14 +35,14 @@ class ExtractedPackage {
   // list, a catalog not signed or not trusted on this system. Empty when it may be.
   WString Problem() const;
 
-  // Moves the package folder to `destination` (which must not exist), out of the
-  // folder removed with this object. Raises QuillonError naming both.
+  // Moves the package folder (its files) to `destination` (which must not exist),
+  // out of the folder removed with this object. Raises QuillonError naming both.
   void MoveTo(const std::filesystem::path& destination);
 
  private:
   const backup::BackupPackage& package_;
-  std::filesystem::path work_;
-  std::filesystem::path folder_;  // the package folder inside work_
+  backup::TemporaryFolder work_;  // removed with everything in it, however this object goes
+  std::filesystem::path folder_;   // the package folder: work_ or its one top folder
   WString inf_;
 };
 

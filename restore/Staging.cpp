@@ -29,10 +29,13 @@ StageOutcome StageBackup(const backup::BackupContents& backup, const std::vector
         outcome.failures.push_back(package.archive + u": " + incomplete);
         continue;
       }
-      const KitPackage staged{package.storeFolder, package.infName};
+      // A package at its archive's root is named after the archive.
+      const WString folder = package.storeFolder.empty() ? text::FromPath(text::ToPath(package.archive).stem())
+                                                         : package.storeFolder;
+      const KitPackage staged{folder, package.infName};
       CheckKitName(staged.folder);
       CheckKitName(staged.inf);
-      extracted.MoveTo(kit / text::ToPath(package.storeFolder));
+      extracted.MoveTo(kit / text::ToPath(folder));
       outcome.staged.push_back(staged);
     } catch (const std::exception& e) {
       outcome.failures.push_back(package.archive + u": " + ExceptionMessage(e));

@@ -13,6 +13,7 @@
 #include "backup/Sha256.h"
 #include "platform/offline/OfflinePlatform.h"
 #include "restore/RestoreRun.h"
+#include "restore/RestoreText.h"
 #include "restore/Staging.h"
 #include "support/FixedElevation.h"
 #include "support/ScriptedInstaller.h"
@@ -128,7 +129,9 @@ TEST_F(RestoreRunTest, PublishesAndInstallsTheExtractedInfForTheMatchedIdThenRem
 
   ASSERT_EQ(installer.calls.size(), 2u);
   const WString inf = installer.calls[0].inf;
-  EXPECT_EQ(inf, text::FromPath(Temp() / "Quillon-package-1" / text::ToPath(kStoreFolder) / "nwserial.inf"));
+  const fs::path extracted = text::ToPath(inf);
+  EXPECT_EQ(extracted.parent_path().parent_path().parent_path(), Temp());
+  EXPECT_EQ(extracted.parent_path().filename(), text::ToPath(kStoreFolder));
   EXPECT_EQ(installer.calls[1].inf, inf) << "the devices get the INF beside its files";
   EXPECT_EQ(installer.calls[1].hardwareId, kHardwareId);
   EXPECT_TRUE(outcome.failures.empty()) << text::ToUtf8(outcome.failures.front());
@@ -277,6 +280,46 @@ TEST_F(RestoreRunTest, StagingPutsWholePackagesIntoTheKitAndNamesTheOthers) {
   for (const auto& entry : fs::directory_iterator(kit)) top.push_back(entry.path().filename());
   std::sort(top.begin(), top.end());
   EXPECT_EQ(top, (std::vector<fs::path>{"README.txt", "install-drivers.cmd", text::ToPath(kStoreFolder)}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(RestoreRunTest, ABackupFolderReadAsItIsRestoresAndStagesLikeItsIndex) {
+  AddPackage(u"Northwind-serial.zip");
+  const backup::BackupContents read = backup::ReadBackup(backup_.folder, WString());
+  ASSERT_EQ(read.packages.size(), 1u);
+  EXPECT_EQ(read.packages[0].storeFolder, kStoreFolder);
+  backup_ = read;
+  PlanDevice(0);
+  installer.outcomes = {{0, false, u"C:\\Windows\\INF\\oem12.inf"}, {}};
+  const RestoreOutcome outcome = Run(Chosen());
+  EXPECT_TRUE(outcome.failures.empty()) << text::ToUtf8(outcome.failures.front());
+  EXPECT_EQ(installer.calls.size(), 2u);
+
+  const restore::StageOutcome staged = restore::StageBackup(backup_, {0}, root_ / "kit", WString());
+  EXPECT_TRUE(staged.failures.empty());
+  EXPECT_TRUE(fs::is_regular_file(root_ / "kit" / text::ToPath(kStoreFolder) / "nwserial.cat"));
+}
+
+TEST_F(RestoreRunTest, TheWordsNameThePackagesDevicesFailuresAndTheRestart) {
+  AddPackage(u"a.zip");
+  AddPackage(u"b.zip");
+  PlanDevice(1);
+  const auto items = Chosen(true);
+  EXPECT_EQ(restore::ConfirmationText(items), u"Install 2 driver packages on 1 device?");
+  EXPECT_EQ(restore::ChoiceLines(backup_, items),
+            (WStringList{u"a.zip (nwserial.inf, 3.8.27.0): into the driver store, for devices not plugged in yet",
+                         u"Northwind USB Serial Port (USB\\VID_1234&PID_5678\\0001): b.zip (nwserial.inf, 3.8.27.0, "
+                         u"matched USB\\VID_1234&PID_5678)"}));
+  RestoreOutcome outcome;
+  outcome.installed = 1;
+  outcome.failures = {u"a.zip: nwserial.sys is missing"};
+  outcome.restartNeeded = true;
+  EXPECT_EQ(restore::ResultText(outcome, 2),
+            u"Installed 1 of 2 driver packages.\n1 failed:\n  a.zip: nwserial.sys is missing\n"
+            u"Windows must restart to finish installing the drivers.");
 }
 
 }  // namespace
