@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "backup/BackupContents.h"
+#include "backup/CurrentDriver.h"
 #include "devices/Devices.h"
+#include "inf/DriverRank.h"
 #include "inf/TargetOs.h"
 
 namespace backup {
@@ -26,6 +28,7 @@ struct PlannedDevice {
   std::optional<size_t> modelLine;  // its models line (into that package's models)
   WString matchedId;                // the device's identifier that line matched
   uint32_t rank = 0;                // the best match's rank, 0xSSGGTHHH
+  std::optional<CurrentDriver> current;  // the driver it was compared with; only when hasDriver
 };
 
 struct RestorePlan {
@@ -33,6 +36,11 @@ struct RestorePlan {
   size_t covered = 0;        // devices the backup has a driver for
   size_t withoutDriver = 0;  // devices that have no driver now
 };
+
+// The signature score of a line of `package`: its recorded verdict ("signed"
+// ranks as trusted; "unsigned" as unsigned, better with an .NT install section);
+// no or another verdict ranks as unknown.
+inf::SignatureScore SignatureScoreOf(const BackupPackage& package, const inf::ModelLine& line);
 
 // Plans `backup` for `devices` on Windows `target`.
 RestorePlan PlanRestore(const BackupContents& backup, const TDeviceList& devices, const inf::TargetOs& target);

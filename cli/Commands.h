@@ -16,6 +16,9 @@ int RunVerify(Session& session, const Options& options, std::ostream& out, std::
 // export, export-all and submit.
 int RunExport(Session& session, const Options& options, std::ostream& out, std::ostream& err);
 
+// plan BACKUP: the backup's package Windows would install on each present device.
+int RunPlan(Session& session, const Options& options, std::ostream& out, std::ostream& err);
+
 // The number of devices worked on at the same time: --jobs, else one per core.
 unsigned Jobs(const Options& options);
 

@@ -30,6 +30,7 @@ int Run(int argc, const char* const* argv) {
       case cli::Verb::List: return cli::RunList(session, *options, std::cout);
       case cli::Verb::Show: return cli::RunShow(session, *options, std::cout);
       case cli::Verb::Verify: return cli::RunVerify(session, *options, std::cout, std::cerr);
+      case cli::Verb::Plan: return cli::RunPlan(session, *options, std::cout, std::cerr);
       default: return cli::RunExport(session, *options, std::cout, std::cerr);
     }
   } catch (const cli::UsageError& e) {
