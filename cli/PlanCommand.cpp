@@ -26,12 +26,6 @@ std::string Hex(uint32_t rank) {
   return buffer;
 }
 
-fs::path BackupFolder(const std::string& given) {
-  std::error_code ec;
-  const fs::path folder = fs::absolute(text::ToPath(text::FromUtf8(given)), ec).lexically_normal();
-  if (ec || !fs::is_directory(folder, ec)) throw UsageError("BACKUP \"" + given + "\" is no folder");
-  return folder;
-}
 
 const char* ChoiceName(backup::PlanChoice choice) {
   switch (choice) {
@@ -100,6 +94,13 @@ nlohmann::ordered_json TargetJson(const backup::TargetWindows& target) {
 }
 
 }  // namespace
+
+fs::path BackupFolder(const std::string& given) {
+  std::error_code ec;
+  const fs::path folder = fs::absolute(text::ToPath(text::FromUtf8(given)), ec).lexically_normal();
+  if (ec || !fs::is_directory(folder, ec)) throw UsageError("BACKUP \"" + given + "\" is no folder");
+  return folder;
+}
 
 int RunPlan(Session& session, const Options& options, std::ostream& out, std::ostream& err) {
   const backup::BackupContents contents = backup::ReadBackup(BackupFolder(options.backup), session.SevenZipLibrary());
