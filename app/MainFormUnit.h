@@ -12,6 +12,7 @@
 //   MainFormVerify.cpp      Verify Signatures and VerifyDriver
 //   MainFormExport.cpp      Export Driver, Export All and ExportDriver
 //   MainFormSubmit.cpp      Prepare NAVU Submission
+//   MainFormRestore.cpp     Restore Drivers…
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -130,6 +131,8 @@ class TfrmMainForm {
   // failed (and its error was shown).
   WString ExportDriver(TDevice& device);
   void btnSubmitClick();
+  // File ▸ Restore Drivers…: a backup folder chosen in `dlg` put back on this PC.
+  void mnuRestoreClick();
 
  private:
   // The command layer's sinks at the window's end: report lines go into

@@ -343,6 +343,7 @@ void MainWindow::Paint() {
 
 void MainWindow::OnCommand(UINT id) {
   switch (id) {
+    case kMenuRestore: Run(&TfrmMainForm::mnuRestoreClick); break;
     case kMenuAbout: Run(&TfrmMainForm::mnuAboutClick); break;
     case kMenuQuit: Run(&TfrmMainForm::btnQuitClick); break;
     case kMenuIncludeMicrosoft: Run(&TfrmMainForm::mnuIncludeMicrosoftClick); break;

@@ -1,5 +1,5 @@
-// The message-box port: a standard message box with one OK button, owned by the
-// active window so that it stays in front of the program.
+// The message-box port: a standard message box with one OK button (Yes and No
+// for a question), owned by the active window so that it stays in front of the program.
 #include <windows.h>
 
 #include "platform/MessageDialogs.h"
@@ -18,6 +18,9 @@ class Win32MessageDialogs final : public ports::IMessageDialogs {
     if (kind == ports::MessageKind::Error) caption = L"Error", icon = MB_ICONERROR;
     if (kind == ports::MessageKind::Warning) caption = L"Warning", icon = MB_ICONWARNING;
     ::MessageBoxW(::GetActiveWindow(), Wide(text.c_str()), caption, MB_OK | icon);
+  }
+  bool AskYesNo(const WString& question) override {
+    return ::MessageBoxW(::GetActiveWindow(), Wide(question.c_str()), L"Confirm", MB_YESNO | MB_ICONQUESTION) == IDYES;
   }
 };
 
