@@ -63,6 +63,7 @@ void TfrmMainForm::mnuRestoreClick() {
         CloseProgress();
 
         FShellLog.AddLine(u"*** Restoring Drivers ***");
+        for (const WString& note : outcome.notes) FShellLog.AddLine(note);
         for (const restore::RestoreRow& row : outcome.rows)
           FShellLog.AddLine((row.device.empty() ? row.package : row.device + u": " + row.package) + u": " + row.result);
         WString result = WindowLines(restore::ResultText(outcome, items.size()));
@@ -70,7 +71,7 @@ void TfrmMainForm::mnuRestoreClick() {
         try {
           const std::filesystem::path record =
               restore::WriteRestoreRecord(folder, Os().system->GetLocalTime(), outcome.rows);
-          FShellLog.AddLine(u"Record: " + text::FromPath(record));
+          FShellLog.AddLine(u"Record: " + text::FromPath(folder / record.filename()));
         } catch (const std::exception& e) {
           // What was installed is still told; the record's failure with it.
           result += u"\r\nThe restore record was not written: " + ExceptionMessage(e);

@@ -1,6 +1,7 @@
 // restore and stage: a backup put back on the running Windows, or made into a kit
 // that installs it on a fresh one. Both read the backup folder (its index, else
 // its archives) and, where they act for a machine, plan for its present devices.
+#include <algorithm>
 #include <filesystem>
 
 #include "backup/BackupContents.h"
@@ -57,10 +58,20 @@ void PrintLines(std::ostream& out, const WStringList& lines) {
   for (const WString& line : lines) out << "  " << Shown(line) << '\n';
 }
 
+// A text of several lines ("\n" between them), each made safe for a terminal.
+void PrintText(std::ostream& out, const WString& text) {
+  for (size_t start = 0; start <= text.size();) {
+    const size_t end = std::min(text.find(u'\n', start), text.size());
+    out << Shown(text.substr(start, end - start)) << '\n';
+    start = end + 1;
+  }
+}
+
 // The record goes beside the backup, or where --record says.
 fs::path WriteRecord(const Options& options, const std::vector<restore::RestoreRow>& rows) {
   const fs::path folder = options.record.empty() ? BackupFolder(options.backup) : OutputFolder(options.record, {});
-  return restore::WriteRestoreRecord(folder, Os().system->GetLocalTime(), rows);
+  // Named in the folder's own spelling (the file's path may carry the long-path prefix).
+  return folder / restore::WriteRestoreRecord(folder, Os().system->GetLocalTime(), rows).filename();
 }
 
 }  // namespace
@@ -99,10 +110,11 @@ int RunRestore(Session& session, const Options& options, std::ostream& out, std:
       [&](size_t done, size_t total, const WString& archive) {
         if (!archive.empty()) err << "[" << done + 1 << "/" << total << "] " << Shown(archive) << '\n';
       });
+  for (const WString& note : outcome.notes) err << "quillon: " << Shown(note) << '\n';
   for (const restore::RestoreRow& row : outcome.rows)
     out << Shown(row.device.empty() ? row.package : row.device + u": " + row.package) << ": " << Shown(row.result)
         << '\n';
-  out << Shown(restore::ResultText(outcome, items.size())) << '\n';
+  PrintText(out, restore::ResultText(outcome, items.size()));
   out << "Record: " << U8(WriteRecord(options, outcome.rows)) << '\n';
   if (outcome.interrupted) return kInterruptedExitCode;
   return outcome.failures.empty() ? 0 : 1;

@@ -81,6 +81,14 @@ WString ExtractedPackage::Incomplete() const {
   return WString();
 }
 
+WString ExtractedPackage::RemoveWorkFolder() {
+  std::error_code error;
+  std::filesystem::remove_all(work_.Path(), error);
+  if (!error) return WString();
+  return u"The extracted package " + text::FromPath(work_.Path()) + u" could not be removed: " +
+         text::FromUtf8(error.message());
+}
+
 void ExtractedPackage::MoveTo(const std::filesystem::path& destination) {
   std::error_code error;
   if (std::filesystem::exists(std::filesystem::symlink_status(destination, error)))

@@ -35,6 +35,10 @@ class ExtractedPackage {
   // list, a catalog not signed or not trusted on this system. Empty when it may be.
   WString Problem() const;
 
+  // Removes the work folder now; why it could not be removed (a file still open,
+  // as Wine's catalog services leave the catalog), empty when it is gone.
+  WString RemoveWorkFolder();
+
   // Moves the package folder (its files) to `destination` (which must not exist),
   // out of the folder removed with this object. Raises QuillonError naming both.
   void MoveTo(const std::filesystem::path& destination);

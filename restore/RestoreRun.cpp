@@ -30,12 +30,11 @@ class PackageRestore {
   void Run(const backup::BackupContents& backup, const RestoreSettings& settings) {
     WString problem;
     try {
-      const ExtractedPackage extracted(backup.folder, package_, settings.tempFolder, settings.sevenZipLibrary);
+      ExtractedPackage extracted(backup.folder, package_, settings.tempFolder, settings.sevenZipLibrary);
       problem = extracted.Problem();
-      if (problem.empty()) {
-        Install(extracted.Inf());
-        return;
-      }
+      if (problem.empty()) Install(extracted.Inf());
+      if (WString left = extracted.RemoveWorkFolder(); !left.empty()) outcome_.notes.push_back(left);
+      if (problem.empty()) return;
     } catch (const std::exception& e) {
       problem = ExceptionMessage(e);
     }

@@ -57,6 +57,7 @@ struct RestoreOutcome {
   WStringList failures;          // "<archive>: <why>", one per package that failed
   bool restartNeeded = false;
   bool interrupted = false;      // a stop request left packages out
+  WStringList notes;             // extracted folders that could not be removed
 };
 
 // Told before each package: how many are done, of how many, and its archive.

@@ -28,10 +28,18 @@ struct RecordedMessage {
   WString text;
 };
 
+// Records every message and question; a question takes the next of `answers`
+// (none left: No).
 class RecordingDialogs final : public ports::IMessageDialogs {
  public:
   void ShowMessage(ports::MessageKind kind, const WString& text) override { shown.push_back({kind, text}); }
+  bool AskYesNo(const WString& question) override {
+    questions.push_back(question);
+    return questions.size() <= answers.size() && answers[questions.size() - 1];
+  }
   std::vector<RecordedMessage> shown;
+  std::vector<WString> questions;
+  std::vector<bool> answers;
 };
 
 class RecordingProgramStarter final : public ports::IProgramStarter {
@@ -112,6 +120,15 @@ inline std::wstring TextOf(HWND window) {
 }
 
 inline LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
+
+constexpr LPARAM kAltDown = LPARAM(1) << 29;
+constexpr LPARAM kKeyUp = (LPARAM(1) << 31) | (LPARAM(1) << 30);
+
+// Alt and a letter on `target`, as the system sends them: system keys.
+inline void PostAltKey(HWND target, WPARAM letter) {
+  ::PostMessageW(target, WM_SYSKEYDOWN, letter, 1 | kAltDown);
+  ::PostMessageW(target, WM_SYSKEYUP, letter, 1 | kAltDown | kKeyUp);
+}
 
 // A click as the mouse gives it: pressed and released at the same point.
 inline void Click(HWND control, int x = 2, int y = 2) {
