@@ -134,6 +134,23 @@ TEST_F(SeededRestoreOnWine, DryRunChangesNothingAndAPackageWineCannotVerifyIsNot
 
 }
 
+TEST_F(SeededRestoreOnWine, StageOnTheRunningSystemTakesThePlansChoiceOrEveryPackage) {
+  win32_test::RootDevice device(win32_test::kHardwareId);
+  const CliRun chosen = RunQuillonCli(L"stage " + BackupArgument() + L" --to \"" + (scratch_ / "kit").wstring() + L"\"",
+                                      scratch_);
+  ASSERT_EQ(chosen.exitCode, 0u) << chosen.out << chosen.err;
+  EXPECT_NE(chosen.out.find("1 of 1 driver packages staged"), std::string::npos) << chosen.out;
+  const std::string script = win32_test::ReadAll((scratch_ / "kit" / "install-drivers.cmd").wstring());
+  EXPECT_NE(script.find("set \"INF=Northwind USB Serial Port_3.8.27.0\\nwserial.inf\"\r\n"), std::string::npos)
+      << script;
+  EXPECT_TRUE(fs::is_regular_file(scratch_ / "kit" / "Northwind USB Serial Port_3.8.27.0" / "nwserial.cat"));
+
+  const CliRun all = RunQuillonCli(
+      L"stage " + BackupArgument() + L" --to \"" + (scratch_ / "all").wstring() + L"\" --all-packages", scratch_);
+  ASSERT_EQ(all.exitCode, 0u) << all.out << all.err;
+  EXPECT_NE(all.out.find("6 of 6 driver packages staged"), std::string::npos) << all.out;
+}
+
 TEST_F(SeededRestoreOnWine, AFolderWithoutArchivesIsNamedAndNothingIsDone) {
   const fs::path empty = scratch_ / "empty";
   fs::create_directories(empty);
