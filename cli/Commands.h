@@ -1,6 +1,7 @@
 // The verbs of the command line. Each prints its result on `out` (a table or
 // report, or JSON with --json), messages on `err`, and returns the exit code:
-// 0 all done, 1 some device failed verification or export.
+// 0 all done, 1 some device failed verification or export, or could not be read
+// whole (its ReadProblem).
 #pragma once
 #include <filesystem>
 #include <ostream>
@@ -8,6 +9,7 @@
 
 #include "cli/CliOptions.h"
 #include "cli/Session.h"
+#include "cli/ShownText.h"
 
 namespace cli {
 
@@ -34,8 +36,5 @@ std::filesystem::path OutputFolder(const std::string& to, const std::filesystem:
 
 // The number of devices worked on at the same time: --jobs, else one per core.
 unsigned Jobs(const Options& options);
-
-// A text of the window (CR LF, CR or LF line ends) with "\n" line ends.
-std::string PlainLines(const WString& text);
 
 }  // namespace cli

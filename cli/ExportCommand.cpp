@@ -41,6 +41,8 @@ namespace {
 std::string U8(const WString& s) { return text::ToUtf8(s); }
 // Paths print as UTF-8 whatever the system's code page.
 std::string U8(const fs::path& p) { return text::ToUtf8(text::FromPath(p)); }
+// A record's cell (UTF-8, from the disk) as the terminal shows it.
+std::string ShownCell(const std::string& cell) { return Shown(text::FromUtf8(cell)); }
 
 bool IsSameOrBelow(const fs::path& inner, const fs::path& outer) {
   const auto [o, i] = std::mismatch(outer.begin(), outer.end(), inner.begin(), inner.end());
@@ -100,31 +102,22 @@ nlohmann::ordered_json RecordJson(const RecordRow& r) {
   return j;
 }
 
-// Why a device has no archive, in one line: the export's error, else the first
-// check that failed.
-std::string FirstReason(const backup::TDeviceOutcome& outcome) {
-  if (!outcome.failure.empty()) return U8(outcome.failure);
-  for (const backup::TFileCheck& check : outcome.verification.checks)
-    if (!check.passed)
-      return U8(check.label + u" " + check.shown + u": " + (check.error.empty() ? u"not trusted" : check.error));
-  return "verification failed: the driver-store folder holds no files";
-}
-
 // A device's outcome in one line: "exported <archive>", "already exported as
 // <archive>" (its package was archived for an earlier device) or "failed: <reason>".
-std::string DeviceLine(const backup::TDeviceOutcome& outcome, const RecordRow& row, bool shared) {
-  if (!outcome.exported()) return "failed: " + FirstReason(outcome);
-  return (shared ? "already exported as " : "exported ") + row.archive;
+std::string DeviceLine(const backup::TDeviceOutcome& outcome, bool shared) {
+  if (!outcome.exported()) return "failed: " + Shown(backup::FirstReason(outcome));
+  return (shared ? "already exported as " : "exported ") + Shown(paths::ExtractFileName(outcome.archive));
 }
 
 // Each device not exported, and a submission not written, with the reason.
 std::vector<std::string> Failures(const std::vector<RecordRow>& rows, const Submission* submission) {
   std::vector<std::string> failures;
   for (const RecordRow& row : rows)
-    if (row.archive.empty()) failures.push_back(row.name + " (" + row.instanceId + "): " + row.verdict);
+    if (row.archive.empty()) failures.push_back(ShownCell(row.name) + " (" + ShownCell(row.instanceId) + "): " +
+                         ShownCell(row.verdict));
   if (submission && submission->archive.empty()) {
     std::string why = "the submission archive was not written";
-    if (!submission->error.empty()) why += ": " + U8(submission->error);
+    if (!submission->error.empty()) why += ": " + Shown(submission->error);
     failures.push_back(why);
   }
   return failures;
@@ -159,14 +152,14 @@ void PrintSummary(std::ostream& out, const fs::path& folder, const fs::path& rec
                   const std::vector<RecordRow>& rows, const Submission* submission,
                   const std::vector<std::string>& failures) {
   if (submission) {
-    if (!submission->error.empty()) out << "[error] " << U8(submission->error) << '\n';
+    if (!submission->error.empty()) out << "[error] " << PlainLines(submission->error) << '\n';
     out << PlainLines(submission->notes);
-    if (!submission->archive.empty()) out << "Submission: " << U8(submission->archive) << '\n';
+    if (!submission->archive.empty()) out << "Submission: " << Shown(submission->archive) << '\n';
   }
   const auto written = [](const RecordRow& r) { return !r.archive.empty(); };
   const size_t exported = size_t(std::count_if(rows.begin(), rows.end(), written));
-  out << exported << " of " << rows.size() << " devices exported to " << U8(folder) << "\nRecord: " << U8(record)
-      << '\n';
+  out << exported << " of " << rows.size() << " devices exported to " << Shown(text::FromPath(folder))
+      << "\nRecord: " << Shown(text::FromPath(record)) << '\n';
   if (failures.empty()) return;
   out << failures.size() << " failed:\n";
   for (const std::string& f : failures) out << "  " << f << '\n';
@@ -196,7 +189,9 @@ int RunExport(Session& session, const Options& options, std::ostream& out, std::
   const StopRequests stopRequests;  // Ctrl+C: stop after the file under way, keep the record
   const TDeviceList devices = Chosen(session, options);  // an unknown device stops before --to is made
   const fs::path folder = OutputFolder(options.to, session.InstallationRoot());
-  const backup::TExportTarget target = {text::FromPath(folder), session.SevenZipLibrary()};
+  // The folder is the user's: every archive is created new, under the next free name.
+  const backup::TExportTarget target = {text::FromPath(folder), session.SevenZipLibrary(),
+                                        backup::ArchiveNaming::NextFreeName};
   const std::set<WString> before = backup::FilesIn(target.folder);
 
   ProgressLine progress(err, IsTerminal(stderr), devices.size(), TerminalColumns(stderr));
@@ -212,16 +207,16 @@ int RunExport(Session& session, const Options& options, std::ostream& out, std::
           return;
         }
         progress.Clear();
-        const std::string device = U8(backup::ShownName(devices[i])) + " (" + U8(devices[i].InstanceId) + ")";
+        const std::string device = Shown(backup::ShownName(devices[i])) + " (" + Shown(devices[i].InstanceId) + ")";
         const bool shared = outcome.exported() && !archivesSeen.insert(outcome.archive).second;
         if (!options.verbose) {
-          out << device << ": " << DeviceLine(outcome, rows.back(), shared) << '\n' << std::flush;
+          out << device << ": " << DeviceLine(outcome, shared) << '\n' << std::flush;
           return;
         }
         out << "=== " << device << "\n" << PlainLines(outcome.report);
-        if (!outcome.archiveError.empty()) out << "[error] " << U8(outcome.archiveError) << '\n';
-        out << "--> " << rows.back().verdict << (rows.back().archive.empty() ? "" : ": " + rows.back().archive)
-            << "\n\n"
+        if (!outcome.archiveError.empty()) out << "[error] " << PlainLines(outcome.archiveError) << '\n';
+        out << "--> " << ShownCell(rows.back().verdict)
+            << (rows.back().archive.empty() ? "" : ": " + ShownCell(rows.back().archive)) << "\n\n"
             << std::flush;
       },
       [&](size_t i, const backup::TProgressState& state) {
@@ -232,8 +227,7 @@ int RunExport(Session& session, const Options& options, std::ostream& out, std::
   Submission submission;
   if (options.verb == Verb::Submit) submission = Submit(target, outcomes, before);
 
-  const fs::path record = folder / backup::RecordFileName(Os().system->GetLocalTime());
-  backup::WriteRecord(record, rows);
+  const fs::path record = backup::WriteRecord(folder, Os().system->GetLocalTime(), rows);
 
   const std::vector<std::string> failures = Failures(rows, options.verb == Verb::Submit ? &submission : nullptr);
   if (options.json)

@@ -16,8 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A text from the disk, as a terminal may show it.
-std::string Shown(const WString& s) { return text::ToUtf8(text::Visible(s)); }
 std::string U8(const WString& s) { return text::ToUtf8(s); }
 
 std::string Hex(uint32_t rank) {

@@ -1,13 +1,13 @@
 // restore and stage: a backup put back on the running Windows, or made into a kit
 // that installs it on a fresh one. Both read the backup folder (its index, else
 // its archives) and, where they act for a machine, plan for its present devices.
-#include <algorithm>
 #include <filesystem>
 
 #include "backup/BackupContents.h"
 #include "backup/RestorePlan.h"
 #include "backup/TargetWindows.h"
 #include "cli/Commands.h"
+#include "cli/ShownText.h"
 #include "cli/StopRequests.h"
 #include "platform/Errors.h"
 #include "platform/Interrupt.h"
@@ -25,8 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A backup's or a machine's text, made safe for a terminal.
-std::string Shown(const WString& s) { return text::ToUtf8(text::Visible(s)); }
 std::string U8(const fs::path& p) { return text::ToUtf8(text::FromPath(p)); }
 
 backup::BackupContents ReadBackupFolder(const Options& options, const WString& sevenZipLibrary, std::ostream& err) {
@@ -58,14 +56,6 @@ void PrintLines(std::ostream& out, const WStringList& lines) {
   for (const WString& line : lines) out << "  " << Shown(line) << '\n';
 }
 
-// A text of several lines ("\n" between them), each made safe for a terminal.
-void PrintText(std::ostream& out, const WString& text) {
-  for (size_t start = 0; start <= text.size();) {
-    const size_t end = std::min(text.find(u'\n', start), text.size());
-    out << Shown(text.substr(start, end - start)) << '\n';
-    start = end + 1;
-  }
-}
 
 // The record goes beside the backup, or where --record says.
 fs::path WriteRecord(const Options& options, const std::vector<restore::RestoreRow>& rows) {
@@ -114,7 +104,7 @@ int RunRestore(Session& session, const Options& options, std::ostream& out, std:
   for (const restore::RestoreRow& row : outcome.rows)
     out << Shown(row.device.empty() ? row.package : row.device + u": " + row.package) << ": " << Shown(row.result)
         << '\n';
-  PrintText(out, restore::ResultText(outcome, items.size()));
+  out << PlainLines(restore::ResultText(outcome, items.size())) << '\n';
   out << "Record: " << U8(WriteRecord(options, outcome.rows)) << '\n';
   if (outcome.interrupted) return kInterruptedExitCode;
   return outcome.failures.empty() ? 0 : 1;

@@ -1,7 +1,8 @@
 // quillon (Linux) / quillon-cli.exe (Windows console): the command line for
 // people and scripts. Exit codes: 0 all done, 1 some device failed verification
-// or export, or a package to restore or stage failed (or the run failed), 2 wrong
-// arguments, nothing to read, or a restore not run as an administrator.
+// or export or could not be read whole, or a package to restore or stage failed
+// (or the run failed), 2 wrong arguments, nothing to read, or a restore not run
+// as an administrator.
 #include <exception>
 #include <iostream>
 #include <string>
@@ -11,6 +12,7 @@
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/Session.h"
+#include "cli/ShownText.h"
 #include "platform/Errors.h"
 #include "restore/RestoreRun.h"
 
@@ -19,6 +21,9 @@
 #endif
 
 namespace {
+
+// An error's message may quote the disk being read.
+std::string Shown(const std::exception& e) { return cli::Shown(text::FromUtf8(e.what())); }
 
 int Run(int argc, const char* const* argv) {
   std::optional<cli::Options> options;
@@ -44,11 +49,11 @@ int Run(int argc, const char* const* argv) {
     }
   } catch (const cli::UsageError& e) {
     std::cout.flush();
-    std::cerr << "quillon: " << e.what() << "\nRun `quillon --help` or `quillon VERB --help` for the usage.\n";
+    std::cerr << "quillon: " << Shown(e) << "\nRun `quillon --help` or `quillon VERB --help` for the usage.\n";
     return 2;
   } catch (const cli::NothingToRead& e) {
     std::cout.flush();
-    std::cerr << "quillon: " << e.what() << '\n';
+    std::cerr << "quillon: " << Shown(e) << '\n';
     return 2;
   } catch (const restore::NotElevatedError& e) {
     std::cout.flush();
@@ -56,7 +61,7 @@ int Run(int argc, const char* const* argv) {
     return 2;
   } catch (const std::exception& e) {
     std::cout.flush();
-    std::cerr << "quillon: " << e.what() << '\n';
+    std::cerr << "quillon: " << Shown(e) << '\n';
     return 1;
   }
 }
