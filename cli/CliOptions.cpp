@@ -95,10 +95,8 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::ostr
 
   app.footer("DEVICE: an instance id, or the number `list` printed. The options above may also follow the verb;\n"
              "`quillon VERB --help` tells a verb's own.\n"
-             "Exit codes: 0 all done, 1 some device failed verification or export or could not be read whole
-"
-             "(or a package to restore or stage failed), 2 wrong arguments, nothing to read or (restore) not run
-"
+             "Exit codes: 0 all done, 1 some device failed verification or export or could not be read whole\n"
+             "(or a package to restore or stage failed), 2 wrong arguments, nothing to read or (restore) not run\n"
              "as an administrator.");
   try {
     app.parse(argc, argv);
