@@ -13,6 +13,7 @@
 //   MainFormExport.cpp      Export Driver, Export All and ExportDriver
 //   MainFormSubmit.cpp      Prepare NAVU Submission
 //   MainFormClosing.cpp     commands under way and closing the window meanwhile
+//   MainFormRestore.cpp     Restore Drivers…
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -139,6 +140,8 @@ class TfrmMainForm {
   // failed (and its error was shown).
   WString ExportDriver(TDevice& device);
   void btnSubmitClick();
+  // File ▸ Restore Drivers…: a backup folder chosen in `dlg` put back on this PC.
+  void mnuRestoreClick();
 
  private:
   // The command layer's sinks at the window's end: report lines go into

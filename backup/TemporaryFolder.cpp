@@ -8,10 +8,21 @@
 
 namespace backup {
 
-TemporaryFolder::TemporaryFolder(const char* purpose) {
+namespace {
+
+std::filesystem::path SystemTemporaryFolder() {
   std::error_code ec;
   const std::filesystem::path root = std::filesystem::temp_directory_path(ec);
   if (ec) throw QuillonError(u"No temporary folder: " + FileErrorText(ec));
+  return root;
+}
+
+}  // namespace
+
+TemporaryFolder::TemporaryFolder(const char* purpose) : TemporaryFolder(purpose, SystemTemporaryFolder()) {}
+
+TemporaryFolder::TemporaryFolder(const char* purpose, const std::filesystem::path& root) {
+  std::error_code ec;
   std::random_device seed;
   std::mt19937_64 random(seed());
   for (int attempt = 0; attempt < 100; ++attempt) {

@@ -9,6 +9,8 @@ class TemporaryFolder {
  public:
   // Raises QuillonError when no new folder can be made.
   explicit TemporaryFolder(const char* purpose);
+  // The same below `parent` instead of the system's temporary folder.
+  TemporaryFolder(const char* purpose, const std::filesystem::path& parent);
   ~TemporaryFolder();
   TemporaryFolder(const TemporaryFolder&) = delete;
   TemporaryFolder& operator=(const TemporaryFolder&) = delete;

@@ -73,10 +73,31 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::ostr
   CLI::App* plan = AddVerb(app, "plan", "which driver of a backup Windows would install on each present device");
   plan->add_option("BACKUP", o.backup, "the folder export or export-all wrote")->required()->type_name("");
 
+  CLI::App* restore = AddVerb(app, "restore",
+                               "install the backup's drivers on the running Windows (as an administrator): the "
+                               "packages `plan` says give a present device a better driver");
+  restore->add_option("BACKUP", o.backup, "the folder export or export-all wrote")->required()->type_name("");
+  restore->add_option("DEVICE", o.devices, kDeviceHelp + std::string(" (only these devices)"))->type_name("");
+  restore->add_flag("--all-packages", o.allPackages,
+                    "also put every other package of the backup into the driver store, for devices not plugged in "
+                    "yet");
+  restore->add_flag("--dry-run", o.dryRun, "print what would be installed and install nothing");
+  restore->add_option("--record", o.record, "the folder the restore record goes into (default: BACKUP)")
+      ->type_name("DIR");
+
+  CLI::App* stage = AddVerb(app, "stage",
+                            "a kit for a fresh Windows: the backup's packages extracted into DIR with "
+                            "install-drivers.cmd, which installs them with pnputil");
+  stage->add_option("BACKUP", o.backup, "the folder export or export-all wrote")->required()->type_name("");
+  stage->add_option("--to", o.to, "the kit's folder (made when missing)")->required()->type_name("DIR");
+  stage->add_flag("--all-packages", o.allPackages,
+                  "every package, also where --windows (or the running Windows) has a driver as good");
+
   app.footer("DEVICE: an instance id, or the number `list` printed. The options above may also follow the verb;\n"
              "`quillon VERB --help` tells a verb's own.\n"
-             "Exit codes: 0 all done, 1 some device failed verification or export or could not be read whole,\n"
-             "2 wrong arguments or nothing to read.");
+             "Exit codes: 0 all done, 1 some device failed verification or export or could not be read whole\n"
+             "(or a package to restore or stage failed), 2 wrong arguments, nothing to read or (restore) not run\n"
+             "as an administrator.");
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
@@ -95,7 +116,8 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::ostr
   const std::pair<CLI::App*, Verb> verbs[] = {{list, Verb::List},           {show, Verb::Show},
                                               {verify, Verb::Verify},       {exportDevices, Verb::Export},
                                               {exportAll, Verb::ExportAll}, {submit, Verb::Submit},
-                                              {plan, Verb::Plan}};
+                                              {plan, Verb::Plan},           {restore, Verb::Restore},
+                                              {stage, Verb::Stage}};
   for (const auto& [command, verb] : verbs)
     if (command->parsed()) o.verb = verb;
   if (o.verb == Verb::Verify && o.all == !o.devices.empty())

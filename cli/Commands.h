@@ -3,6 +3,7 @@
 // 0 all done, 1 some device failed verification or export, or could not be read
 // whole (its ReadProblem).
 #pragma once
+#include <filesystem>
 #include <ostream>
 #include <string>
 
@@ -20,6 +21,18 @@ int RunExport(Session& session, const Options& options, std::ostream& out, std::
 
 // plan BACKUP: the backup's package Windows would install on each present device.
 int RunPlan(Session& session, const Options& options, std::ostream& out, std::ostream& err);
+
+// restore BACKUP: the plan's packages installed on the running Windows.
+int RunRestore(Session& session, const Options& options, std::ostream& out, std::ostream& err);
+// stage BACKUP --to DIR: the kit; for `session`'s machine the plan's packages, for
+// none (null) every package.
+int RunStage(const Options& options, Session* session, std::ostream& out, std::ostream& err);
+
+// The folder BACKUP names, absolute; raises UsageError when it is no folder.
+std::filesystem::path BackupFolder(const std::string& given);
+// The output folder --to names, absolute, made when missing; never at or below
+// the installation being read (UsageError).
+std::filesystem::path OutputFolder(const std::string& to, const std::filesystem::path& installation);
 
 // The number of devices worked on at the same time: --jobs, else one per core.
 unsigned Jobs(const Options& options);

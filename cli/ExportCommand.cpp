@@ -50,25 +50,6 @@ bool IsSameOrBelow(const fs::path& inner, const fs::path& outer) {
   return o == outer.end();
 }
 
-// The output folder as an absolute path, made when missing; never at or below
-// the installation being read.
-fs::path OutputFolder(const std::string& to, const fs::path& installation) {
-  std::error_code ec;
-  const fs::path folder = fs::absolute(text::ToPath(text::FromUtf8(to)), ec).lexically_normal();
-  if (ec) throw UsageError("--to \"" + to + "\": " + U8(FileErrorText(ec)));
-  if (fs::exists(folder, ec) && !fs::is_directory(folder, ec))
-    throw UsageError("--to \"" + to + "\" is a file, not a folder");
-  if (!installation.empty()) {
-    // Compared with links resolved: a link into the installation is inside it too.
-    const fs::path root = fs::weakly_canonical(installation, ec);
-    if (!ec && IsSameOrBelow(fs::weakly_canonical(folder, ec), root))
-      throw UsageError("--to \"" + to + "\" lies inside the installation being read (" + U8(root) +
-                       "); nothing is written there: choose a folder elsewhere");
-  }
-  fs::create_directories(folder, ec);
-  if (ec) throw QuillonError("--to \"" + to + "\": the folder cannot be made: " + U8(FileErrorText(ec)));
-  return folder;
-}
 
 // The devices to export: the named ones (each once, in the order given), or every
 // scanned device in the window's order.
@@ -213,6 +194,24 @@ void PrintSummary(std::ostream& out, const fs::path& folder, const fs::path& rec
 }
 
 }  // namespace
+
+fs::path OutputFolder(const std::string& to, const fs::path& installation) {
+  std::error_code ec;
+  const fs::path folder = fs::absolute(text::ToPath(text::FromUtf8(to)), ec).lexically_normal();
+  if (ec) throw UsageError("--to \"" + to + "\": " + U8(FileErrorText(ec)));
+  if (fs::exists(folder, ec) && !fs::is_directory(folder, ec))
+    throw UsageError("--to \"" + to + "\" is a file, not a folder");
+  if (!installation.empty()) {
+    // Compared with links resolved: a link into the installation is inside it too.
+    const fs::path root = fs::weakly_canonical(installation, ec);
+    if (!ec && IsSameOrBelow(fs::weakly_canonical(folder, ec), root))
+      throw UsageError("--to \"" + to + "\" lies inside the installation being read (" + U8(root) +
+                       "); nothing is written there: choose a folder elsewhere");
+  }
+  fs::create_directories(folder, ec);
+  if (ec) throw QuillonError("--to \"" + to + "\": the folder cannot be made: " + U8(FileErrorText(ec)));
+  return folder;
+}
 
 int RunExport(Session& session, const Options& options, std::ostream& out, std::ostream& err) {
   const StopRequests stopRequests;  // Ctrl+C: stop after the file under way, keep the record

@@ -19,8 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A text from the disk, as a terminal may show it.
-std::string Shown(const WString& s) { return text::ToUtf8(text::Visible(s)); }
 std::string U8(const WString& s) { return text::ToUtf8(s); }
 
 std::string Hex(uint32_t rank) {
@@ -29,12 +27,6 @@ std::string Hex(uint32_t rank) {
   return buffer;
 }
 
-fs::path BackupFolder(const std::string& given) {
-  std::error_code ec;
-  const fs::path folder = fs::absolute(text::ToPath(text::FromUtf8(given)), ec).lexically_normal();
-  if (ec || !fs::is_directory(folder, ec)) throw UsageError("BACKUP \"" + given + "\" is no folder");
-  return folder;
-}
 
 const char* ChoiceName(backup::PlanChoice choice) {
   switch (choice) {
@@ -103,6 +95,13 @@ nlohmann::ordered_json TargetJson(const backup::TargetWindows& target) {
 }
 
 }  // namespace
+
+fs::path BackupFolder(const std::string& given) {
+  std::error_code ec;
+  const fs::path folder = fs::absolute(text::ToPath(text::FromUtf8(given)), ec).lexically_normal();
+  if (ec || !fs::is_directory(folder, ec)) throw UsageError("BACKUP \"" + given + "\" is no folder");
+  return folder;
+}
 
 int RunPlan(Session& session, const Options& options, std::ostream& out, std::ostream& err) {
   const backup::BackupContents contents = backup::ReadBackup(BackupFolder(options.backup), session.SevenZipLibrary());

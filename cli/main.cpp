@@ -1,7 +1,8 @@
 // quillon (Linux) / quillon-cli.exe (Windows console): the command line for
 // people and scripts. Exit codes: 0 all done, 1 some device failed verification
-// or export or could not be read whole (or the run failed), 2 wrong arguments or
-// nothing to read.
+// or export or could not be read whole, or a package to restore or stage failed
+// (or the run failed), 2 wrong arguments, nothing to read, or a restore not run
+// as an administrator.
 #include <exception>
 #include <iostream>
 #include <string>
@@ -13,6 +14,7 @@
 #include "cli/Session.h"
 #include "cli/ShownText.h"
 #include "platform/Errors.h"
+#include "restore/RestoreRun.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -30,12 +32,19 @@ int Run(int argc, const char* const* argv) {
     if (!options) return 0;  // --help or --version
     // The submission never holds Microsoft's drivers: the window rescans without them.
     if (options->verb == cli::Verb::Submit) options->includeMicrosoft = false;
+#ifndef _WIN32
+    // A kit of every package needs no installation to read.
+    if (options->verb == cli::Verb::Stage && options->windows.empty())
+      return cli::RunStage(*options, nullptr, std::cout, std::cerr);
+#endif
     cli::Session session(*options, std::cerr);
     switch (options->verb) {
       case cli::Verb::List: return cli::RunList(session, *options, std::cout);
       case cli::Verb::Show: return cli::RunShow(session, *options, std::cout);
       case cli::Verb::Verify: return cli::RunVerify(session, *options, std::cout, std::cerr);
       case cli::Verb::Plan: return cli::RunPlan(session, *options, std::cout, std::cerr);
+      case cli::Verb::Restore: return cli::RunRestore(session, *options, std::cout, std::cerr);
+      case cli::Verb::Stage: return cli::RunStage(*options, &session, std::cout, std::cerr);
       default: return cli::RunExport(session, *options, std::cout, std::cerr);
     }
   } catch (const cli::UsageError& e) {
@@ -45,6 +54,10 @@ int Run(int argc, const char* const* argv) {
   } catch (const cli::NothingToRead& e) {
     std::cout.flush();
     std::cerr << "quillon: " << Shown(e) << '\n';
+    return 2;
+  } catch (const restore::NotElevatedError& e) {
+    std::cout.flush();
+    std::cerr << "quillon: " << e.what() << '\n';
     return 2;
   } catch (const std::exception& e) {
     std::cout.flush();

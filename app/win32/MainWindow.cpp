@@ -369,6 +369,7 @@ void MainWindow::OnCommand(UINT id) {
   // A command under way: of the menus only File > Exit, which asks first.
   if (form_ && form_->CommandRunning() && id != kMenuQuit) return;
   switch (id) {
+    case kMenuRestore: Run(&TfrmMainForm::mnuRestoreClick); break;
     case kMenuAbout: Run(&TfrmMainForm::mnuAboutClick); break;
     case kMenuQuit: Run(&TfrmMainForm::btnQuitClick); break;
     case kMenuIncludeMicrosoft: Run(&TfrmMainForm::mnuIncludeMicrosoftClick); break;

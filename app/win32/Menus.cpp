@@ -24,6 +24,8 @@ UniqueMenu MakeMainMenu() {
   // Each submenu belongs to the bar as soon as it is appended.
   HMENU file = NewMenu(true);
   Append(bar.Get(), MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(file), L"File");
+  Append(file, MF_STRING, kMenuRestore, L"Restore Drivers\u2026");
+  Append(file, MF_SEPARATOR, 0, nullptr);
   Append(file, MF_STRING, kMenuAbout, L"About");
   Append(file, MF_STRING, kMenuQuit, L"Quit");
   HMENU options = NewMenu(true);

@@ -16,9 +16,10 @@ enum MenuId : UINT {
   kMenuExport,
   kMenuVerify,
   kMenuProperties,
+  kMenuRestore,
 };
 
-// "File" (About, Quit) and "Options" (Include Microsoft Provided Drivers).
+// "File" (Restore Drivers…, About, Quit) and "Options" (Include Microsoft Provided Drivers).
 UniqueMenu MakeMainMenu();
 // Export Driver, Verify Signatures, Properties.
 UniqueMenu MakeDevicePopupMenu();

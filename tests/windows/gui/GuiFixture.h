@@ -28,16 +28,19 @@ struct RecordedMessage {
   WString text;
 };
 
+// Records every message and question; a question takes the next of `answers`
+// (none left: No).
 class RecordingDialogs final : public ports::IMessageDialogs {
  public:
   void ShowMessage(ports::MessageKind kind, const WString& text) override { shown.push_back({kind, text}); }
-  bool AskYesNo(const WString& text) override {
-    questions.push_back(text);
-    return answer;
+  bool AskYesNo(const WString& question) override {
+    questions.push_back(question);
+    return questions.size() <= answers.size() ? bool(answers[questions.size() - 1]) : answer;
   }
   std::vector<RecordedMessage> shown;
   std::vector<WString> questions;
-  bool answer = false;  // the user's answer to every question
+  std::vector<bool> answers;  // the user's answers, question by question
+  bool answer = false;        // the answer to every question after those
 };
 
 class RecordingProgramStarter final : public ports::IProgramStarter {
@@ -118,6 +121,15 @@ inline std::wstring TextOf(HWND window) {
 }
 
 inline LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
+
+constexpr LPARAM kAltDown = LPARAM(1) << 29;
+constexpr LPARAM kKeyUp = (LPARAM(1) << 31) | (LPARAM(1) << 30);
+
+// Alt and a letter on `target`, as the system sends them: system keys.
+inline void PostAltKey(HWND target, WPARAM letter) {
+  ::PostMessageW(target, WM_SYSKEYDOWN, letter, 1 | kAltDown);
+  ::PostMessageW(target, WM_SYSKEYUP, letter, 1 | kAltDown | kKeyUp);
+}
 
 // A click as the mouse gives it: pressed and released at the same point.
 inline void Click(HWND control, int x = 2, int y = 2) {

@@ -15,8 +15,6 @@ namespace gui_test {
 namespace {
 
 constexpr const char16_t* kVerifyFailed = u"Verify completed with errors. See Shell output for details.";
-constexpr LPARAM kAltDown = LPARAM(1) << 29;
-constexpr LPARAM kKeyUp = (LPARAM(1) << 31) | (LPARAM(1) << 30);
 
 class MainWindowKeyboard : public MainWindowFixture {
  protected:
@@ -41,9 +39,7 @@ class MainWindowKeyboard : public MainWindowFixture {
   }
   // Alt and a letter: the system sends them as system keys.
   void AltKey(WPARAM letter) {
-    HWND target = Focus();
-    ::PostMessageW(target, WM_SYSKEYDOWN, letter, 1 | kAltDown);
-    ::PostMessageW(target, WM_SYSKEYUP, letter, 1 | kAltDown | kKeyUp);
+    PostAltKey(Focus(), letter);
     window->ProcessMessages();
   }
   std::vector<RecordedMessage> ShownSince(size_t before) const {

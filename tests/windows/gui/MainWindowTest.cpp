@@ -60,6 +60,7 @@ TEST_F(MainWindowFixture, ShowsItsCaptionAndTheButtonsTextsAndHints) {
 
 TEST_F(MainWindowFixture, MenusHoldTheirItemsAndTheOptionToggles) {
   Create();
+  EXPECT_EQ(gui::MenuItemText(window->MainMenu(), gui::kMenuRestore), u"Restore Drivers\u2026");
   EXPECT_EQ(gui::MenuItemText(window->MainMenu(), gui::kMenuAbout), u"About");
   EXPECT_EQ(gui::MenuItemText(window->MainMenu(), gui::kMenuQuit), u"Quit");
   EXPECT_EQ(gui::MenuItemText(window->MainMenu(), gui::kMenuIncludeMicrosoft), u"Include Microsoft Provided Drivers");
