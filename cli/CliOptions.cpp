@@ -69,6 +69,10 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::ostr
                                             "(never Microsoft's)");
   AddOutput(*submit, o);
 
+  CLI::App* check = AddVerb(app, "check", "whether a backup is intact: every archive its index names, tested and "
+                                          "checked against its catalog");
+  check->add_option("BACKUP", o.backup, "a backup folder, or a NAVU submission archive")->required()->type_name("");
+
   app.footer("DEVICE: an instance id, or the number `list` printed. The options above may also follow the verb;\n"
              "`quillon VERB --help` tells a verb's own.\n"
              "Exit codes: 0 all done, 1 some device failed verification or export, 2 wrong arguments or nothing "
@@ -90,7 +94,8 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::ostr
 
   const std::pair<CLI::App*, Verb> verbs[] = {{list, Verb::List},           {show, Verb::Show},
                                               {verify, Verb::Verify},       {exportDevices, Verb::Export},
-                                              {exportAll, Verb::ExportAll}, {submit, Verb::Submit}};
+                                              {exportAll, Verb::ExportAll}, {submit, Verb::Submit},
+                                              {check, Verb::Check}};
   for (const auto& [command, verb] : verbs)
     if (command->parsed()) o.verb = verb;
   if (o.verb == Verb::Verify && o.all == !o.devices.empty())

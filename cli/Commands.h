@@ -16,6 +16,11 @@ int RunVerify(Session& session, const Options& options, std::ostream& out, std::
 // export, export-all and submit.
 int RunExport(Session& session, const Options& options, std::ostream& out, std::ostream& err);
 
+// check BACKUP: 0 only when the backup is intact. `session` gives the trust
+// roots the catalogs are checked against; null: catalogs are not checked, for
+// the reason `noSession`.
+int RunCheck(Session* session, const std::string& noSession, const Options& options, std::ostream& out);
+
 // The number of devices worked on at the same time: --jobs, else one per core.
 unsigned Jobs(const Options& options);
 

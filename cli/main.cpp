@@ -3,6 +3,7 @@
 // or export (or the run failed), 2 wrong arguments or nothing to read.
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,19 @@
 
 namespace {
 
+// check needs an installation only for the trust roots of the catalogs: without
+// one it checks everything else and says so.
+int RunCheck(const cli::Options& options) {
+  std::optional<cli::Session> session;
+  std::string why;
+  try {
+    session.emplace(options, std::cerr);
+  } catch (const std::exception& e) {
+    why = std::string("no installation to take the trusted roots from (") + e.what() + ")";
+  }
+  return cli::RunCheck(session ? &*session : nullptr, why, options, std::cout);
+}
+
 int Run(int argc, const char* const* argv) {
   std::optional<cli::Options> options;
   try {
@@ -25,6 +39,7 @@ int Run(int argc, const char* const* argv) {
     if (!options) return 0;  // --help or --version
     // The submission never holds Microsoft's drivers: the window rescans without them.
     if (options->verb == cli::Verb::Submit) options->includeMicrosoft = false;
+    if (options->verb == cli::Verb::Check) return RunCheck(*options);
     cli::Session session(*options, std::cerr);
     switch (options->verb) {
       case cli::Verb::List: return cli::RunList(session, *options, std::cout);
