@@ -34,10 +34,13 @@ int main() {
 
     const bench::ChildRun check = bench::RunChecked({QUILLON_CLI, "--windows", machine.string(), "check",
                                                      backup.string()}, {.output = temp.Path() / "check.log"});
-    std::vector<std::string> test = {"7z", "t"}, sums = {"sha256sum"};
-    test.insert(test.end(), archives.begin(), archives.end());
+    // `7z t` takes one archive (further names would filter its entries).
+    bench::ChildRun tested;
+    tested.seconds = 0;
+    for (const std::string& archive : archives)
+      tested.seconds += bench::RunChecked({"7z", "t", archive}, {.output = temp.Path() / "7z.log"}).seconds;
+    std::vector<std::string> sums = {"sha256sum"};
     sums.insert(sums.end(), archives.begin(), archives.end());
-    const bench::ChildRun tested = bench::RunChecked(test, {.output = temp.Path() / "7z.log"});
     const bench::ChildRun summed = bench::RunChecked(sums, {.output = temp.Path() / "sha256sum.log"});
     const double tools = tested.seconds + summed.seconds;
 
