@@ -26,11 +26,6 @@ class Check : public CliTest {
       if (row["archive"] == archive) return row;
     throw std::runtime_error("no row for " + archive);
   }
-  static fs::path IndexIn(const fs::path& folder) {
-    for (const auto& entry : fs::directory_iterator(folder))
-      if (entry.path().filename().string().rfind("Quillon-index-", 0) == 0) return entry.path();
-    throw std::runtime_error("no index");
-  }
 };
 
 TEST_F(Check, AnExportAsWrittenIsIntactWithEveryCatalogVerified) {
