@@ -2,31 +2,32 @@
 // existing file or a link in its place refuses it), a folder on the way must be
 // a real folder (not a link, junction or file).
 #pragma once
-#include <cstdint>
 #include <filesystem>
+#include <optional>
 
-#include "platform/Text.h"
+#include "platform/NewFile.h"
 
 namespace archive {
 
+// A paths::CreatedFile that is kept only once committed.
 class NewFile {
  public:
-  // Raises QuillonError naming the file when it exists or cannot be created.
+  // Raises QuillonError naming the file when anything holds its name or it
+  // cannot be created.
   explicit NewFile(const std::filesystem::path& path);
   // A file not committed is removed: a failed entry leaves nothing half written.
   ~NewFile();
   NewFile(const NewFile&) = delete;
   NewFile& operator=(const NewFile&) = delete;
 
-  void Write(const void* data, size_t size);
+  void Write(const void* data, size_t size) { file_->Write(data, size); }
   // Closes the file and keeps it.
   void Commit();
 
  private:
-  void Close();
   std::filesystem::path path_;
-  intptr_t handle_;  // a file descriptor on Linux, a HANDLE on Windows
-  bool open_ = false;
+  std::optional<paths::CreatedFile> file_;
+  bool committed_ = false;
 };
 
 // Makes `folder` below its existing parent unless it is there; raises

@@ -11,6 +11,7 @@
 #include "platform/FileErrors.h"
 #include "platform/FolderListing.h"
 #include "platform/Interrupt.h"
+#include "platform/NewFile.h"
 #include "platform/Paths.h"
 
 namespace backup {
@@ -52,6 +53,18 @@ void MakeWayForArchive(const WString& archiveName) {
   fs::remove(text::ToPath(archiveName), ec);
   if (ec)
     throw QuillonError(u"Cannot delete \"" + archiveName + u"\": " + FileErrorText(ec));
+}
+
+// Claims the archive's name: `archiveName` (without extension) + `extension`,
+// the earlier archive deleted, or created new under the next free name.
+void ClaimArchiveName(WString& archiveName, const WString& extension, ArchiveNaming naming) {
+  if (naming == ArchiveNaming::NextFreeName) {
+    archiveName = paths::CreateNewFile(paths::ExtractFilePath(archiveName), paths::ExtractFileName(archiveName),
+                                       extension);
+    return;
+  }
+  archiveName += extension;
+  MakeWayForArchive(archiveName);
 }
 
 // Removes what a failed write left at `archiveName`: only a file, which the
@@ -103,7 +116,7 @@ void WriteZip(IProgress& progress, const WString& archiveName, const std::vector
 
 bool ArchiveFiles(IReportLog& log, IProgress& progress, const WString& sevenZipLibraryPath, WString& ArchiveName,
                   const WString& SourceDir, const WString& Mask, const WStringList& Files, bool DeleteSource,
-                  WString& Error) {
+                  WString& Error, ArchiveNaming naming) {
   Error.clear();
   log.AddLine(text::W("*** Archiving Files ***\r\n"));
   progress.Show(text::W("Creating Archive"));
@@ -112,21 +125,19 @@ bool ArchiveFiles(IReportLog& log, IProgress& progress, const WString& sevenZipL
   bool written = false;
   try {
     if (!sevenZipLibraryPath.empty() && paths::FileExists(sevenZipLibraryPath)) {
-      ArchiveName += text::W(".7z");
-      progress.SetText(paths::ExtractFileName(ArchiveName));
-      MakeWayForArchive(ArchiveName);
+      ClaimArchiveName(ArchiveName, u".7z", naming);
       unfinished = ArchiveName;
+      progress.SetText(paths::ExtractFileName(ArchiveName));
       WriteSevenZip(progress, sevenZipLibraryPath, ArchiveName, SourceDir, Mask, Files);
     } else {
-      ArchiveName += text::W(".Zip");
-      progress.SetText(ArchiveName);
       const std::vector<ZipSource> sources = ListZipSources(SourceDir, Mask, Files);
+      ClaimArchiveName(ArchiveName, u".Zip", naming);
+      unfinished = ArchiveName;
+      progress.SetText(ArchiveName);
       int64_t total = 0;
       for (const ZipSource& s : sources) total += s.size;
       progress.SetTotal(total);
       progress.SetValue(0);
-      MakeWayForArchive(ArchiveName);
-      unfinished = ArchiveName;
       WriteZip(progress, ArchiveName, sources);
     }
     unfinished.clear();

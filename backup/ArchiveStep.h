@@ -13,6 +13,11 @@ namespace backup {
 // Class id of the 7z format handler: {23170F69-40C1-278A-1000-000110070000}.
 extern const winapi::Guid kSevenZipFormatClassId;
 
+// What becomes of a file already at the archive's name: the window replaces an
+// earlier archive (a folder there is an error); the command line leaves whatever
+// is there to the user and takes the next free name, "name (2).7z", ...
+enum class ArchiveNaming { ReplaceAnEarlierArchive, NextFreeName };
+
 // Writes one archive. `ArchiveName` comes in without extension and goes out with
 // ".7z" (a file exists at `sevenZipLibraryPath`) or ".Zip" appended. The content is
 // the files below `SourceDir` matching `Mask` (all subfolders, stored under their
@@ -22,10 +27,12 @@ extern const winapi::Guid kSevenZipFormatClassId;
 // (for the caller to show); a partly written archive is removed and `SourceDir`
 // is kept. A folder at
 // the archive's name is such an error: the step deletes nothing but an earlier
-// archive file of that name and the unfinished file it wrote itself.
+// archive file of that name and the unfinished file it wrote itself. With
+// NextFreeName the archive is created new (never through a link, never over
+// anything there) and `ArchiveName` is the name it took.
 bool ArchiveFiles(IReportLog& log, IProgress& progress, const WString& sevenZipLibraryPath, WString& ArchiveName,
                   const WString& SourceDir, const WString& Mask, const WStringList& Files, bool DeleteSource,
-                  WString& Error);
+                  WString& Error, ArchiveNaming naming = ArchiveNaming::ReplaceAnEarlierArchive);
 
 // The 7-Zip progress callback (T7zProgressCallback): `sender` is the IProgress.
 // total true: the bar's total becomes `value`; otherwise its value. Redraws; returns 0.

@@ -16,14 +16,15 @@ int32_t CompareFriendlyNames(const TDevice& Item1, const TDevice& Item2) {
   return text::CompareOrdinal(Item1.FriendlyName, Item2.FriendlyName);
 }
 
-TDeviceList ScanListedDevices(bool includeMicrosoft, ports::IImageList& images, const TScanCallback& callback) {
+TDeviceList ScanListedDevices(bool includeMicrosoft, ports::IImageList& images, const TScanCallback& callback,
+                              WrongTypedValues wrongTyped) {
   return ScanDevices([includeMicrosoft](const TDevice& d) { return IsListedDevice(d, includeMicrosoft); },
-                     &CompareFriendlyNames, images, callback);
+                     &CompareFriendlyNames, images, callback, wrongTyped);
 }
 
-TDeviceList ScanAllDevices() {
+TDeviceList ScanAllDevices(WrongTypedValues wrongTyped) {
   TCountedImages images;
-  return ScanDevices({}, &CompareFriendlyNames, images, {});
+  return ScanDevices({}, &CompareFriendlyNames, images, {}, wrongTyped);
 }
 
 std::vector<TDeviceClass> TreeOrder(const TDeviceList& list) {

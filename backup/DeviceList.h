@@ -30,11 +30,14 @@ class TCountedImages final : public ports::IImageList {
 };
 
 // Scan Hardware's scan: the listed devices in the scan's order. The icons go into
-// `images`; `callback` is told each device's description.
-TDeviceList ScanListedDevices(bool includeMicrosoft, ports::IImageList& images, const TScanCallback& callback = {});
+// `images`; `callback` is told each device's description. `wrongTyped`: the
+// window's scan ends at a value of the wrong type, the command line's keeps the
+// device with the reason.
+TDeviceList ScanListedDevices(bool includeMicrosoft, ports::IImageList& images, const TScanCallback& callback = {},
+                              WrongTypedValues wrongTyped = WrongTypedValues::EndTheScan);
 
 // Every present device, also those the tree leaves out, in the scan's order.
-TDeviceList ScanAllDevices();
+TDeviceList ScanAllDevices(WrongTypedValues wrongTyped = WrongTypedValues::EndTheScan);
 
 // One class node of the tree and its devices (indexes into the list, in list order).
 struct TDeviceClass {

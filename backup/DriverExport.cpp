@@ -36,7 +36,7 @@ TExportResult ExportDriver(const TDevice& device, const TExportTarget& target, I
   try {
     CopyFolderTree(source, workFolder);
     written = ArchiveFiles(log, progress, target.sevenZipLibrary, archive, workFolder, u"*.*", WStringList(), true,
-                           result.error);
+                           result.error, target.naming);
   } catch (...) {
     RemoveWorkFolder(workFolder, log);
     throw;
@@ -46,9 +46,12 @@ TExportResult ExportDriver(const TDevice& device, const TExportTarget& target, I
   return result;
 }
 
-WString TExportedPackages::ArchiveOf(const WString& archiveBase, const WString& storeFolder) const {
+WString TExportedPackages::ArchiveOf(const WString& archiveBase, const WString& storeFolder,
+                                     ArchiveNaming naming) const {
   for (auto it = written_.rbegin(); it != written_.rend(); ++it) {
     if (!MayNameTheSameFile(it->archiveBase, archiveBase)) continue;
+    // Archives created new are never replaced: any earlier one of the package serves.
+    if (naming == ArchiveNaming::NextFreeName && (it->archive.empty() || it->storeFolder != storeFolder)) continue;
     // The last export that touched this file decides what it holds now.
     if (it->archiveBase == archiveBase && it->storeFolder == storeFolder) return it->archive;
     return WString();
@@ -65,7 +68,7 @@ TExportResult ExportPackageOnce(const TDevice& device, const TExportTarget& targ
   const WString archiveBase = ArchiveBaseName(target.folder, device);
   const WString storeFolder = paths::ExtractFilePath(device.DriverStore);
   TExportResult result;
-  result.archive = exported.ArchiveOf(archiveBase, storeFolder);
+  result.archive = exported.ArchiveOf(archiveBase, storeFolder, target.naming);
   if (result.written()) return result;
   progress.Show(u"Exporting Driver");
   result = ExportDriver(device, target, log, progress);

@@ -3,6 +3,7 @@
 #pragma once
 #include <vector>
 
+#include "backup/ArchiveStep.h"
 #include "backup/Sinks.h"
 #include "devices/Devices.h"
 
@@ -12,6 +13,7 @@ namespace backup {
 struct TExportTarget {
   WString folder;           // the chosen folder
   WString sevenZipLibrary;  // empty: archives are written as .Zip
+  ArchiveNaming naming = ArchiveNaming::ReplaceAnEarlierArchive;
 };
 
 struct TExportResult {
@@ -36,8 +38,9 @@ class TExportedPackages {
  public:
   // The archive written for an earlier device with the same archive name and
   // driver-store folder, provided nothing written since may have replaced that
-  // file; empty otherwise.
-  WString ArchiveOf(const WString& archiveBase, const WString& storeFolder) const;
+  // file (with `naming` NextFreeName nothing does); empty otherwise.
+  WString ArchiveOf(const WString& archiveBase, const WString& storeFolder,
+                    ArchiveNaming naming = ArchiveNaming::ReplaceAnEarlierArchive) const;
   // After an export to `archiveBase`: `archive` is what it wrote, empty when it
   // wrote nothing (a failed archive step leaves no file of that name).
   void Record(const WString& archiveBase, const WString& storeFolder, const WString& archive);

@@ -8,7 +8,9 @@
 #include "platform/Errors.h"
 #include "platform/FileErrors.h"
 #include "platform/HostPath.h"
+#include "platform/NewFile.h"
 #include "platform/Paths.h"
+#include "platform/SafeText.h"
 
 namespace backup {
 
@@ -19,11 +21,7 @@ std::string U8(const WString& s) { return text::ToUtf8(s); }
 const char* const kColumns[] = {"Instance Id", "Name",    "Class", "Hardware Ids", "Provider",     "Version",
                                 "Date",        "INF",     "Verdict", "Archive",    "Archive Size", "SHA-256"};
 
-std::string Quoted(const std::string& field) {
-  std::string out = "\"";
-  for (char c : field) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return out + "\"";
-}
+std::string Quoted(const std::string& field) { return U8(text::QuotedCsvCell(text::FromUtf8(field))); }
 
 }  // namespace
 
@@ -47,7 +45,7 @@ RecordRow MakeRecordRow(const TDevice& device, const TDeviceOutcome& outcome) {
   else if (const WString failure = outcome.verification.FirstFailure(); !failure.empty())
     row.verdict = "verification failed: " + U8(failure);
   else
-    row.verdict = "verification failed";
+    row.verdict = "verification failed: " + U8(FirstReason(outcome));
   if (!archive.empty()) {
     const std::filesystem::path file = paths::HostPath(archive);  // long paths too
     row.archive = U8(paths::ExtractFileName(archive));
@@ -59,21 +57,25 @@ RecordRow MakeRecordRow(const TDevice& device, const TDeviceOutcome& outcome) {
   return row;
 }
 
-std::string RecordFileName(const winapi::SystemTime& t) {
+std::string RecordFileStem(const winapi::SystemTime& t) {
   char name[64];
-  std::snprintf(name, sizeof name, "Quillon-%04u_%02u_%02u_%02u_%02u_%02u.csv", unsigned(t.wYear),
+  std::snprintf(name, sizeof name, "Quillon-%04u_%02u_%02u_%02u_%02u_%02u", unsigned(t.wYear),
                 unsigned(t.wMonth), unsigned(t.wDay), unsigned(t.wHour), unsigned(t.wMinute), unsigned(t.wSecond));
   return name;
 }
 
-void WriteRecord(const std::filesystem::path& file, const std::vector<RecordRow>& rows) {
+std::filesystem::path WriteRecord(const std::filesystem::path& folder, const winapi::SystemTime& localTime,
+                                  const std::vector<RecordRow>& rows) {
+  const WString created =
+      paths::CreateNewFile(text::FromPath(folder), text::FromUtf8(RecordFileStem(localTime)), u".csv");
+  const std::filesystem::path file = paths::HostPath(created);  // long paths too
   auto fail = [&](const WString& cause) {
     std::error_code ec;
     std::filesystem::remove(file, ec);
-    throw QuillonError(text::FromPath(file) + u": " + cause);
+    throw QuillonError(created + u": " + cause);
   };
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  if (!out) fail(u"cannot be created: " + FileErrorText(errno));
+  if (!out) fail(u"cannot be written: " + FileErrorText(errno));
   auto line = [&](const std::vector<std::string>& fields) {
     for (size_t i = 0; i < fields.size(); ++i) out << (i ? "," : "") << Quoted(fields[i]);
     out << "\r\n";
@@ -86,6 +88,7 @@ void WriteRecord(const std::filesystem::path& file, const std::vector<RecordRow>
   if (!out) fail(u"cannot be written: " + FileErrorText(errno));
   out.close();
   if (!out) fail(u"cannot be written: " + FileErrorText(errno));
+  return text::ToPath(created);
 }
 
 }  // namespace backup

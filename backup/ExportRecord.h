@@ -15,8 +15,9 @@ namespace backup {
 
 struct RecordRow {
   std::string instanceId, name, deviceClass, hardwareIds, provider, version, date, inf;
-  // "exported", "verification failed[: <the first check that failed>]", "export failed: ..." (an error raised for the
-  // device, or the archive step's) or "interrupted: ..."
+  // "exported", "verification failed: <the first check that failed>", "export
+  // failed: ..." (an error raised for the device, why it could not be read whole,
+  // or the archive step's error) or "interrupted: ..."
   std::string verdict;
   std::string archive;       // the archive's file name; empty when none was written
   uint64_t archiveSize = 0;
@@ -27,12 +28,15 @@ struct RecordRow {
 // SHA-256 are read from the file now.
 RecordRow MakeRecordRow(const TDevice& device, const TDeviceOutcome& outcome);
 
-// "Quillon-yyyy_mm_dd_hh_nn_ss.csv".
-std::string RecordFileName(const winapi::SystemTime& localTime);
+// "Quillon-yyyy_mm_dd_hh_nn_ss" (the record's name without ".csv").
+std::string RecordFileStem(const winapi::SystemTime& localTime);
 
-// Writes the CSV (UTF-8, a header row, CR LF line ends, every field quoted).
-// A file that cannot be written completely is removed; raises QuillonError
-// naming it and the cause.
-void WriteRecord(const std::filesystem::path& file, const std::vector<RecordRow>& rows);
+// Writes the CSV (UTF-8, a header row, CR LF line ends, every cell through the
+// one CSV cell rule, text::QuotedCsvCell) into a file created new in `folder`:
+// Quillon-yyyy_mm_dd_hh_nn_ss.csv, or the next free name when anything holds it.
+// Returns the file. A file that cannot be written completely is removed; raises
+// QuillonError naming it and the cause.
+std::filesystem::path WriteRecord(const std::filesystem::path& folder, const winapi::SystemTime& localTime,
+                                  const std::vector<RecordRow>& rows);
 
 }  // namespace backup

@@ -69,6 +69,13 @@ TDeviceOutcome RunDevice(TDevice device, const TRunSettings& settings, TCatalogC
                          TExportedPackages& exported, IProgress& progress) {
   TDeviceOutcome outcome;
   TReportText log;
+  if (!device.ReadProblem.empty()) {
+    // What was read of it cannot be trusted to name its files.
+    outcome.failure = device.ReadProblem;
+    log.AddLine(u"The device could not be read whole: " + device.ReadProblem + u"\r\n");
+    outcome.report = log.Text();
+    return outcome;
+  }
   try {
     device.Files = DriverFiles(device);
     outcome.verification = VerifyDriver(device, checker, log, progress);
@@ -96,6 +103,14 @@ TDeviceOutcome Cancelled() {
 }
 
 }  // namespace
+
+WString FirstReason(const TDeviceOutcome& outcome) {
+  if (!outcome.failure.empty()) return outcome.failure;
+  for (const TFileCheck& check : outcome.verification.checks)
+    if (!check.passed)
+      return check.label + u" " + check.shown + u": " + (check.error.empty() ? u"not trusted" : check.error);
+  return u"the driver-store folder holds no files";
+}
 
 std::vector<std::vector<size_t>> ExportGroups(const TDeviceList& devices, const WString& outputFolder) {
   Groups groups(devices.size());

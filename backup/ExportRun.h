@@ -26,6 +26,11 @@ struct TDeviceOutcome {
   bool exported() const { return !archive.empty(); }
 };
 
+// Why a device has no archive, in one line: the error raised for it or why it
+// could not be read whole, else the first check that failed, naming the file
+// and the checker's words.
+WString FirstReason(const TDeviceOutcome& outcome);
+
 struct TRunSettings {
   TExportTarget target;  // an empty folder: verification only
   unsigned jobs = 1;
@@ -46,8 +51,9 @@ using TRunFinished = std::function<void(size_t index, const TDeviceOutcome& outc
 std::vector<std::vector<size_t>> ExportGroups(const TDeviceList& devices, const WString& outputFolder);
 
 // Verifies every device (its files read now) and, with a target folder, exports
-// each one that passed, each package once. An error raised for one device is
-// that device's failure; the run goes on. The outcomes in list order.
+// each one that passed, each package once. An error raised for one device, or a
+// device that could not be read whole (its ReadProblem), is that device's
+// failure; the run goes on. The outcomes in list order.
 std::vector<TDeviceOutcome> RunDevices(const TDeviceList& devices, const TRunSettings& settings,
                                        const TRunFinished& finished, const TRunProgress& progress = {});
 

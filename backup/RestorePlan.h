@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "backup/BackupContents.h"
+#include "backup/CurrentDriver.h"
 #include "devices/Devices.h"
+#include "inf/DriverRank.h"
 #include "inf/TargetOs.h"
 
 namespace backup {
@@ -26,6 +28,7 @@ struct PlannedDevice {
   std::optional<size_t> modelLine;  // its models line (into that package's models)
   WString matchedId;                // the device's identifier that line matched
   uint32_t rank = 0;                // the best match's rank, 0xSSGGTHHH
+  std::optional<CurrentDriver> current;  // the driver it was compared with; only when hasDriver
 };
 
 struct RestorePlan {
@@ -34,7 +37,14 @@ struct RestorePlan {
   size_t withoutDriver = 0;  // devices that have no driver now
 };
 
-// Plans `backup` for `devices` on Windows `target`.
+// The signature score of a line of `package`: its recorded verdict ("signed"
+// ranks as trusted; "unsigned" and "not trusted" as unsigned, better with an .NT
+// install section); no or another verdict ranks as unknown.
+inf::SignatureScore SignatureScoreOf(const BackupPackage& package, const inf::ModelLine& line);
+
+// Plans `backup` for `devices` on Windows `target`. Among the backup's packages an
+// unknown signature ranks last; against the current driver such a package is
+// weighed as if signed alike (Windows checks it when it installs it).
 RestorePlan PlanRestore(const BackupContents& backup, const TDeviceList& devices, const inf::TargetOs& target);
 
 }  // namespace backup

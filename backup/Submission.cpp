@@ -43,7 +43,7 @@ TExportResult PackSubmission(const TExportTarget& target, const WStringList& arc
   TExportResult result;
   result.archive = SubmissionBaseName(target.folder, localTime);
   ArchiveFiles(log, progress, target.sevenZipLibrary, result.archive, target.folder, WString(),
-               DistinctArchives(archives), false, result.error);
+               DistinctArchives(archives), false, result.error, target.naming);
   return result;
 }
 

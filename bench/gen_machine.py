@@ -4,7 +4,8 @@
 DEVICES present devices (PCI, USB and ROOT ids over eight classes), each with a
 driver key; device i uses package i % PACKAGES. The driver description and
 version come from the package (as from its INF), so devices sharing a package
-share their archive name; each device has a description of its own. With
+share their archive name; each device has a description of its own, and its
+package's INF names its hardware id in [Models.NTamd64] (MatchingDeviceId). With
 --devices, LIST gets one line per device in registry order: the package's
 folder below the machine and the archive name of the device, tab-separated. The driver store holds PACKAGES
 third-party packages of PACKAGE_MB MiB in all (laid out by bench_packages), their
@@ -67,6 +68,7 @@ class Package:
         self.date = datetime.date(2018 + index % 7, 1 + index % 12, 1 + index % 28)
         self.layout = bench_packages.package_layout(rng, self.name, budget)
         self.folder = STORE + "/" + self.id
+        self.hardware_ids = []  # of the devices using the package, filled by registry()
 
     def driver_desc(self):
         return "%s %s Driver %d" % (self.provider, self.cls[0], int(self.name[5:]))
@@ -78,8 +80,11 @@ class Package:
         lines = ["; %s" % self.inf, "[Version]", 'Signature="$WINDOWS NT$"', "Class=%s" % self.cls[0],
                  "ClassGuid=%s" % self.cls[1], "Provider=%ProviderName%",
                  "DriverVer=%s,%s" % (self.date.strftime("%m/%d/%Y"), self.version),
-                 "CatalogFile=%s.cat" % self.name, "PnpLockdown=1", "", "[Strings]",
-                 'ProviderName="%s"' % self.provider, ""]
+                 "CatalogFile=%s.cat" % self.name, "PnpLockdown=1", "",
+                 "[Manufacturer]", "%ProviderName%=Models,NTamd64", "", "[Models.NTamd64]"]
+        install = self.name.upper() + "_Install"
+        lines += ['"%s"=%s,%s' % (self.driver_desc(), install, hwid) for hwid in self.hardware_ids]
+        lines += ["", "[%s.NTamd64]" % install, "", "[Strings]", 'ProviderName="%s"' % self.provider, ""]
         return "\r\n".join(lines).encode("ascii")
 
     def write(self, machine, content):
@@ -116,7 +121,9 @@ def device_values(rng, i, package):
 
 
 def registry(rng, devices, packages):
-    keys = [("SYSTEM\\CurrentControlSet", [])]
+    keys = [("SYSTEM\\CurrentControlSet", []),
+            ("SYSTEM\\CurrentControlSet\\Control\\ProductOptions", ['"ProductType"="WinNT"']),
+            ("SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment", ['"PROCESSOR_ARCHITECTURE"="AMD64"'])]
     class_root, enum_root = "SYSTEM\\CurrentControlSet\\Control\\Class", "SYSTEM\\CurrentControlSet\\Enum"
     for cls, guid, desc in CLASSES:
         keys.append((class_root + "\\" + guid, ["@=" + q(desc), '"Class"=' + q(cls)]))
@@ -125,6 +132,7 @@ def registry(rng, devices, packages):
         pkg = packages[i % len(packages)]
         cls, guid, _ = pkg.cls
         instance, hwid = device_values(rng, i, pkg)
+        pkg.hardware_ids.append(hwid)
         n = per_class.get(guid, 0)
         per_class[guid] = n + 1
         driver = "%s\\%04d" % (guid, n)
@@ -192,13 +200,14 @@ def main():
     for d in ("C/Windows/INF", CATROOT, STORE, "C/Program Files/7-Zip"):
         os.makedirs(os.path.join(out, d), exist_ok=True)
     packages = [Package(rng, i, budget) for i, budget in enumerate(bench_packages.split_budget(rng, total, count))]
+    keys = registry(rng, devices, packages)  # before the INFs: their models lines name the devices
     for pkg in packages:
         # The catalog is written by the signing step, or left as an opaque file.
         pkg.layout.append((pkg.name + ".cat", 4096))
         pkg.write(out, content)
     seven_zip = os.path.join(out, "C", "Program Files", "7-Zip")
     os.symlink("/usr/lib/p7zip/7z.so", os.path.join(seven_zip, "7z.dll"))
-    write_registry(out, registry(rng, devices, packages), seven_zip)
+    write_registry(out, keys, seven_zip)
     ini = ["[machine]", "ComputerName=QUILLON-BENCH", "WindowsVersion=10.0.19045", ""]
     if fixtures:
         ini += ["[trust]", "root=" + sign_packages(out, packages, fixtures), ""]

@@ -43,7 +43,8 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::ostr
   app.add_flag("--include-microsoft", o.includeMicrosoft, "also the drivers Microsoft provides");
   app.add_flag("--json", o.json, "print JSON for scripts instead of tables and reports");
   app.add_flag("--verbose", o.verbose,
-               "export, export-all, submit: each device's full verification report instead of one line");
+               "export, export-all, submit: each device's full verification report instead of one line; "
+               "plan: why a current driver's rank is estimated");
   app.add_option("--jobs", o.jobs, "devices verified and exported at the same time (default: one per core)")
       ->check(CLI::Range(1u, 256u))
       ->type_name("N");
@@ -72,11 +73,13 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::ostr
   CLI::App* check = AddVerb(app, "check", "whether a backup is intact: every archive its index names, tested and "
                                           "checked against its catalog");
   check->add_option("BACKUP", o.backup, "a backup folder, or a NAVU submission archive")->required()->type_name("");
+  CLI::App* plan = AddVerb(app, "plan", "which driver of a backup Windows would install on each present device");
+  plan->add_option("BACKUP", o.backup, "the folder export or export-all wrote")->required()->type_name("");
 
   app.footer("DEVICE: an instance id, or the number `list` printed. The options above may also follow the verb;\n"
              "`quillon VERB --help` tells a verb's own.\n"
-             "Exit codes: 0 all done, 1 some device failed verification or export, 2 wrong arguments or nothing "
-             "to read.");
+             "Exit codes: 0 all done, 1 some device failed verification or export or could not be read whole,\n"
+             "2 wrong arguments or nothing to read.");
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
@@ -95,7 +98,7 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::ostr
   const std::pair<CLI::App*, Verb> verbs[] = {{list, Verb::List},           {show, Verb::Show},
                                               {verify, Verb::Verify},       {exportDevices, Verb::Export},
                                               {exportAll, Verb::ExportAll}, {submit, Verb::Submit},
-                                              {check, Verb::Check}};
+                                              {plan, Verb::Plan}, {check, Verb::Check}};
   for (const auto& [command, verb] : verbs)
     if (command->parsed()) o.verb = verb;
   if (o.verb == Verb::Verify && o.all == !o.devices.empty())

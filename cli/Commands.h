@@ -1,12 +1,14 @@
 // The verbs of the command line. Each prints its result on `out` (a table or
 // report, or JSON with --json), messages on `err`, and returns the exit code:
-// 0 all done, 1 some device failed verification or export.
+// 0 all done, 1 some device failed verification or export, or could not be read
+// whole (its ReadProblem).
 #pragma once
 #include <ostream>
 #include <string>
 
 #include "cli/CliOptions.h"
 #include "cli/Session.h"
+#include "cli/ShownText.h"
 
 namespace cli {
 
@@ -20,11 +22,10 @@ int RunExport(Session& session, const Options& options, std::ostream& out, std::
 // roots the catalogs are checked against; null: catalogs are not checked, for
 // the reason `noSession`.
 int RunCheck(Session* session, const std::string& noSession, const Options& options, std::ostream& out);
+// plan BACKUP: the backup's package Windows would install on each present device.
+int RunPlan(Session& session, const Options& options, std::ostream& out, std::ostream& err);
 
 // The number of devices worked on at the same time: --jobs, else one per core.
 unsigned Jobs(const Options& options);
-
-// A text of the window (CR LF, CR or LF line ends) with "\n" line ends.
-std::string PlainLines(const WString& text);
 
 }  // namespace cli

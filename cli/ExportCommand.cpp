@@ -42,6 +42,8 @@ namespace {
 std::string U8(const WString& s) { return text::ToUtf8(s); }
 // Paths print as UTF-8 whatever the system's code page.
 std::string U8(const fs::path& p) { return text::ToUtf8(text::FromPath(p)); }
+// A record's cell (UTF-8, from the disk) as the terminal shows it.
+std::string ShownCell(const std::string& cell) { return Shown(text::FromUtf8(cell)); }
 
 bool IsSameOrBelow(const fs::path& inner, const fs::path& outer) {
   const auto [o, i] = std::mismatch(outer.begin(), outer.end(), inner.begin(), inner.end());
@@ -116,7 +118,7 @@ backup::BackupIndex IndexOf(const TDeviceList& devices, const std::vector<backup
     try {
       packages.Add(outcomes[i].archive, devices[i], outcomes[i].verification, sevenZipLibrary);
     } catch (const QuillonError& e) {
-      problems.push_back("the index leaves out " + U8(outcomes[i].archive) + ": " + U8(e.Message()));
+      problems.push_back("the index leaves out " + Shown(outcomes[i].archive) + ": " + Shown(e.Message()));
     }
   }
   backup::BackupIndex index;
@@ -138,29 +140,22 @@ nlohmann::ordered_json RecordJson(const RecordRow& r) {
   return j;
 }
 
-// Why a device has no archive, in one line: the export's error, else the first
-// check that failed.
-std::string FirstReason(const backup::TDeviceOutcome& outcome) {
-  if (!outcome.failure.empty()) return U8(outcome.failure);
-  if (const WString failure = outcome.verification.FirstFailure(); !failure.empty()) return U8(failure);
-  return "verification failed: the driver-store folder holds no files";
-}
-
 // A device's outcome in one line: "exported <archive>", "already exported as
 // <archive>" (its package was archived for an earlier device) or "failed: <reason>".
-std::string DeviceLine(const backup::TDeviceOutcome& outcome, const RecordRow& row, bool shared) {
-  if (!outcome.exported()) return "failed: " + FirstReason(outcome);
-  return (shared ? "already exported as " : "exported ") + row.archive;
+std::string DeviceLine(const backup::TDeviceOutcome& outcome, bool shared) {
+  if (!outcome.exported()) return "failed: " + Shown(backup::FirstReason(outcome));
+  return (shared ? "already exported as " : "exported ") + Shown(paths::ExtractFileName(outcome.archive));
 }
 
 // Each device not exported, and a submission not written, with the reason.
 std::vector<std::string> Failures(const std::vector<RecordRow>& rows, const Submission* submission) {
   std::vector<std::string> failures;
   for (const RecordRow& row : rows)
-    if (row.archive.empty()) failures.push_back(row.name + " (" + row.instanceId + "): " + row.verdict);
+    if (row.archive.empty()) failures.push_back(ShownCell(row.name) + " (" + ShownCell(row.instanceId) + "): " +
+                         ShownCell(row.verdict));
   if (submission && submission->archive.empty()) {
     std::string why = "the submission archive was not written";
-    if (!submission->error.empty()) why += ": " + U8(submission->error);
+    if (!submission->error.empty()) why += ": " + Shown(submission->error);
     failures.push_back(why);
   }
   return failures;
@@ -196,14 +191,14 @@ void PrintSummary(std::ostream& out, const fs::path& folder, const fs::path& rec
                   const std::vector<RecordRow>& rows, const Submission* submission,
                   const std::vector<std::string>& failures) {
   if (submission) {
-    if (!submission->error.empty()) out << "[error] " << U8(submission->error) << '\n';
+    if (!submission->error.empty()) out << "[error] " << PlainLines(submission->error) << '\n';
     out << PlainLines(submission->notes);
-    if (!submission->archive.empty()) out << "Submission: " << U8(submission->archive) << '\n';
+    if (!submission->archive.empty()) out << "Submission: " << Shown(submission->archive) << '\n';
   }
   const auto written = [](const RecordRow& r) { return !r.archive.empty(); };
   const size_t exported = size_t(std::count_if(rows.begin(), rows.end(), written));
-  out << exported << " of " << rows.size() << " devices exported to " << U8(folder) << "\nRecord: " << U8(record)
-      << "\nIndex: " << U8(index) << '\n';
+  out << exported << " of " << rows.size() << " devices exported to " << Shown(text::FromPath(folder))
+      << "\nRecord: " << Shown(text::FromPath(record)) << "\nIndex: " << Shown(text::FromPath(index)) << '\n';
   if (failures.empty()) return;
   out << failures.size() << " failed:\n";
   for (const std::string& f : failures) out << "  " << f << '\n';
@@ -215,7 +210,9 @@ int RunExport(Session& session, const Options& options, std::ostream& out, std::
   const StopRequests stopRequests;  // Ctrl+C: stop after the file under way, keep the record
   const TDeviceList devices = Chosen(session, options);  // an unknown device stops before --to is made
   const fs::path folder = OutputFolder(options.to, session.InstallationRoot());
-  const backup::TExportTarget target = {text::FromPath(folder), session.SevenZipLibrary()};
+  // The folder is the user's: every archive is created new, under the next free name.
+  const backup::TExportTarget target = {text::FromPath(folder), session.SevenZipLibrary(),
+                                        backup::ArchiveNaming::NextFreeName};
   const std::set<WString> before = backup::FilesIn(target.folder);
 
   ProgressLine progress(err, IsTerminal(stderr), devices.size(), TerminalColumns(stderr));
@@ -231,16 +228,16 @@ int RunExport(Session& session, const Options& options, std::ostream& out, std::
           return;
         }
         progress.Clear();
-        const std::string device = U8(backup::ShownName(devices[i])) + " (" + U8(devices[i].InstanceId) + ")";
+        const std::string device = Shown(backup::ShownName(devices[i])) + " (" + Shown(devices[i].InstanceId) + ")";
         const bool shared = outcome.exported() && !archivesSeen.insert(outcome.archive).second;
         if (!options.verbose) {
-          out << device << ": " << DeviceLine(outcome, rows.back(), shared) << '\n' << std::flush;
+          out << device << ": " << DeviceLine(outcome, shared) << '\n' << std::flush;
           return;
         }
         out << "=== " << device << "\n" << PlainLines(outcome.report);
-        if (!outcome.archiveError.empty()) out << "[error] " << U8(outcome.archiveError) << '\n';
-        out << "--> " << rows.back().verdict << (rows.back().archive.empty() ? "" : ": " + rows.back().archive)
-            << "\n\n"
+        if (!outcome.archiveError.empty()) out << "[error] " << PlainLines(outcome.archiveError) << '\n';
+        out << "--> " << ShownCell(rows.back().verdict)
+            << (rows.back().archive.empty() ? "" : ": " + ShownCell(rows.back().archive)) << "\n\n"
             << std::flush;
       },
       [&](size_t i, const backup::TProgressState& state) {
@@ -256,8 +253,7 @@ int RunExport(Session& session, const Options& options, std::ostream& out, std::
   if (options.verb == Verb::Submit) submission = Submit(target, outcomes, before);
 
   const winapi::SystemTime now = Os().system->GetLocalTime();
-  const fs::path record = folder / backup::RecordFileName(now);
-  backup::WriteRecord(record, rows);
+  const fs::path record = backup::WriteRecord(folder, now, rows);
   index.created = backup::IndexTime(now);
   index.record = text::FromPath(record.filename());
   if (!submission.archive.empty()) backup::SetSubmission(index, submission.archive);

@@ -1,4 +1,6 @@
 // list: the devices as the tree holds them, numbered; --all adds those it drops.
+#include <algorithm>
+
 #include <nlohmann/json.hpp>
 
 #include "backup/DeviceList.h"
@@ -15,10 +17,15 @@ std::string U8(const WString& s) { return text::ToUtf8(s); }
 
 // The package's folder name in the driver store.
 std::string StoreFolder(const TDevice& d) {
-  return U8(paths::ExtractFileName(paths::ExcludeTrailingPathDelimiter(paths::ExtractFilePath(d.DriverStore))));
+  return Shown(paths::ExtractFileName(paths::ExcludeTrailingPathDelimiter(paths::ExtractFilePath(d.DriverStore))));
 }
 
-std::string ShownName(const TDevice& d) { return U8(backup::ShownName(d)); }
+std::string ShownName(const TDevice& d) { return Shown(backup::ShownName(d)); }
+
+// JSON null for an empty text.
+nlohmann::ordered_json Nullable(const WString& s) {
+  return s.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(U8(s));
+}
 
 // Why the tree leaves a device out; empty when it lists it.
 std::string Dropped(const TDevice& d, bool includeMicrosoft) {
@@ -28,19 +35,6 @@ std::string Dropped(const TDevice& d, bool includeMicrosoft) {
 }
 
 }  // namespace
-
-std::string PlainLines(const WString& text) {
-  std::string s = text::ToUtf8(text), lines;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] != '\r') {
-      lines += s[i];
-      continue;
-    }
-    lines += '\n';
-    if (i + 1 < s.size() && s[i + 1] == '\n') ++i;
-  }
-  return lines;
-}
 
 int RunList(Session& session, const Options& options, std::ostream& out) {
   const std::vector<const TDevice*> listed = session.Listed();
@@ -57,22 +51,26 @@ int RunList(Session& session, const Options& options, std::ostream& out) {
       if (!why.empty()) lines.push_back({0, std::move(d), std::move(why)});
     }
 
+  const size_t unreadable = size_t(
+      std::count_if(lines.begin(), lines.end(), [](const Line& l) { return !l.device.ReadProblem.empty(); }));
+
   if (options.json) {
     nlohmann::ordered_json devices = nlohmann::ordered_json::array();
     for (const Line& l : lines) {
       const TDevice& d = l.device;
       nlohmann::ordered_json j = {{"number", l.number ? nlohmann::ordered_json(l.number) : nullptr},
                                   {"instanceId", U8(d.InstanceId)},  {"class", U8(d.ClassDescription)},
-                                  {"name", ShownName(d)},         {"provider", U8(d.ProviderName)},
+                                  {"name", U8(backup::ShownName(d))}, {"provider", U8(d.ProviderName)},
                                   {"version", U8(d.DriverVersion)},   {"date", U8(d.DriverDate)},
                                   {"inf", U8(d.InfPath)},             {"originalInf", U8(d.OriginalInfName)},
                                   {"storeFolder", U8(paths::ExtractFilePath(d.DriverStore))},
-                                  {"listed", l.number != 0}};
+                                  {"listed", l.number != 0},
+                                  {"readProblem", Nullable(d.ReadProblem)}};
       if (!l.dropped.empty()) j["leftOut"] = l.dropped;
       devices.push_back(std::move(j));
     }
     out << nlohmann::ordered_json{{"devices", devices}}.dump(2) << '\n';
-    return 0;
+    return unreadable ? 1 : 0;
   }
 
   TableRow header = {"#", "Class", "Name", "Provider", "Version", "Date", "INF", "Store folder"};
@@ -80,13 +78,21 @@ int RunList(Session& session, const Options& options, std::ostream& out) {
   std::vector<TableRow> rows;
   for (const Line& l : lines) {
     const TDevice& d = l.device;
-    TableRow row = {l.number ? std::to_string(l.number) : "-", U8(d.ClassDescription), ShownName(d),
-                    U8(d.ProviderName), U8(d.DriverVersion), U8(d.DriverDate), U8(d.InfPath), StoreFolder(d)};
+    TableRow row = {l.number ? std::to_string(l.number) : "-", Shown(d.ClassDescription), ShownName(d),
+                    Shown(d.ProviderName), Shown(d.DriverVersion), Shown(d.DriverDate), Shown(d.InfPath),
+                    StoreFolder(d)};
     if (options.all) row.push_back(l.dropped);
     rows.push_back(std::move(row));
   }
   PrintTable(out, header, rows, TerminalColumns());
-  return 0;
+  // Below the table, where no column cuts it: what could not be read, and why.
+  if (unreadable)
+    out << '\n' << unreadable << (unreadable == 1 ? " device" : " devices") << " could not be read whole:\n";
+  for (const Line& l : lines)
+    if (!l.device.ReadProblem.empty())
+      out << "  " << (l.number ? std::to_string(l.number) : "-") << ' ' << ShownName(l.device) << " ("
+          << Shown(l.device.InstanceId) << "): " << Shown(l.device.ReadProblem) << '\n';
+  return unreadable ? 1 : 0;
 }
 
 }  // namespace cli

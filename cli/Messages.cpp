@@ -1,5 +1,7 @@
 #include "cli/Messages.h"
 
+#include "cli/ShownText.h"
+
 namespace cli {
 
 const char* KindName(ports::MessageKind kind) {
@@ -10,7 +12,7 @@ const char* KindName(ports::MessageKind kind) {
 
 void MessagePort::ShowMessage(ports::MessageKind kind, const WString& text) {
   std::lock_guard<std::mutex> lock(printing_);
-  err_ << "quillon: " << KindName(kind) << ": " << text::ToUtf8(text) << '\n';
+  err_ << "quillon: " << KindName(kind) << ": " << Shown(text) << '\n';
 }
 
 }  // namespace cli

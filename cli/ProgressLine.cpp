@@ -1,5 +1,6 @@
 #include "cli/ProgressLine.h"
 
+#include "cli/ShownText.h"
 #include "cli/Table.h"
 
 namespace cli {
@@ -18,10 +19,9 @@ void ProgressLine::Show(size_t index, const WString& name, const WString& title,
   const auto now = std::chrono::steady_clock::now();
   if (shown_ && now - lastShown_ < kInterval) return;
   lastShown_ = now;
-  std::string line = "device " + std::to_string(index + 1) + " of " + std::to_string(devices_) + ": " +
-                     text::ToUtf8(name);
+  std::string line = "device " + std::to_string(index + 1) + " of " + std::to_string(devices_) + ": " + Shown(name);
   for (const WString* part : {&title, &text, &caption})
-    if (!part->empty()) line += " | " + text::ToUtf8(*part);
+    if (!part->empty()) line += " | " + Shown(*part);
   // Cut to the terminal's width on a character boundary.
   while (DisplayLength(line) > width_) {
     size_t at = line.size() - 1;

@@ -13,7 +13,8 @@ Session::Session(const Options& options, std::ostream& err) : messages_(err) {
   RunStartupSteps();
   if (!options.zip) sevenZip_ = machine_->SevenZipLibrary();
   backup::TCountedImages icons;
-  devices_ = backup::ScanListedDevices(options.includeMicrosoft, icons);
+  // A value of the wrong type costs its device, never the run.
+  devices_ = backup::ScanListedDevices(options.includeMicrosoft, icons, {}, WrongTypedValues::SpoilTheDevice);
   if (devices_.empty()) messages_.ShowMessage(ports::MessageKind::Warning, u"No installed drivers were found!?!?");
 }
 
@@ -25,7 +26,7 @@ std::vector<const TDevice*> Session::Listed() const {
   return devices;
 }
 
-TDeviceList Session::AllDevices() { return backup::ScanAllDevices(); }
+TDeviceList Session::AllDevices() { return backup::ScanAllDevices(WrongTypedValues::SpoilTheDevice); }
 
 const TDevice& Session::Find(const std::string& wanted) const {
   const std::vector<const TDevice*> listed = Listed();

@@ -43,14 +43,16 @@ nlohmann::ordered_json CatalogJson(const backup::TFileCheck& check) {
           {"attributes", attributes}};
 }
 
-nlohmann::ordered_json DeviceJson(const TDevice& device, const backup::TVerifyReport& report) {
+nlohmann::ordered_json DeviceJson(const TDevice& device, const backup::TDeviceOutcome& outcome) {
+  const backup::TVerifyReport& report = outcome.verification;
   nlohmann::ordered_json files = nlohmann::ordered_json::array();
   const backup::TFileCheck* catalog = report.CatalogCheck();
   for (const backup::TFileCheck& check : report.checks)
     if (&check != catalog) files.push_back(CheckJson(check));
   return {{"instanceId", U8(device.InstanceId)},
           {"name", U8(backup::ShownName(device))},
-          {"verified", report.passed},
+          {"verified", outcome.verified()},
+          {"reason", Nullable(outcome.verified() ? WString() : backup::FirstReason(outcome))},
           {"catalog", catalog ? CatalogJson(*catalog) : nlohmann::ordered_json()},
           {"files", files}};
 }
@@ -73,13 +75,13 @@ int RunVerify(Session& session, const Options& options, std::ostream& out, std::
       [&](size_t i, const backup::TDeviceOutcome& outcome) {
         progress.Clear();
         const TDevice& device = devices[i];
-        const std::string name = U8(backup::ShownName(device));
-        if (!outcome.verified()) failed.push_back(name + " (" + U8(device.InstanceId) + ")");
+        const std::string name = Shown(backup::ShownName(device)) + " (" + Shown(device.InstanceId) + ")";
+        if (!outcome.verified()) failed.push_back(name + ": " + Shown(backup::FirstReason(outcome)));
         if (options.json) {
-          reports.push_back(DeviceJson(device, outcome.verification));
+          reports.push_back(DeviceJson(device, outcome));
           return;
         }
-        out << "=== " << name << " (" << U8(device.InstanceId) << ")\n"
+        out << "=== " << name << "\n"
             << PlainLines(outcome.report) << (outcome.verified() ? "Verified\n\n" : "Verification failed\n\n")
             << std::flush;
       },
@@ -91,7 +93,8 @@ int RunVerify(Session& session, const Options& options, std::ostream& out, std::
   if (options.json) {
     out << nlohmann::ordered_json{{"devices", reports}}.dump(2) << '\n';
   } else if (!failed.empty()) {
-    out << failed.size() << " of " << devices.size() << " devices failed verification (their reports above say why):\n";
+    out << failed.size() << " of " << devices.size()
+        << " devices failed verification (the first reason of each; their reports above say more):\n";
     for (const std::string& f : failed) out << "  " << f << '\n';
   } else {
     out << "All " << devices.size() << " devices verified.\n";

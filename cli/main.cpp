@@ -1,6 +1,7 @@
 // quillon (Linux) / quillon-cli.exe (Windows console): the command line for
 // people and scripts. Exit codes: 0 all done, 1 some device failed verification
-// or export (or the run failed), 2 wrong arguments or nothing to read.
+// or export or could not be read whole (or the run failed), 2 wrong arguments or
+// nothing to read.
 #include <exception>
 #include <iostream>
 #include <optional>
@@ -11,6 +12,7 @@
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/Session.h"
+#include "cli/ShownText.h"
 #include "platform/Errors.h"
 
 #ifdef _WIN32
@@ -31,6 +33,8 @@ int RunCheck(const cli::Options& options) {
   }
   return cli::RunCheck(session ? &*session : nullptr, why, options, std::cout);
 }
+// An error's message may quote the disk being read.
+std::string Shown(const std::exception& e) { return cli::Shown(text::FromUtf8(e.what())); }
 
 int Run(int argc, const char* const* argv) {
   std::optional<cli::Options> options;
@@ -45,19 +49,20 @@ int Run(int argc, const char* const* argv) {
       case cli::Verb::List: return cli::RunList(session, *options, std::cout);
       case cli::Verb::Show: return cli::RunShow(session, *options, std::cout);
       case cli::Verb::Verify: return cli::RunVerify(session, *options, std::cout, std::cerr);
+      case cli::Verb::Plan: return cli::RunPlan(session, *options, std::cout, std::cerr);
       default: return cli::RunExport(session, *options, std::cout, std::cerr);
     }
   } catch (const cli::UsageError& e) {
     std::cout.flush();
-    std::cerr << "quillon: " << e.what() << "\nRun `quillon --help` or `quillon VERB --help` for the usage.\n";
+    std::cerr << "quillon: " << Shown(e) << "\nRun `quillon --help` or `quillon VERB --help` for the usage.\n";
     return 2;
   } catch (const cli::NothingToRead& e) {
     std::cout.flush();
-    std::cerr << "quillon: " << e.what() << '\n';
+    std::cerr << "quillon: " << Shown(e) << '\n';
     return 2;
   } catch (const std::exception& e) {
     std::cout.flush();
-    std::cerr << "quillon: " << e.what() << '\n';
+    std::cerr << "quillon: " << Shown(e) << '\n';
     return 1;
   }
 }

@@ -67,16 +67,23 @@ std::optional<WString> ChosenDecoration(const Manufacturer& m, const TargetOs& t
   return decorations[*pick].text;
 }
 
-std::vector<ModelLine> ModelLinesFor(const std::vector<Manufacturer>& manufacturers,
-                                     const std::vector<ModelLine>& models, const TargetOs& target) {
-  std::vector<ModelLine> chosen;
+std::vector<size_t> ModelLineIndicesFor(const std::vector<Manufacturer>& manufacturers,
+                                        const std::vector<ModelLine>& models, const TargetOs& target) {
+  std::vector<size_t> chosen;
   for (const Manufacturer& m : manufacturers) {
     const std::optional<WString> decoration = ChosenDecoration(m, target);
     if (!decoration) continue;
     const WString section = DecoratedSection(m, *decoration);
-    for (const ModelLine& line : models)
-      if (text::EqualsIgnoreCase(line.modelsSection, section)) chosen.push_back(line);
+    for (size_t i = 0; i < models.size(); ++i)
+      if (text::EqualsIgnoreCase(models[i].modelsSection, section)) chosen.push_back(i);
   }
+  return chosen;
+}
+
+std::vector<ModelLine> ModelLinesFor(const std::vector<Manufacturer>& manufacturers,
+                                     const std::vector<ModelLine>& models, const TargetOs& target) {
+  std::vector<ModelLine> chosen;
+  for (size_t i : ModelLineIndicesFor(manufacturers, models, target)) chosen.push_back(models[i]);
   return chosen;
 }
 

@@ -42,7 +42,9 @@ std::vector<ModelLine> AllModelLines(const InfFile& inf);
 std::optional<WString> ChosenDecoration(const Manufacturer& manufacturer, const TargetOs& target);
 
 // The lines of `models` Windows `target` considers: for each manufacturer, those
-// of its chosen decoration.
+// of its chosen decoration; as positions in `models` and as copies.
+std::vector<size_t> ModelLineIndicesFor(const std::vector<Manufacturer>& manufacturers,
+                                        const std::vector<ModelLine>& models, const TargetOs& target);
 std::vector<ModelLine> ModelLinesFor(const std::vector<Manufacturer>& manufacturers,
                                      const std::vector<ModelLine>& models, const TargetOs& target);
 

@@ -1,5 +1,6 @@
 #include "platform/NewFile.h"
 
+#include <algorithm>
 #include <system_error>
 
 #include "platform/Errors.h"
@@ -20,49 +21,88 @@ namespace {
 
 constexpr int kMaxNumber = 100000;
 
-enum class Outcome { Created, Taken, Failed };
+[[noreturn]] void Fail(const char* what, const WString& path, const std::error_code& ec) {
+  throw QuillonError(text::W(what) + u" \"" + path + u"\": " + FileErrorText(ec));
+}
 
-// Creates `path` new; Taken when any entry holds the name.
-Outcome CreateNew(const WString& path, std::error_code& ec) {
+std::error_code LastError() {
 #ifdef _WIN32
-  const std::wstring host = HostPath(path).wstring();
-  HANDLE file = ::CreateFileW(host.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (file != INVALID_HANDLE_VALUE) {
-    ::CloseHandle(file);
-    return Outcome::Created;
-  }
-  const DWORD error = ::GetLastError();
-  if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
-      ::GetFileAttributesW(host.c_str()) != INVALID_FILE_ATTRIBUTES)
-    return Outcome::Taken;
-  ec.assign(int(error), std::system_category());
+  return std::error_code(int(::GetLastError()), std::system_category());
 #else
-  const int fd = ::open(HostPath(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-  if (fd >= 0) {
-    ::close(fd);
-    return Outcome::Created;
-  }
-  if (errno == EEXIST) return Outcome::Taken;
-  ec.assign(errno, std::generic_category());
+  return std::error_code(errno, std::generic_category());
 #endif
-  return Outcome::Failed;
 }
 
 }  // namespace
 
+std::optional<CreatedFile> CreatedFile::Create(const WString& path) {
+#ifdef _WIN32
+  const std::wstring host = HostPath(path).wstring();
+  HANDLE file = ::CreateFileW(host.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file != INVALID_HANDLE_VALUE) return CreatedFile(path, reinterpret_cast<intptr_t>(file));
+  const std::error_code ec = LastError();
+  // A folder at the name answers "access denied": anything there takes the name.
+  if (ec.value() == ERROR_FILE_EXISTS || ec.value() == ERROR_ALREADY_EXISTS ||
+      ::GetFileAttributesW(host.c_str()) != INVALID_FILE_ATTRIBUTES)
+    return std::nullopt;
+#else
+  const int fd = ::open(HostPath(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd >= 0) return CreatedFile(path, fd);
+  const std::error_code ec = LastError();
+  if (ec.value() == EEXIST) return std::nullopt;
+#endif
+  Fail("Cannot create", path, ec);
+}
+
+CreatedFile::CreatedFile(CreatedFile&& other) noexcept
+    : path_(std::move(other.path_)), handle_(other.handle_), open_(other.open_) {
+  other.open_ = false;
+}
+
+CreatedFile::~CreatedFile() {
+  if (!open_) return;
+#ifdef _WIN32
+  ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+#else
+  ::close(int(handle_));
+#endif
+}
+
+void CreatedFile::Write(const void* data, size_t size) {
+  const char* p = static_cast<const char*>(data);
+  while (size > 0) {
+#ifdef _WIN32
+    const DWORD chunk = DWORD(std::min<size_t>(size, 1u << 30));
+    DWORD written = 0;
+    if (!::WriteFile(reinterpret_cast<HANDLE>(handle_), p, chunk, &written, nullptr) || written == 0)
+      Fail("Cannot write", path_, LastError());
+#else
+    const ssize_t written = ::write(int(handle_), p, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) Fail("Cannot write", path_, written < 0 ? LastError() : std::make_error_code(std::errc::no_space_on_device));
+#endif
+    p += written;
+    size -= size_t(written);
+  }
+}
+
+void CreatedFile::Close() {
+  if (!open_) return;
+  open_ = false;
+#ifdef _WIN32
+  if (!::CloseHandle(reinterpret_cast<HANDLE>(handle_))) Fail("Cannot write", path_, LastError());
+#else
+  if (::close(int(handle_)) != 0) Fail("Cannot write", path_, LastError());
+#endif
+}
+
 WString CreateNewFile(const WString& folder, const WString& base, const WString& extension) {
   for (int n = 1; n <= kMaxNumber; ++n) {
     const WString name = n == 1 ? base + extension : base + u" (" + text::FromInt(n) + u")" + extension;
-    const WString path = Join(folder, name);
-    std::error_code ec;
-    switch (CreateNew(path, ec)) {
-      case Outcome::Created:
-        return path;
-      case Outcome::Taken:
-        continue;
-      case Outcome::Failed:
-        throw QuillonError(u"Cannot create \"" + path + u"\": " + FileErrorText(ec));
+    if (std::optional<CreatedFile> file = CreatedFile::Create(Join(folder, name))) {
+      file->Close();
+      return file->Path();
     }
   }
   throw QuillonError(u"Cannot create \"" + Join(folder, base + extension) + u"\": every numbered name is taken");

@@ -212,5 +212,33 @@ TEST(ArchiveProgress, SetsTheTotalOrTheValueAndRedraws) {
   EXPECT_EQ(host.draws, 2);
 }
 
+// The command line's archives: whatever holds the archive's name (a file of the
+// user's, a folder, a link to a file or to nothing) stays as it was and the
+// archive takes the next free name; both writers.
+TEST_F(ArchiveStep, NextFreeNameLeavesWhateverHoldsTheNameAsItWas) {
+  for (const bool sevenZip : {true, false}) {
+    SCOPED_TRACE(sevenZip ? "7z" : "Zip");
+    fs::remove_all(Root() / "out");
+    MakeWorkFolder();
+    const std::string ext = sevenZip ? ".7z" : ".Zip";
+    MakeFile("out/Hub_1.0" + ext, "the user's");
+    MakeFile("out/Hub_1.0 (2)" + ext + "/mine.txt", "the user's");
+    MakeFile("outside.txt", "the user's");
+    fs::create_symlink(Root() / "outside.txt", Root() / "out" / ("Hub_1.0 (3)" + ext));
+    fs::create_symlink(Root() / "missing.txt", Root() / "out" / ("Hub_1.0 (4)" + ext));
+    WString name = Host(Root() / "out" / "Hub_1.0"), error;
+    EXPECT_TRUE(backup::ArchiveFiles(host_, host_, sevenZip ? text::W(kSevenZipLibrary) : WString(), name,
+                                     Host(Root() / "work"), u"*.*", {}, true, error,
+                                     backup::ArchiveNaming::NextFreeName))
+        << text::ToUtf8(error);
+    EXPECT_EQ(name, Host(Root() / "out" / ("Hub_1.0 (5)" + ext)));
+    EXPECT_EQ(Run("7z t " + Quote(text::ToPath(name))), 0);
+    EXPECT_EQ(ReadAll(Root() / "out" / ("Hub_1.0" + ext)), "the user's");
+    EXPECT_EQ(ReadAll(Root() / "out" / ("Hub_1.0 (2)" + ext) / "mine.txt"), "the user's");
+    EXPECT_EQ(ReadAll(Root() / "outside.txt"), "the user's");
+    EXPECT_FALSE(fs::exists(Root() / "missing.txt"));
+  }
+}
+
 }  // namespace
 }  // namespace archive_test

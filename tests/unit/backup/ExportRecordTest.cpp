@@ -1,4 +1,5 @@
-// The record of an export: its name, its quoted CSV rows and the archives' SHA-256.
+// The record of an export: its name, its quoted CSV rows (a formula from the disk
+// shown as text), the file created new, and the archives' SHA-256.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -15,12 +16,22 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(Record, QuotedCsvRowsAndTheNamesOfTheRecordAndItsHash) {
+std::string ReadAll(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(Record, QuotedCsvRowsInAFileCreatedNewAndTheArchivesHash) {
   winapi::SystemTime t;
   t.wYear = 2026; t.wMonth = 3; t.wDay = 7; t.wHour = 14; t.wMinute = 5; t.wSecond = 9;
-  EXPECT_EQ(backup::RecordFileName(t), "Quillon-2026_03_07_14_05_09.csv");
+  EXPECT_EQ(backup::RecordFileStem(t), "Quillon-2026_03_07_14_05_09");
 
-  const fs::path file = fs::temp_directory_path() / ("quillon-record-" + std::to_string(::getpid()) + ".csv");
+  const fs::path folder = fs::temp_directory_path() / ("quillon-record-" + std::to_string(::getpid()));
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  // The name is taken by a link to a file of the user's: the link is neither followed nor replaced.
+  std::ofstream(folder / "mine.txt") << "the user's";
+  fs::create_symlink(folder / "mine.txt", folder / "Quillon-2026_03_07_14_05_09.csv");
   backup::RecordRow row;
   row.instanceId = "ROOT\\X\\0000";
   row.name = "Say \"hi\", all";
@@ -29,18 +40,25 @@ TEST(Record, QuotedCsvRowsAndTheNamesOfTheRecordAndItsHash) {
   row.archiveSize = 42;
   row.sha256 = "ab";
   backup::RecordRow failed = row;
+  failed.name = "=HYPERLINK(\"http://x\")";
+  failed.provider = "-2+3";
   failed.archive.clear();
   failed.sha256.clear();
-  failed.verdict = "verification failed";
-  backup::WriteRecord(file, {row, failed});
-  std::ifstream in(file, std::ios::binary);
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  failed.verdict = "verification failed: File x.sys: The hash does not match.";
+  const fs::path file = backup::WriteRecord(folder, t, {row, failed});
+  EXPECT_EQ(file, folder / "Quillon-2026_03_07_14_05_09 (2).csv");
+  EXPECT_EQ(ReadAll(folder / "mine.txt"), "the user's");
+  const std::string text = ReadAll(file);
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);  // the header and two rows, CR LF each
   EXPECT_NE(text.find("\r\n\"ROOT\\X\\0000\",\"Say \"\"hi\"\", all\",\"\",\"\",\"\",\"\",\"\",\"\",\"exported\","
                       "\"X_1.0.7z\",\"42\",\"ab\"\r\n"),
             std::string::npos)
       << text;
-  EXPECT_TRUE(text.ends_with(",\"verification failed\",\"\",\"\",\"\"\r\n")) << text;
+  // Formulas read as text in a spreadsheet.
+  EXPECT_NE(text.find("\r\n\"ROOT\\X\\0000\",\"'=HYPERLINK(\"\"http://x\"\")\",\"\",\"\",\"'-2+3\","), std::string::npos)
+      << text;
+  EXPECT_TRUE(text.ends_with(",\"verification failed: File x.sys: The hash does not match.\",\"\",\"\",\"\"\r\n"))
+      << text;
 
   // SHA-256 of "abc" (FIPS 180-2), read in pieces like any archive.
   std::ofstream(file, std::ios::binary | std::ios::trunc) << "abc";
@@ -49,7 +67,8 @@ TEST(Record, QuotedCsvRowsAndTheNamesOfTheRecordAndItsHash) {
   EXPECT_EQ(backup::Sha256OfFile(file), "2a152c894398719c0570f83fac34ac03a0f6e8e474b995c2403aa5434f7b9dd4");
   fs::remove(file);
   EXPECT_THROW(backup::Sha256OfFile(file), std::exception);
-  EXPECT_THROW(backup::WriteRecord(fs::path("/proc/no-such/record.csv"), {row}), std::exception);
+  EXPECT_THROW(backup::WriteRecord(fs::path("/proc/no-such"), t, {row}), std::exception);
+  fs::remove_all(folder);
 }
 
 }  // namespace

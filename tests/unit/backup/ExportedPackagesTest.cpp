@@ -48,4 +48,18 @@ TEST(ExportedPackages, NamesBeyondAsciiThatMayBeOneFileCountAsOne) {
   EXPECT_EQ(exported.ArchiveOf(u"D:\\out\\\u00c4udio_1", kStoreA), u"");
 }
 
+// Archives created new are never replaced: whatever was written since, the
+// package's earlier archive is still its own.
+TEST(ExportedPackages, WithNextFreeNamesTheEarlierArchiveOfThePackageServesWhateverFollowed) {
+  constexpr auto kNew = backup::ArchiveNaming::NextFreeName;
+  TExportedPackages exported;
+  exported.Record(u"D:\\out\\Hub_1.0", kStoreA, u"D:\\out\\Hub_1.0.7z");
+  exported.Record(u"D:\\out\\Hub_1.0", kStoreB, u"D:\\out\\Hub_1.0 (2).7z");
+  exported.Record(u"D:\\out\\Hub_1.0", kStoreA, u"");  // a failed write removed only its own file
+  EXPECT_EQ(exported.ArchiveOf(u"D:\\out\\Hub_1.0", kStoreA, kNew), u"D:\\out\\Hub_1.0.7z");
+  EXPECT_EQ(exported.ArchiveOf(u"D:\\out\\Hub_1.0", kStoreB, kNew), u"D:\\out\\Hub_1.0 (2).7z");
+  EXPECT_EQ(exported.ArchiveOf(u"D:\\out\\Hub_2.0", kStoreA, kNew), u"");
+  EXPECT_EQ(exported.ArchiveOf(u"D:\\out\\Hub_1.0", kStoreA), u"") << "the window's archives are replaced";
+}
+
 }  // namespace

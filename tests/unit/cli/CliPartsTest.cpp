@@ -1,4 +1,5 @@
-// The command line's own parts: the table, the progress line, the mount table.
+// The command line's own parts: the table, the progress line, the disk's text as
+// the terminal shows it, the mount table.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,6 +9,7 @@
 #include "cli/CliOptions.h"
 #include "cli/Installations.h"
 #include "cli/ProgressLine.h"
+#include "cli/ShownText.h"
 #include "cli/Table.h"
 
 namespace {
@@ -48,6 +50,27 @@ TEST(ProgressLine, OneLineRewrittenInPlaceCutToTheTerminalAndGoneWhenCleared) {
   off.Show(0, u"A", u"Verifying Driver Files", u"", u"");
   off.Clear();
   EXPECT_EQ(quiet.str(), "");
+}
+
+// A name from the disk cannot move the cursor, clear the screen or retitle the
+// terminal: the progress line's own sequences are the only ones it writes.
+TEST(ProgressLine, ShowsTheDisksControlCharactersAsEscapes) {
+  std::ostringstream err;
+  {
+    cli::ProgressLine line(err, true, 1, 80);
+    line.Show(0, u"Evil\x1b]0;owned\x07\r", u"Verifying Driver Files", u"a\x1b[2J.sys", u"");
+  }
+  EXPECT_EQ(err.str(),
+            "\r\033[Kdevice 1 of 1: Evil\\x1b]0;owned\\x07\\r | Verifying Driver Files | a\\x1b[2J.sys\r\033[K");
+}
+
+// Reports and an INF's text keep their lines and tabs; every other control
+// character shows as an escape.
+TEST(ShownText, LinesAndTabsStayAndEveryOtherControlCharacterIsShownAsAnEscape) {
+  EXPECT_EQ(cli::PlainLines(u"[Version]\r\nSignature\t= x\rnext\nlast\x1b[31m\u202e\x07"),
+            "[Version]\nSignature\t= x\nnext\nlast\\x1b[31m\\u202e\\x07");
+  EXPECT_EQ(cli::PlainLines(u"ends\r\n"), "ends\n");
+  EXPECT_EQ(cli::Shown(u"one\r\nline\t\x9b"), "one\\r\\nline\\t\\x9b");
 }
 
 TEST(Installations, OnlyNtfsMountsHoldingTheSystemHive) {

@@ -289,5 +289,24 @@ TEST_F(ArchiveOnWindows, AFolderAtTheArchivesNameIsAnErrorAndStays) {
   }
 }
 
+// The command line's archives on Windows: CREATE_NEW answers a folder at the name
+// with "access denied", not "exists"; it takes the name all the same, as does a
+// file of the user's, and the archive goes to the next free name.
+TEST_F(ArchiveOnWindows, NextFreeNamePassesAFolderAndAFileOfTheUsers) {
+  MakeWorkFolder();
+  Write(L"Zeta USB NIC_2.0.0.1.Zip", "mine");
+  Write(L"Zeta USB NIC_2.0.0.1 (2).Zip\\notes.txt", "mine");
+  RecordingHost recorded;
+  WString name = Text(L"Zeta USB NIC_2.0.0.1"), error;
+  EXPECT_TRUE(backup::ArchiveFiles(recorded, recorded, WString(), name, Text(L"work"), u"*.*", {}, true, error,
+                                   backup::ArchiveNaming::NextFreeName))
+      << text::ToUtf8(error);
+  EXPECT_EQ(name, Text(L"Zeta USB NIC_2.0.0.1 (3).Zip"));
+  std::ifstream mine(fs::path(Path(L"Zeta USB NIC_2.0.0.1.Zip")), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(mine), {}), "mine");
+  EXPECT_TRUE(fs::exists(fs::path(Path(L"Zeta USB NIC_2.0.0.1 (2).Zip\\notes.txt"))));
+  EXPECT_FALSE(fs::exists(fs::path(Path(L"work"))));
+}
+
 }  // namespace
 }  // namespace archive_test

@@ -15,6 +15,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "archive/ZipWriter.h"
 #include "backup/Sha256.h"
 #include "windows/support/RegistrySeed.h"
 
@@ -145,7 +146,8 @@ TEST_F(SeededCliOnWine, ListsVerifiesAndExportsADeviceOfTheRunningSystem) {
   EXPECT_EQ(exported.exitCode, 1u) << exported.err;
   const nlohmann::json result = nlohmann::json::parse(exported.out);
   ASSERT_EQ(result["devices"].size(), 1u);
-  EXPECT_EQ(result["devices"][0]["verdict"].get<std::string>().rfind("verification failed", 0), 0u)
+  // The verdict names the first check that failed.
+  EXPECT_EQ(result["devices"][0]["verdict"].get<std::string>().rfind("verification failed: ", 0), 0u)
       << result["devices"][0]["verdict"];
   EXPECT_TRUE(result["devices"][0]["archive"].is_null());
   // Only the record and the backup index (of no archive) are written.
@@ -157,6 +159,39 @@ TEST_F(SeededCliOnWine, ListsVerifiesAndExportsADeviceOfTheRunningSystem) {
   const CliRun unknown = RunQuillonCli(L"show NO\\SUCH\\DEVICE", Scratch());
   EXPECT_EQ(unknown.exitCode, 2u);
   EXPECT_NE(unknown.err.find("NO\\SUCH\\DEVICE"), std::string::npos) << unknown.err;
+}
+
+// plan against the running system: a backup (one Zip archive written here) whose
+// package names the seeded device's hardware id and is newer than its driver.
+TEST_F(SeededCliOnWine, PlansABackupAgainstTheRunningSystem) {
+  const fs::path package = Scratch() / "package" / "quilloncli.inf_amd64_0123456789abcdef";
+  fs::create_directories(package);
+  std::ofstream(package / "quilloncli.inf", std::ios::binary)
+      << "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=System\r\n"
+         "ClassGuid={4D36E97D-E325-11CE-BFC1-08002BE10318}\r\nProvider=Quillon\r\nDriverVer=01/02/2024,8.0.0.0\r\n"
+         "[Manufacturer]\r\nQuillon=Models,NTamd64,NTx86\r\n[Models.NTamd64]\r\n"
+         "\"Quillon CLI device\"=Cli_Install,ROOT\\QUILLON_CLI\r\n[Models.NTx86]\r\n"
+         "\"Quillon CLI device\"=Cli_Install,ROOT\\QUILLON_CLI\r\n[Cli_Install]\r\n";
+  const fs::path backup = Scratch() / "backup";
+  fs::create_directories(backup);
+  {
+    archive::TZipWriter zip((backup / "Quillon CLI driver_8.0.0.0.zip").u16string());
+    zip.AddFile((package / "quilloncli.inf").u16string(), u"quilloncli.inf_amd64_0123456789abcdef\\quilloncli.inf");
+    zip.Close();
+  }
+  const CliRun plan = RunQuillonCli(L"plan \"" + backup.wstring() + L"\"", Scratch());
+  ASSERT_EQ(plan.exitCode, 0u) << plan.err;
+  // Its driver key records version 7.0.0.1 and no date: the backup's 2024 package is newer.
+  EXPECT_NE(plan.out.find("Quillon CLI device (" + InstanceId() + "): would install Quillon CLI driver_8.0.0.0.zip "
+                          "(quilloncli.inf, 8.0.0.0, matched ROOT\\QUILLON_CLI)"),
+            std::string::npos) << plan.out << plan.err;
+  EXPECT_NE(plan.out.find("Plan for "), std::string::npos) << plan.out;
+  EXPECT_NE(plan.out.find("covers "), std::string::npos) << plan.out;
+
+  const nlohmann::json json = nlohmann::json::parse(RunQuillonCli(L"--json plan \"" + backup.wstring() + L"\"",
+                                                                  Scratch()).out);
+  EXPECT_GE(json["target"]["major"].get<int>(), 6);
+  EXPECT_EQ(json["target"]["assumed"], nlohmann::json::array()) << json["target"].dump();
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The Windows half of NewFile: CREATE_NEW, and folders that are no reparse
-// points (symbolic links, junctions).
+// The Windows half of MakePlainFolder: a folder must be no reparse point
+// (symbolic link, junction).
 #ifdef _WIN32
 #include <windows.h>
 
@@ -21,42 +21,6 @@ namespace {
 std::wstring Host(const std::filesystem::path& p) { return paths::HostPath(text::FromPath(p)).wstring(); }
 
 }  // namespace
-
-NewFile::NewFile(const std::filesystem::path& path) : path_(path) {
-  HANDLE h = ::CreateFileW(Host(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (h == INVALID_HANDLE_VALUE) Fail("Cannot create", path, ::GetLastError());
-  handle_ = reinterpret_cast<intptr_t>(h);
-  open_ = true;
-}
-
-NewFile::~NewFile() {
-  if (!open_) return;
-  open_ = false;
-  ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
-  ::DeleteFileW(Host(path_).c_str());
-}
-
-void NewFile::Write(const void* data, size_t size) {
-  const char* p = static_cast<const char*>(data);
-  while (size > 0) {
-    const DWORD chunk = DWORD(std::min<size_t>(size, 1u << 30));
-    DWORD written = 0;
-    if (!::WriteFile(reinterpret_cast<HANDLE>(handle_), p, chunk, &written, nullptr) || written == 0)
-      Fail("Cannot write", path_, ::GetLastError());
-    p += written;
-    size -= written;
-  }
-}
-
-void NewFile::Close() {
-  open_ = false;
-  if (!::CloseHandle(reinterpret_cast<HANDLE>(handle_))) Fail("Cannot write", path_, ::GetLastError());
-}
-
-void NewFile::Commit() {
-  if (open_) Close();
-}
 
 void MakePlainFolder(const std::filesystem::path& folder) {
   const DWORD attributes = ::GetFileAttributesW(Host(folder).c_str());

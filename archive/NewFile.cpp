@@ -1,0 +1,30 @@
+#include "archive/NewFile.h"
+
+#include <system_error>
+
+#include "platform/Errors.h"
+#include "platform/FileErrors.h"
+#include "platform/HostPath.h"
+
+namespace archive {
+
+NewFile::NewFile(const std::filesystem::path& path)
+    : path_(path), file_(paths::CreatedFile::Create(text::FromPath(path))) {
+  if (!file_)
+    throw QuillonError(u"Cannot create \"" + text::FromPath(path) + u"\": " +
+                       FileErrorText(std::make_error_code(std::errc::file_exists)));
+}
+
+NewFile::~NewFile() {
+  if (committed_) return;
+  file_.reset();
+  std::error_code ec;
+  std::filesystem::remove(paths::HostPath(text::FromPath(path_)), ec);
+}
+
+void NewFile::Commit() {
+  file_->Close();
+  committed_ = true;
+}
+
+}  // namespace archive
