@@ -34,21 +34,6 @@ std::vector<std::filesystem::path> ArchivesIn(const std::filesystem::path& folde
   return archives;
 }
 
-namespace {
-
-std::vector<BackupPackage> ReadArchives(const std::vector<std::filesystem::path>& archives,
-                                        const WString& sevenZipLibrary, WStringList& notes) {
-  std::vector<BackupPackage> packages;
-  for (const std::filesystem::path& archive : archives) {
-    try {
-      packages.push_back(ReadPackageArchive(archive, sevenZipLibrary));
-    } catch (const QuillonError& e) {
-      notes.push_back(e.Message());
-    }
-  }
-  return packages;
-}
-
 std::optional<std::filesystem::path> NewestIndex(const std::filesystem::path& folder) {
   std::optional<std::filesystem::path> newest;
   std::error_code ec;
@@ -62,6 +47,21 @@ std::optional<std::filesystem::path> NewestIndex(const std::filesystem::path& fo
   }
   if (ec) throw QuillonError(u"Cannot list \"" + text::FromPath(folder) + u"\": " + FileErrorText(ec));
   return newest;
+}
+
+namespace {
+
+std::vector<BackupPackage> ReadArchives(const std::vector<std::filesystem::path>& archives,
+                                        const WString& sevenZipLibrary, WStringList& notes) {
+  std::vector<BackupPackage> packages;
+  for (const std::filesystem::path& archive : archives) {
+    try {
+      packages.push_back(ReadPackageArchive(archive, sevenZipLibrary));
+    } catch (const QuillonError& e) {
+      notes.push_back(e.Message());
+    }
+  }
+  return packages;
 }
 
 WString IndexMismatch(const BackupIndex& index, const std::vector<std::filesystem::path>& archives) {

@@ -51,6 +51,10 @@ bool IsArchiveName(const std::filesystem::path& file);
 // QuillonError when the folder cannot be listed.
 std::vector<std::filesystem::path> ArchivesIn(const std::filesystem::path& folder);
 
+// The newest backup index in `folder` (by the stamp in its name); none when
+// there is none. Raises QuillonError when the folder cannot be listed.
+std::optional<std::filesystem::path> NewestIndex(const std::filesystem::path& folder);
+
 // Reads the backup in `folder`: its newest index when one matches the archives
 // (same names and sizes), else each archive (through the 7-Zip library at
 // `sevenZipLibrary` when given). Archives that cannot be read are named in notes.

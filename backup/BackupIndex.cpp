@@ -4,6 +4,8 @@
 
 #include "backup/PackageArchive.h"
 #include "backup/Sha256.h"
+#include "platform/Errors.h"
+#include "platform/FileErrors.h"
 #include "platform/HostPath.h"
 #include "platform/Paths.h"
 
@@ -47,6 +49,15 @@ BackupPackage ExportedPackage(const WString& archive, const TDevice& device, con
   package.signature = SignatureVerdict(verification);
   if (const TFileCheck* catalog = verification.CatalogCheck()) package.signer = catalog->signer;
   return package;
+}
+
+void SetSubmission(BackupIndex& index, const WString& archive) {
+  const std::filesystem::path file = paths::HostPath(archive);
+  std::error_code ec;
+  index.submissionSize = std::filesystem::file_size(file, ec);
+  if (ec) throw QuillonError(archive + u": " + FileErrorText(ec));
+  index.submission = text::FromPath(file.filename());
+  index.submissionSha256 = Sha256OfFile(file);
 }
 
 void TIndexedPackages::Add(const WString& archive, const TDevice& device, const TVerifyReport& verification,

@@ -47,6 +47,10 @@ class TIndexedPackages {
   std::vector<BackupPackage> packages_;
 };
 
+// Names the submission archive at `archive` in the index, with its size and SHA-256.
+// Raises QuillonError when it cannot be read.
+void SetSubmission(BackupIndex& index, const WString& archive);
+
 // Writes `index` as a new file in `folder` (never over another file: the next
 // free name, as CreateNewFile gives) and returns its path. A file that cannot be
 // written completely is removed; raises QuillonError naming it and the cause.

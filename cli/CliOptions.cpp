@@ -70,6 +70,9 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::ostr
                                             "(never Microsoft's)");
   AddOutput(*submit, o);
 
+  CLI::App* check = AddVerb(app, "check", "whether a backup is intact: every archive its index names, tested and "
+                                          "checked against its catalog");
+  check->add_option("BACKUP", o.backup, "a backup folder, or a NAVU submission archive")->required()->type_name("");
   CLI::App* plan = AddVerb(app, "plan", "which driver of a backup Windows would install on each present device");
   plan->add_option("BACKUP", o.backup, "the folder export or export-all wrote")->required()->type_name("");
 
@@ -117,7 +120,7 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::ostr
                                               {verify, Verb::Verify},       {exportDevices, Verb::Export},
                                               {exportAll, Verb::ExportAll}, {submit, Verb::Submit},
                                               {plan, Verb::Plan},           {restore, Verb::Restore},
-                                              {stage, Verb::Stage}};
+                                              {stage, Verb::Stage},         {check, Verb::Check}};
   for (const auto& [command, verb] : verbs)
     if (command->parsed()) o.verb = verb;
   if (o.verb == Verb::Verify && o.all == !o.devices.empty())

@@ -1,6 +1,6 @@
 // The command line of quillon / quillon-cli.exe:
 //   quillon [--windows DIR] [--include-microsoft] [--json] [--verbose] [--jobs N] VERB ...
-// with the verbs list, show, verify, export, export-all, submit, plan, restore and stage.
+// with the verbs list, show, verify, export, export-all, submit, plan, restore, stage and check.
 #pragma once
 #include <optional>
 #include <ostream>
@@ -23,7 +23,7 @@ class NothingToRead : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-enum class Verb { List, Show, Verify, Export, ExportAll, Submit, Plan, Restore, Stage };
+enum class Verb { List, Show, Verify, Export, ExportAll, Submit, Plan, Restore, Stage, Check };
 
 struct Options {
   Verb verb = Verb::List;
@@ -36,7 +36,8 @@ struct Options {
   bool zip = false;                // --zip: Zip archives even with a 7-Zip library
   std::vector<std::string> devices;  // DEVICE...: instance ids or list numbers
   std::string to;                  // --to DIR
-  std::string backup;              // plan, restore, stage BACKUP: the folder of an export
+  std::string backup;              // plan, restore, stage BACKUP: the folder of an export; check BACKUP: a backup
+                                   // folder or a submission
   bool allPackages = false;        // restore, stage --all-packages
   bool dryRun = false;             // restore --dry-run
   std::string record;              // restore --record DIR

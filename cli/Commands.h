@@ -19,6 +19,10 @@ int RunVerify(Session& session, const Options& options, std::ostream& out, std::
 // export, export-all and submit.
 int RunExport(Session& session, const Options& options, std::ostream& out, std::ostream& err);
 
+// check BACKUP: 0 only when the backup is intact. `session` gives the trust
+// roots the catalogs are checked against; null: catalogs are not checked, for
+// the reason `noSession`.
+int RunCheck(Session* session, const std::string& noSession, const Options& options, std::ostream& out);
 // plan BACKUP: the backup's package Windows would install on each present device.
 int RunPlan(Session& session, const Options& options, std::ostream& out, std::ostream& err);
 

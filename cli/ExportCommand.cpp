@@ -107,13 +107,6 @@ backup::BackupIndex IndexOf(const TDeviceList& devices, const std::vector<backup
   return index;
 }
 
-void AddSubmission(backup::BackupIndex& index, const WString& archive) {
-  const fs::path file = paths::HostPath(archive);
-  index.submission = text::FromPath(file.filename());
-  index.submissionSize = fs::file_size(file);
-  index.submissionSha256 = backup::Sha256OfFile(file);
-}
-
 nlohmann::ordered_json RecordJson(const RecordRow& r) {
   nlohmann::ordered_json j = {{"instanceId", r.instanceId}, {"name", r.name},         {"class", r.deviceClass},
                               {"hardwareIds", r.hardwareIds}, {"provider", r.provider}, {"version", r.version},
@@ -263,7 +256,7 @@ int RunExport(Session& session, const Options& options, std::ostream& out, std::
   const fs::path record = backup::WriteRecord(folder, now, rows);
   index.created = backup::IndexTime(now);
   index.record = text::FromPath(record.filename());
-  if (!submission.archive.empty()) AddSubmission(index, submission.archive);
+  if (!submission.archive.empty()) backup::SetSubmission(index, submission.archive);
   const fs::path indexFile = backup::WriteBackupIndex(folder, now, index);
 
   std::vector<std::string> failures = Failures(rows, options.verb == Verb::Submit ? &submission : nullptr);

@@ -46,6 +46,7 @@ class OfflineMachine final : public MachineAccess {
     platform_->SetDialogs(&dialogs);
   }
   Platform& Ports() override { return platform_->Ports(); }
+  void AllowReading(const std::filesystem::path& folder) override { platform_->Host().AllowHostFolder(folder); }
   WString SevenZipLibrary() override {
     std::error_code ec;
     for (const char* library : kHostSevenZip)

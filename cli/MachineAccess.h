@@ -21,6 +21,9 @@ class MachineAccess {
   // The folder of the installation read offline, which nothing may be written
   // below; empty for the running system.
   virtual std::filesystem::path InstallationRoot() const = 0;
+  // Lets the ports read `folder`, the program's own, outside an offline
+  // installation (nothing to do on the running system).
+  virtual void AllowReading(const std::filesystem::path& folder) { (void)folder; }
 };
 
 // Raises UsageError when no machine can be named (no or several installations

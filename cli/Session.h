@@ -33,6 +33,8 @@ class Session {
   const TDevice& Find(const std::string& device) const;
   // The installation read offline (empty for the running system).
   std::filesystem::path InstallationRoot() const { return machine_->InstallationRoot(); }
+  // Lets the ports read `folder`, the program's own (see MachineAccess).
+  void AllowReading(const std::filesystem::path& folder) { machine_->AllowReading(folder); }
   // The 7-Zip library the archives are written with; empty: Zip.
   const WString& SevenZipLibrary() const { return sevenZip_; }
 

@@ -5,6 +5,7 @@
 // as an administrator.
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,19 @@
 
 namespace {
 
+// check needs an installation only for the trust roots of the catalogs: without
+// one it checks everything else and says so.
+int RunCheck(const cli::Options& options) {
+  std::optional<cli::Session> session;
+  std::string why;
+  try {
+    session.emplace(options, std::cerr);
+  } catch (const std::exception& e) {
+    why = std::string("no installation to take the trusted roots from (") + e.what() + ")";
+  }
+  return cli::RunCheck(session ? &*session : nullptr, why, options, std::cout);
+}
+
 // An error's message may quote the disk being read.
 std::string Shown(const std::exception& e) { return cli::Shown(text::FromUtf8(e.what())); }
 
@@ -32,6 +46,7 @@ int Run(int argc, const char* const* argv) {
     if (!options) return 0;  // --help or --version
     // The submission never holds Microsoft's drivers: the window rescans without them.
     if (options->verb == cli::Verb::Submit) options->includeMicrosoft = false;
+    if (options->verb == cli::Verb::Check) return RunCheck(*options);
 #ifndef _WIN32
     // A kit of every package needs no installation to read.
     if (options->verb == cli::Verb::Stage && options->windows.empty())

@@ -169,6 +169,8 @@ Located Machine::Locate(WStringView path, WStringView what) const {
     for (WString& name : Names(path.substr(2))) names.push_back(std::move(name));
   } else if (!path.empty() && path[0] == u'/') {  // a host path: the program's own, given back
     const fs::path host = text::ToPath(path).lexically_normal();
+    for (const fs::path& folder : hostFolders_)
+      if (IsInside(host, folder)) return Located{host, {}, {}};
     if (!IsInside(host, root_)) return outside(host);
     trail = {root_};
     for (const fs::path& part : host.lexically_relative(root_)) names.push_back(text::FromPath(part));

@@ -145,6 +145,10 @@ class Machine {
   static std::unique_ptr<Machine> Load(const std::filesystem::path& folder);
 
   const std::filesystem::path& Root() const { return root_; }
+  // A folder of the program's own outside the machine (a backup's archive
+  // extracted for checking its files against their catalog) that host paths may
+  // name; its files are taken as they are.
+  void AllowHostFolder(const std::filesystem::path& folder) { hostFolders_.push_back(folder.lexically_normal()); }
   // Where "C:\\" lies: <root>/C for a fabricated machine, the root of an installation.
   const std::filesystem::path& SystemDrive() const { return systemDrive_; }
   bool IsInstallation() const { return systemDrive_ == root_; }
@@ -178,6 +182,7 @@ class Machine {
  private:
   std::filesystem::path root_;
   std::filesystem::path systemDrive_;
+  std::vector<std::filesystem::path> hostFolders_;
   RegKey hklm_;
   Ini ini_;
 };

@@ -22,13 +22,6 @@ class BackupReading : public CliTest {
   }
 };
 
-// The index of a backup folder (one export: one index).
-fs::path IndexIn(const fs::path& folder) {
-  for (const auto& entry : fs::directory_iterator(folder))
-    if (entry.path().filename().string().rfind("Quillon-index-", 0) == 0) return entry.path();
-  throw std::runtime_error("no index in " + folder.string());
-}
-
 TEST_F(BackupReading, TheIndexHoldsWhatTheArchivesHold) {
   const fs::path out = Backup();
   const backup::BackupContents indexed = backup::ReadBackup(out, u"");

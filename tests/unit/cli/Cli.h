@@ -60,6 +60,13 @@ inline std::map<std::string, std::string> EntryFacts(const fs::path& archive, co
   return facts;
 }
 
+// The backup index of a folder one export wrote.
+inline fs::path IndexIn(const fs::path& folder) {
+  for (const auto& entry : fs::directory_iterator(folder))
+    if (entry.path().filename().string().rfind("Quillon-index-", 0) == 0) return entry.path();
+  throw std::runtime_error("no backup index in " + folder.string());
+}
+
 inline std::string Sha256(const fs::path& file, const fs::path& scratch) {
   return e2e::RunProgram("/usr/bin/sha256sum", {file.string()}, scratch).out.substr(0, 64);
 }

@@ -137,5 +137,18 @@ TEST_F(CompletePackage, ExportAllAndTheSubmissionSkipAnIncompletePackageWithItsR
       << submit.out;
 }
 
+TEST_F(CompletePackage, CheckOfAnArchiveMissingTheDriverFileFailsNamingIt) {
+  const fs::path out = Root() / "backup";
+  ASSERT_EQ(Quillon({"export", kSerial, "--to", out.string()}).exitCode, 0);
+  EXPECT_EQ(Quillon({"check", out.string()}).exitCode, 0);
+
+  ASSERT_EQ(e2e::RunProgram("/usr/bin/7z", {"d", (out / kSerialArchive).string(), "x64/nwserial.sys"}, Scratch())
+                .exitCode, 0);
+  const RunResult r = Quillon({"check", out.string()});
+  EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
+  EXPECT_TRUE(r.Has(kSerialArchive + ": FAILED (catalog verified)")) << r.out;
+  EXPECT_TRUE(r.Has("  File not found: x64\\nwserial.sys")) << r.out;
+}
+
 }  // namespace
 }  // namespace clitest
