@@ -65,8 +65,13 @@ ExtractedPackage::ExtractedPackage(const std::filesystem::path& backupFolder, co
   const auto reader =
       archive::OpenArchiveReader(text::FromPath(backupFolder / text::ToPath(package.archive)), sevenZipLibrary);
   archive::ExtractArchive(*reader, text::FromPath(work_.Path()));
-  // A package whose files lie at the archive's root has no folder of its own.
-  folder_ = package.storeFolder.empty() ? work_.Path() : work_.Path() / text::ToPath(package.storeFolder);
+  // The archive holds the package's folder, or (as the exports do) the folder's
+  // files at its root.
+  folder_ = work_.Path();
+  std::error_code error;
+  if (const std::filesystem::path inner = work_.Path() / text::ToPath(package.storeFolder);
+      !package.storeFolder.empty() && std::filesystem::is_directory(std::filesystem::symlink_status(inner, error)))
+    folder_ = inner;
   inf_ = text::FromPath(folder_ / text::ToPath(package.infName));
 }
 

@@ -27,6 +27,8 @@ class ExtractedPackage {
   const WString& Inf() const { return inf_; }
   // The folder below the temporary folder that holds it all.
   const std::filesystem::path& WorkFolder() const { return work_.Path(); }
+  // Whether the archive held the package's folder rather than its files at its root.
+  bool HasOwnFolder() const { return folder_ != work_.Path(); }
 
   // Why the package is not whole: its INF or a file the backup lists missing, or
   // changed since the export. Empty when whole.

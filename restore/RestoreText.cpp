@@ -34,8 +34,8 @@ WString ResultText(const RestoreOutcome& outcome, size_t packages) {
   WString s = u"Installed " + text::FromUInt(outcome.installed) + u" of " +
               Count(packages, "driver package.", "driver packages.");
   if (!outcome.failures.empty()) {
-    s += u"\n" + text::FromUInt(outcome.failures.size()) + u" failed:";
-    for (const WString& failure : outcome.failures) s += u"\n  " + failure;
+    (s += u"\n") += text::FromUInt(outcome.failures.size()) + u" failed:";
+    for (const WString& failure : outcome.failures) (s += u"\n  ") += failure;
   }
   if (outcome.interrupted) s += u"\nInterrupted: the packages after the one under way were not installed.";
   if (outcome.restartNeeded) s += u"\nWindows must restart to finish installing the drivers.";

@@ -30,8 +30,8 @@ StageOutcome StageBackup(const backup::BackupContents& backup, const std::vector
         continue;
       }
       // A package at its archive's root is named after the archive.
-      const WString folder = package.storeFolder.empty() ? text::FromPath(text::ToPath(package.archive).stem())
-                                                         : package.storeFolder;
+      const WString folder =
+          extracted.HasOwnFolder() ? package.storeFolder : text::FromPath(text::ToPath(package.archive).stem());
       const KitPackage staged{folder, package.infName};
       CheckKitName(staged.folder);
       CheckKitName(staged.inf);

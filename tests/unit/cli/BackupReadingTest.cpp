@@ -8,13 +8,6 @@ namespace {
 
 class BackupReading : public CliTest {
  protected:
-  // export-all of the sample installation into `out`.
-  fs::path Backup(const std::string& name = "backup") {
-    const fs::path out = Root() / name;
-    const RunResult r = Quillon({"export-all", "--to", out.string()});
-    EXPECT_EQ(r.exitCode, 1) << r.out << r.err;  // Tailspin and the driverless device fail verification
-    return out;
-  }
   static const backup::BackupPackage& Package(const backup::BackupContents& contents, const std::string& inf) {
     for (const backup::BackupPackage& p : contents.packages)
       if (p.infName == text::FromUtf8(inf)) return p;

@@ -32,6 +32,15 @@ class CliTest : public e2e::HeadlessTest {
   fs::path StoreFolder(const std::string& package) {
     return Machine() / "Windows/System32/DriverStore/FileRepository" / package;
   }
+  // export-all of the sample installation into Root()/<name>, once per test.
+  fs::path Backup(const std::string& name = "backup") {
+    const fs::path out = Root() / name;
+    if (!fs::exists(out)) {
+      const RunResult r = Quillon({"export-all", "--to", out.string()});
+      EXPECT_EQ(r.exitCode, 1) << r.out << r.err;  // Tailspin and the driverless device fail verification
+    }
+    return out;
+  }
   static nlohmann::json Json(const RunResult& r) {
     try {
       return nlohmann::json::parse(r.out);

@@ -10,12 +10,6 @@ const std::string kSerial = "Northwind USB Serial Port_3.8.27.0.7z";
 
 class Check : public CliTest {
  protected:
-  fs::path Backup() {
-    const fs::path out = Root() / "backup";
-    const RunResult r = Quillon({"export-all", "--to", out.string()});
-    EXPECT_EQ(r.exitCode, 1) << r.out << r.err;  // Tailspin and the driverless device fail verification
-    return out;
-  }
   nlohmann::json CheckJson(const fs::path& backup, int exitCode) {
     const RunResult r = Quillon({"--json", "check", backup.string()});
     EXPECT_EQ(r.exitCode, exitCode) << r.out << r.err;

@@ -10,15 +10,6 @@ namespace {
 
 class CliPlan : public CliTest {
  protected:
-  // export-all of the sample installation, once per test.
-  fs::path Backup() {
-    const fs::path out = Root() / "backup";
-    if (!fs::exists(out)) {
-      const RunResult r = Quillon({"export-all", "--to", out.string()});
-      EXPECT_EQ(r.exitCode, 1) << r.out << r.err;  // Tailspin and the driverless device fail verification
-    }
-    return out;
-  }
   // quillon plan BACKUP against the generated installation `installation` (read, never written).
   RunResult Plan(const std::string& installation, std::vector<std::string> more = {}) {
     std::vector<std::string> args = {"--windows", (fs::path(QUILLON_FIXTURES_DIR) / installation).string()};

@@ -10,12 +10,6 @@ namespace {
 
 class StageAndRestore : public CliTest {
  protected:
-  fs::path Backup() {
-    const fs::path out = Root() / "backup";
-    const RunResult r = Quillon({"export-all", "--to", out.string()});
-    EXPECT_EQ(r.exitCode, 1) << r.out << r.err;  // Tailspin and the driverless device fail verification
-    return out;
-  }
   static size_t Count(const std::string& s, const std::string& part) {
     size_t n = 0;
     for (size_t at = s.find(part); at != std::string::npos; at = s.find(part, at + 1)) ++n;
