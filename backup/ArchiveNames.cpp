@@ -70,11 +70,15 @@ WString SameFileKey(WStringView name) {
   return key;
 }
 
-WString SubmissionBaseName(const WString& chosenFolder, const winapi::SystemTime& t) {
+std::string TimeStamp(const winapi::SystemTime& t) {
   char stamp[32];
   std::snprintf(stamp, sizeof stamp, "%04u_%02u_%02u_%02u_%02u_%02u", unsigned(t.wYear), unsigned(t.wMonth),
                 unsigned(t.wDay), unsigned(t.wHour), unsigned(t.wMinute), unsigned(t.wSecond));
-  return paths::Join(chosenFolder, u"NAVU-" + text::W(stamp));
+  return stamp;
+}
+
+WString SubmissionBaseName(const WString& chosenFolder, const winapi::SystemTime& t) {
+  return paths::Join(chosenFolder, u"NAVU-" + text::FromUtf8(TimeStamp(t)));
 }
 
 }  // namespace backup

@@ -30,6 +30,10 @@ WString NewWorkFolder(const WString& chosenFolder, const WString& name);
 // chosenFolder + DriverDescription_DriverVersion, cleaned; no extension.
 WString ArchiveBaseName(const WString& chosenFolder, const TDevice& device);
 
+// "yyyy_mm_dd_hh_nn_ss": the stamp that dates the submission, the export record,
+// the backup index and the restore record.
+std::string TimeStamp(const winapi::SystemTime& localTime);
+
 // chosenFolder + "NAVU-yyyy_mm_dd_hh_nn_ss"; no extension.
 WString SubmissionBaseName(const WString& chosenFolder, const winapi::SystemTime& localTime);
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "backup/ArchiveNames.h"
 #include "backup/PackageArchive.h"
 #include "backup/Sha256.h"
 #include "platform/Errors.h"
@@ -21,13 +22,7 @@ WString SignatureVerdict(const TVerifyReport& verification) {
 
 }  // namespace
 
-std::string IndexFileName(const winapi::SystemTime& t) {
-  char name[64];
-  std::snprintf(name, sizeof name, "Quillon-index-%04u_%02u_%02u_%02u_%02u_%02u.json", unsigned(t.wYear) % 10000,
-                unsigned(t.wMonth) % 100, unsigned(t.wDay) % 100, unsigned(t.wHour) % 100, unsigned(t.wMinute) % 100,
-                unsigned(t.wSecond) % 100);
-  return name;
-}
+std::string IndexFileName(const winapi::SystemTime& t) { return "Quillon-index-" + TimeStamp(t) + ".json"; }
 
 std::string IndexTime(const winapi::SystemTime& t) {
   char time[32];
@@ -49,6 +44,22 @@ BackupPackage ExportedPackage(const WString& archive, const TDevice& device, con
   package.signature = SignatureVerdict(verification);
   if (const TFileCheck* catalog = verification.CatalogCheck()) package.signer = catalog->signer;
   return package;
+}
+
+BackupIndex IndexOfRun(const TDeviceList& devices, const std::vector<TDeviceOutcome>& outcomes,
+                       const WString& sevenZipLibrary, WStringList& problems) {
+  TIndexedPackages packages;
+  for (size_t i = 0; i < outcomes.size(); ++i) {
+    if (!outcomes[i].exported()) continue;
+    try {
+      packages.Add(outcomes[i].archive, devices[i], outcomes[i].verification, sevenZipLibrary);
+    } catch (const QuillonError& e) {
+      problems.push_back(u"the index leaves out " + outcomes[i].archive + u": " + e.Message());
+    }
+  }
+  BackupIndex index;
+  index.packages = packages.Packages();
+  return index;
 }
 
 void SetSubmission(BackupIndex& index, const WString& archive) {

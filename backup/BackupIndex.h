@@ -8,6 +8,7 @@
 
 #include "backup/BackupContents.h"
 #include "backup/DriverCheck.h"
+#include "backup/ExportRun.h"
 #include "devices/Devices.h"
 #include "platform/WinTypes.h"
 
@@ -46,6 +47,11 @@ class TIndexedPackages {
  private:
   std::vector<BackupPackage> packages_;
 };
+
+// The index of what a run exported, each archive read back once. An archive that
+// cannot be is left out and named in `problems` ("the index leaves out <archive>: <why>").
+BackupIndex IndexOfRun(const TDeviceList& devices, const std::vector<TDeviceOutcome>& outcomes,
+                       const WString& sevenZipLibrary, WStringList& problems);
 
 // Names the submission archive at `archive` in the index, with its size and SHA-256.
 // Raises QuillonError when it cannot be read.

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "backup/ArchiveNames.h"
 #include "backup/Sha256.h"
 #include "platform/Errors.h"
 #include "platform/FileErrors.h"
@@ -59,12 +60,7 @@ RecordRow MakeRecordRow(const TDevice& device, const TDeviceOutcome& outcome) {
   return row;
 }
 
-std::string RecordFileStem(const winapi::SystemTime& t) {
-  char name[64];
-  std::snprintf(name, sizeof name, "Quillon-%04u_%02u_%02u_%02u_%02u_%02u", unsigned(t.wYear),
-                unsigned(t.wMonth), unsigned(t.wDay), unsigned(t.wHour), unsigned(t.wMinute), unsigned(t.wSecond));
-  return name;
-}
+std::string RecordFileStem(const winapi::SystemTime& t) { return "Quillon-" + TimeStamp(t); }
 
 std::filesystem::path WriteRecord(const std::filesystem::path& folder, const winapi::SystemTime& localTime,
                                   const std::vector<RecordRow>& rows) {

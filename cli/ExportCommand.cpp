@@ -89,24 +89,6 @@ Submission Submit(const backup::TExportTarget& target, const std::vector<backup:
   return {packed.error.empty() ? packed.archive : WString(), packed.error, deletions.Text()};
 }
 
-// The index of what the run exported, each archive read back once; an archive
-// that cannot be is a problem of the run.
-backup::BackupIndex IndexOf(const TDeviceList& devices, const std::vector<backup::TDeviceOutcome>& outcomes,
-                            const WString& sevenZipLibrary, std::vector<std::string>& problems) {
-  backup::TIndexedPackages packages;
-  for (size_t i = 0; i < outcomes.size(); ++i) {
-    if (!outcomes[i].exported()) continue;
-    try {
-      packages.Add(outcomes[i].archive, devices[i], outcomes[i].verification, sevenZipLibrary);
-    } catch (const QuillonError& e) {
-      problems.push_back("the index leaves out " + Shown(outcomes[i].archive) + ": " + Shown(e.Message()));
-    }
-  }
-  backup::BackupIndex index;
-  index.packages = packages.Packages();
-  return index;
-}
-
 nlohmann::ordered_json RecordJson(const RecordRow& r) {
   nlohmann::ordered_json j = {{"instanceId", r.instanceId}, {"name", r.name},         {"class", r.deviceClass},
                               {"hardwareIds", r.hardwareIds}, {"provider", r.provider}, {"version", r.version},
@@ -246,8 +228,10 @@ int RunExport(Session& session, const Options& options, std::ostream& out, std::
   progress.Clear();
 
   // Read back before the submission packs (and removes) the per-device archives.
+  WStringList unindexed;
+  backup::BackupIndex index = backup::IndexOfRun(devices, outcomes, target.sevenZipLibrary, unindexed);
   std::vector<std::string> indexProblems;
-  backup::BackupIndex index = IndexOf(devices, outcomes, target.sevenZipLibrary, indexProblems);
+  for (const WString& problem : unindexed) indexProblems.push_back(Shown(problem));
 
   Submission submission;
   if (options.verb == Verb::Submit) submission = Submit(target, outcomes, before);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "backup/ArchiveNames.h"
 #include "platform/Errors.h"
 #include "platform/FileErrors.h"
 #include "platform/HostPath.h"
@@ -18,12 +19,7 @@ const char* const kColumns[] = {"Device", "Package", "Old Driver", "New Driver",
 
 }  // namespace
 
-std::string RestoreRecordStem(const winapi::SystemTime& t) {
-  char stem[64];
-  std::snprintf(stem, sizeof stem, "Quillon-restore-%04u_%02u_%02u_%02u_%02u_%02u", unsigned(t.wYear),
-                unsigned(t.wMonth), unsigned(t.wDay), unsigned(t.wHour), unsigned(t.wMinute), unsigned(t.wSecond));
-  return stem;
-}
+std::string RestoreRecordStem(const winapi::SystemTime& t) { return "Quillon-restore-" + backup::TimeStamp(t); }
 
 std::string CsvCell(const WString& value) { return text::ToUtf8(text::QuotedCsvCell(value)); }
 
