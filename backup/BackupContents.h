@@ -20,6 +20,7 @@ struct BackupFile {
   WString path;  // relative to the package folder, '\'-separated
   uint64_t size = 0;
   std::string sha256;  // lower-case hexadecimal
+  bool operator==(const BackupFile&) const = default;
 };
 
 struct BackupPackage {
@@ -36,6 +37,7 @@ struct BackupPackage {
   std::vector<BackupFile> files;       // every file of the package folder
   WString signature;       // the verification verdict at export: "signed", "unsigned", … ; empty when unknown
   WString signer;          // the signing certificate's subject; empty when unknown
+  bool operator==(const BackupPackage&) const = default;
 };
 
 struct BackupContents {

@@ -21,6 +21,7 @@ struct BackupIndex {
   uint64_t submissionSize = 0;
   std::string submissionSha256;
   std::vector<BackupPackage> packages;  // one per archive
+  bool operator==(const BackupIndex&) const = default;
 };
 
 // "Quillon-index-yyyy_mm_dd_hh_nn_ss.json".

@@ -1,146 +1,180 @@
-// The backup index as JSON: written with every field, read back strictly (a
-// field of the wrong type makes the whole index unusable, never half read).
+// The backup index as JSON: one table of fields per struct, written with every
+// field and read back strictly (a field missing or of the wrong type makes the
+// whole index unusable, never half read).
 #include <fstream>
-#include <nlohmann/json.hpp>
+#include <iomanip>
 
 #include "backup/BackupIndex.h"
+#include "backup/JsonFields.h"
 #include "platform/Errors.h"
 #include "platform/FileErrors.h"
 #include "platform/NewFile.h"
 
+namespace backup::json {
+
+// "mm/dd/yyyy", as DriverVer writes it.
+template <>
+struct Codec<inf::DriverDate> {
+  static void Put(Json& j, const inf::DriverDate& date) { json::Put(j, date.ToString()); }
+  static void Take(const Json& j, inf::DriverDate& date, const Where& where) {
+    WString text;
+    json::Take(j, text, where);
+    const std::optional<inf::DriverDate> read = inf::ParseDriverDate(text);
+    if (!read) Fail(where, "not a DriverVer date (mm/dd/yyyy)");
+    date = *read;
+  }
+};
+
+// "w.x.y.z".
+template <>
+struct Codec<inf::DriverVersion> {
+  static void Put(Json& j, const inf::DriverVersion& version) { json::Put(j, version.ToString()); }
+  static void Take(const Json& j, inf::DriverVersion& version, const Where& where) {
+    WString text;
+    json::Take(j, text, where);
+    const std::optional<inf::DriverVersion> read = inf::ParseDriverVersion(text);
+    if (!read) Fail(where, "not a DriverVer version (w.x.y.z)");
+    version = *read;
+  }
+};
+
+// A SHA-256 in lower-case hexadecimal, or empty when not known.
+struct Sha256Text {
+  static void Put(Json& j, const std::string& hash) { j = hash; }
+  static void Take(const Json& j, std::string& hash, const Where& where) {
+    json::Take(j, hash, where);
+    const bool hex = hash.size() == 64 && hash.find_first_not_of("0123456789abcdef") == std::string::npos;
+    if (!hex && !hash.empty()) Fail(where, "not a SHA-256 in lower-case hexadecimal");
+  }
+};
+
+// A name that is null when there is none.
+struct NullWhenEmpty {
+  static void Put(Json& j, const WString& s) {
+    if (s.empty())
+      j = nullptr;
+    else
+      json::Put(j, s);
+  }
+  static void Take(const Json& j, WString& s, const Where& where) {
+    if (j.is_null())
+      s.clear();
+    else
+      json::Take(j, s, where);
+  }
+};
+
+template <>
+struct FieldsOf<inf::PackageVersion> {
+  using V = inf::PackageVersion;
+  static constexpr std::tuple kFields{Field{"signature", &V::signature}, Field{"class", &V::className},
+                                      Field{"classGuid", &V::classGuid}, Field{"provider", &V::provider},
+                                      Field{"date", &V::date},           Field{"version", &V::version},
+                                      Field{"catalogFiles", &V::catalogFiles}};
+};
+
+template <>
+struct FieldsOf<inf::Manufacturer> {
+  using M = inf::Manufacturer;
+  static constexpr std::tuple kFields{Field{"name", &M::name}, Field{"modelsSection", &M::modelsSection},
+                                      Field{"decorations", &M::decorations}, Field{"line", &M::line}};
+};
+
+template <>
+struct FieldsOf<inf::ModelLine> {
+  using M = inf::ModelLine;
+  static constexpr std::tuple kFields{Field{"manufacturer", &M::manufacturer},
+                                      Field{"modelsSection", &M::modelsSection},
+                                      Field{"decoration", &M::decoration},
+                                      Field{"description", &M::description},
+                                      Field{"installSection", &M::installSection},
+                                      Field{"hardwareId", &M::hardwareId},
+                                      Field{"compatibleIds", &M::compatibleIds},
+                                      Field{"line", &M::line},
+                                      Field{"actualInstallSection", &M::actualInstallSection},
+                                      Field{"featureScore", &M::featureScore}};
+};
+
+template <>
+struct FieldsOf<BackupFile> {
+  static constexpr std::tuple kFields{Field{"path", &BackupFile::path}, Field{"size", &BackupFile::size},
+                                      Field<BackupFile, std::string, Sha256Text>{"sha256", &BackupFile::sha256}};
+};
+
+template <>
+struct FieldsOf<BackupPackage> {
+  using P = BackupPackage;
+  static constexpr std::tuple kFields{Field{"archive", &P::archive},
+                                      Field{"size", &P::archiveSize},
+                                      Field<P, std::string, Sha256Text>{"sha256", &P::archiveSha256},
+                                      Field{"format", &P::format},
+                                      Field{"storeFolder", &P::storeFolder},
+                                      Field{"inf", &P::infName},
+                                      Field{"driverVer", &P::version},
+                                      Field{"catalog", &P::catalog},
+                                      Field{"signature", &P::signature},
+                                      Field{"signer", &P::signer},
+                                      Field{"manufacturers", &P::manufacturers},
+                                      Field{"models", &P::models},
+                                      Field{"files", &P::files}};
+};
+
+// After "format" and "version", which say what the file is.
+template <>
+struct FieldsOf<BackupIndex> {
+  using I = BackupIndex;
+  static bool HasSubmission(const I& index) { return !index.submission.empty(); }
+  static constexpr std::tuple kFields{
+      Field{"created", &I::created}, Field<I, WString, NullWhenEmpty>{"record", &I::record},
+      Nested{"submission", &HasSubmission,
+             std::tuple{Field{"archive", &I::submission}, Field{"size", &I::submissionSize},
+                        Field<I, std::string, Sha256Text>{"sha256", &I::submissionSha256}}},
+      Field{"packages", &I::packages}};
+};
+
+}  // namespace backup::json
+
 namespace backup {
 namespace {
 
-using Json = nlohmann::ordered_json;
+using json::Json;
 
 constexpr const char* kFormat = "Quillon backup index";
 constexpr int kVersion = 1;
-// An index on a disk being read is hostile: a larger one is refused, not parsed.
+// An index on a disk being read is hostile: a larger one is refused, not parsed;
+// so is one nested deeper than an index nests (6 levels) or with more values
+// than one of the largest size holds (written ones average some 15 bytes a
+// value), which bounds the memory its parsed document takes.
 constexpr uint64_t kMaxIndexBytes = uint64_t(256) << 20;
+constexpr int kMaxDepth = 16;
+constexpr uint64_t kMaxValues = uint64_t(16) << 20;
 
-std::string U8(WStringView s) { return text::ToUtf8(s); }
-WString W(const Json& j) { return text::FromUtf8(j.get<std::string>()); }
-
-Json Strings(const WStringList& list) {
-  Json array = Json::array();
-  for (const WString& s : list) array.push_back(U8(s));
-  return array;
-}
-WStringList Strings(const Json& j) {
-  WStringList list;
-  for (const Json& s : j) list.push_back(W(s));
-  return list;
-}
-
-Json VersionJson(const inf::PackageVersion& v) {
-  Json catalogs = Json::array();
-  for (const auto& [key, file] : v.catalogFiles) catalogs.push_back({U8(key), U8(file)});
-  return {{"signature", U8(v.signature)},
-          {"class", U8(v.className)},
-          {"classGuid", U8(v.classGuid)},
-          {"provider", U8(v.provider)},
-          {"date", v.date ? Json(U8(v.date->ToString())) : Json(nullptr)},
-          {"version", U8(v.version.ToString())},
-          {"catalogFiles", catalogs}};
+Json ParseBounded(std::istream& in) {
+  uint64_t values = 0;
+  return Json::parse(in, [&](int depth, Json::parse_event_t event, Json&) {
+    using Event = Json::parse_event_t;
+    const bool opens = event == Event::object_start || event == Event::array_start;
+    if (opens && depth >= kMaxDepth)
+      throw json::JsonFieldError("nested deeper than " + std::to_string(kMaxDepth) + " levels");
+    if ((opens || event == Event::key || event == Event::value) && ++values > kMaxValues)
+      throw json::JsonFieldError("more than " + std::to_string(kMaxValues) + " values");
+    return true;
+  });
 }
 
-inf::PackageVersion ReadVersion(const Json& j) {
-  inf::PackageVersion v;
-  v.signature = W(j.at("signature"));
-  v.className = W(j.at("class"));
-  v.classGuid = W(j.at("classGuid"));
-  v.provider = W(j.at("provider"));
-  if (!j.at("date").is_null()) {
-    v.date = inf::ParseDriverDate(W(j.at("date")));
-    if (!v.date) throw std::invalid_argument("a DriverVer date that cannot be read");
-  }
-  const std::optional<inf::DriverVersion> version = inf::ParseDriverVersion(W(j.at("version")));
-  if (!version) throw std::invalid_argument("a DriverVer version that cannot be read");
-  v.version = *version;
-  for (const Json& pair : j.at("catalogFiles")) v.catalogFiles.emplace_back(W(pair.at(0)), W(pair.at(1)));
-  return v;
-}
-
-Json ManufacturerJson(const inf::Manufacturer& m) {
-  return {{"name", U8(m.name)}, {"modelsSection", U8(m.modelsSection)}, {"decorations", Strings(m.decorations)},
-          {"line", m.line}};
-}
-
-inf::Manufacturer ReadManufacturer(const Json& j) {
-  return {W(j.at("name")), W(j.at("modelsSection")), Strings(j.at("decorations")), j.at("line").get<uint32_t>()};
-}
-
-Json ModelJson(const inf::ModelLine& m) {
-  return {{"manufacturer", U8(m.manufacturer)},
-          {"modelsSection", U8(m.modelsSection)},
-          {"decoration", U8(m.decoration)},
-          {"description", U8(m.description)},
-          {"installSection", U8(m.installSection)},
-          {"hardwareId", U8(m.hardwareId)},
-          {"compatibleIds", Strings(m.compatibleIds)},
-          {"line", m.line},
-          {"actualInstallSection", U8(m.actualInstallSection)},
-          {"featureScore", m.featureScore}};
-}
-
-inf::ModelLine ReadModel(const Json& j) {
-  inf::ModelLine m;
-  m.manufacturer = W(j.at("manufacturer"));
-  m.modelsSection = W(j.at("modelsSection"));
-  m.decoration = W(j.at("decoration"));
-  m.description = W(j.at("description"));
-  m.installSection = W(j.at("installSection"));
-  m.hardwareId = W(j.at("hardwareId"));
-  m.compatibleIds = Strings(j.at("compatibleIds"));
-  m.line = j.at("line").get<uint32_t>();
-  m.actualInstallSection = W(j.at("actualInstallSection"));
-  m.featureScore = j.at("featureScore").get<uint8_t>();
-  return m;
-}
-
-Json PackageJson(const BackupPackage& p) {
-  Json manufacturers = Json::array(), models = Json::array(), files = Json::array();
-  for (const inf::Manufacturer& m : p.manufacturers) manufacturers.push_back(ManufacturerJson(m));
-  for (const inf::ModelLine& m : p.models) models.push_back(ModelJson(m));
-  for (const BackupFile& f : p.files) files.push_back({{"path", U8(f.path)}, {"size", f.size}, {"sha256", f.sha256}});
-  return {{"archive", U8(p.archive)},   {"size", p.archiveSize},          {"sha256", p.archiveSha256},
-          {"format", U8(p.format)},     {"storeFolder", U8(p.storeFolder)}, {"inf", U8(p.infName)},
-          {"driverVer", VersionJson(p.version)}, {"catalog", U8(p.catalog)}, {"signature", U8(p.signature)},
-          {"signer", U8(p.signer)},     {"manufacturers", manufacturers}, {"models", models},
-          {"files", files}};
-}
-
-BackupPackage ReadPackage(const Json& j) {
-  BackupPackage p;
-  p.archive = W(j.at("archive"));
-  p.archiveSize = j.at("size").get<uint64_t>();
-  p.archiveSha256 = j.at("sha256").get<std::string>();
-  p.format = W(j.at("format"));
-  p.storeFolder = W(j.at("storeFolder"));
-  p.infName = W(j.at("inf"));
-  p.version = ReadVersion(j.at("driverVer"));
-  p.catalog = W(j.at("catalog"));
-  p.signature = W(j.at("signature"));
-  p.signer = W(j.at("signer"));
-  for (const Json& m : j.at("manufacturers")) p.manufacturers.push_back(ReadManufacturer(m));
-  for (const Json& m : j.at("models")) p.models.push_back(ReadModel(m));
-  for (const Json& f : j.at("files"))
-    p.files.push_back({W(f.at("path")), f.at("size").get<uint64_t>(), f.at("sha256").get<std::string>()});
-  return p;
+// The parser's message without its "[json.exception.parse_error.101] ".
+std::string ParserMessage(const nlohmann::json::exception& e) {
+  const std::string what = e.what();
+  const size_t end = what.rfind("] ", what.find(' '));
+  return end == std::string::npos ? what : what.substr(end + 2);
 }
 
 }  // namespace
 
 std::filesystem::path WriteBackupIndex(const std::filesystem::path& folder, const winapi::SystemTime& localTime,
                                        const BackupIndex& index) {
-  Json j = {{"format", kFormat}, {"version", kVersion}, {"created", index.created}, {"record", nullptr},
-            {"submission", nullptr}};
-  if (!index.record.empty()) j["record"] = U8(index.record);
-  if (!index.submission.empty())
-    j["submission"] = {{"archive", U8(index.submission)}, {"size", index.submissionSize},
-                       {"sha256", index.submissionSha256}};
-  j["packages"] = Json::array();
-  for (const BackupPackage& p : index.packages) j["packages"].push_back(PackageJson(p));
+  Json j = {{"format", kFormat}, {"version", kVersion}};
+  json::PutFields(j, index, json::FieldsOf<BackupIndex>::kFields);
 
   const std::string name = IndexFileName(localTime);
   const std::filesystem::path file = text::ToPath(
@@ -152,7 +186,8 @@ std::filesystem::path WriteBackupIndex(const std::filesystem::path& folder, cons
   };
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   if (!out) fail(u"cannot be opened for writing: " + FileErrorText(errno));
-  out << j.dump(1, '\t') << '\n';
+  // Serialised straight into the file, tab-indented, one level per line.
+  out << std::setw(1) << std::setfill('\t') << j << '\n';
   out.close();
   if (!out) fail(u"cannot be written: " + FileErrorText(errno));
   return file;
@@ -164,28 +199,25 @@ BackupIndex ReadBackupIndex(const std::filesystem::path& file) {
   };
   std::error_code ec;
   const uint64_t size = std::filesystem::file_size(file, ec);
-  if (ec) fail(U8(FileErrorText(ec)));
+  if (ec) fail(text::ToUtf8(FileErrorText(ec)));
   if (size > kMaxIndexBytes) fail("larger than an index can be");
   std::ifstream in(file, std::ios::binary);
   if (!in) fail("cannot be opened for reading");
+  const std::string unreadable = "not a backup index that can be read: ";
   try {
-    const Json j = Json::parse(in);
-    if (j.at("format") != kFormat) return fail("not a Quillon backup index");
-    if (j.at("version") != kVersion) return fail("an index of another version (" + j.at("version").dump() + ")");
+    const Json j = ParseBounded(in);
+    const auto format = j.find("format");
+    if (format == j.end() || *format != kFormat) return fail("not a Quillon backup index");
+    const auto version = j.find("version");
+    if (version == j.end()) return fail(unreadable + "version: missing");
+    if (*version != kVersion) return fail("an index of another version (" + json::Described(*version) + ")");
     BackupIndex index;
-    index.created = j.at("created").get<std::string>();
-    if (!j.at("record").is_null()) index.record = W(j.at("record"));
-    if (const Json& s = j.at("submission"); !s.is_null()) {
-      index.submission = W(s.at("archive"));
-      index.submissionSize = s.at("size").get<uint64_t>();
-      index.submissionSha256 = s.at("sha256").get<std::string>();
-    }
-    for (const Json& p : j.at("packages")) index.packages.push_back(ReadPackage(p));
+    json::TakeFields(j, index, json::FieldsOf<BackupIndex>::kFields, {});
     return index;
   } catch (const nlohmann::json::exception& e) {
-    return fail(std::string("not a backup index that can be read: ") + e.what());
-  } catch (const std::invalid_argument& e) {
-    return fail(e.what());
+    return fail(unreadable + ParserMessage(e));
+  } catch (const json::JsonFieldError& e) {
+    return fail(unreadable + e.what());
   }
 }
 

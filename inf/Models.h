@@ -16,6 +16,7 @@ struct Manufacturer {
   WString modelsSection;  // the models section's name without decoration
   std::vector<WString> decorations;  // as written; none: the plain section
   uint32_t line = 0;
+  bool operator==(const Manufacturer&) const = default;
 };
 
 // One line of a models section:
@@ -30,6 +31,7 @@ struct ModelLine {
   // Filled by ResolveInstallSections for one platform:
   WString actualInstallSection;  // the DDInstall section Windows runs; empty when the INF lacks it
   uint8_t featureScore = 0xFF;
+  bool operator==(const ModelLine&) const = default;
 };
 
 std::vector<Manufacturer> ReadManufacturers(const InfFile& inf);

@@ -36,6 +36,7 @@ struct PackageVersion {
   // The catalog Windows on `arch` takes: CatalogFile.NT<arch>, else
   // CatalogFile.NT, else CatalogFile; empty when the package names none.
   WString CatalogFor(Architecture arch) const;
+  bool operator==(const PackageVersion&) const = default;
 };
 
 // Raises InfError (with the line) for what Windows refuses: no [Version] Signature

@@ -81,7 +81,8 @@ TEST_F(BackupReading, AnIndexThatDoesNotMatchTheArchivesIsPassedOverSayingWhy) {
   e2e::WriteFile(IndexIn(out), "{\"format\": \"Quillon backup index\", \"version\": 1, \"created\": 7}");
   contents = backup::ReadBackup(out, u"");
   EXPECT_FALSE(contents.fromIndex);
-  EXPECT_NE(contents.notes[0].find(u"not a backup index that can be read"), WString::npos)
+  EXPECT_NE(contents.notes[0].find(u"not a backup index that can be read: created: a string was expected, not 7"),
+            WString::npos)
       << text::ToUtf8(contents.notes[0]);
 }
 
