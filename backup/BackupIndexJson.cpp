@@ -12,29 +12,30 @@
 
 namespace backup::json {
 
-// "mm/dd/yyyy", as DriverVer writes it.
+// A DriverVer date or version, read back as Windows reads DriverVer.
+template <class T>
+void TakeDriverVer(const Json& j, T& value, const Where& where, std::optional<T> (*parse)(WStringView),
+                   const char* what) {
+  WString text;
+  json::Take(j, text, where);
+  const std::optional<T> read = parse(text);
+  if (!read) Fail(where, std::string("not a DriverVer ") + what);
+  value = *read;
+}
+
 template <>
 struct Codec<inf::DriverDate> {
   static void Put(Json& j, const inf::DriverDate& date) { json::Put(j, date.ToString()); }
   static void Take(const Json& j, inf::DriverDate& date, const Where& where) {
-    WString text;
-    json::Take(j, text, where);
-    const std::optional<inf::DriverDate> read = inf::ParseDriverDate(text);
-    if (!read) Fail(where, "not a DriverVer date (mm/dd/yyyy)");
-    date = *read;
+    TakeDriverVer(j, date, where, inf::ParseDriverDate, "date (mm/dd/yyyy)");
   }
 };
 
-// "w.x.y.z".
 template <>
 struct Codec<inf::DriverVersion> {
   static void Put(Json& j, const inf::DriverVersion& version) { json::Put(j, version.ToString()); }
   static void Take(const Json& j, inf::DriverVersion& version, const Where& where) {
-    WString text;
-    json::Take(j, text, where);
-    const std::optional<inf::DriverVersion> read = inf::ParseDriverVersion(text);
-    if (!read) Fail(where, "not a DriverVer version (w.x.y.z)");
-    version = *read;
+    TakeDriverVer(j, version, where, inf::ParseDriverVersion, "version (w.x.y.z)");
   }
 };
 
@@ -143,11 +144,12 @@ constexpr const char* kFormat = "Quillon backup index";
 constexpr int kVersion = 1;
 // An index on a disk being read is hostile: a larger one is refused, not parsed;
 // so is one nested deeper than an index nests (6 levels) or with more values
-// than one of the largest size holds (written ones average some 15 bytes a
-// value), which bounds the memory its parsed document takes.
+// than one of a machine with hundreds of packages holds many times over (the
+// models lines of the largest INFs are some tens of thousands of values), which
+// bounds the memory its parsed document takes.
 constexpr uint64_t kMaxIndexBytes = uint64_t(256) << 20;
 constexpr int kMaxDepth = 16;
-constexpr uint64_t kMaxValues = uint64_t(16) << 20;
+constexpr uint64_t kMaxValues = uint64_t(4) << 20;
 
 Json ParseBounded(std::istream& in) {
   uint64_t values = 0;
