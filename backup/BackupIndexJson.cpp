@@ -3,6 +3,8 @@
 // whole index unusable, never half read).
 #include <fstream>
 #include <iomanip>
+#include <iterator>
+#include <streambuf>
 
 #include "backup/BackupIndex.h"
 #include "backup/JsonFields.h"
@@ -143,17 +145,64 @@ using json::Json;
 constexpr const char* kFormat = "Quillon backup index";
 constexpr int kVersion = 1;
 // An index on a disk being read is hostile: a larger one is refused, not parsed;
-// so is one nested deeper than an index nests (6 levels) or with more values
-// than one of a machine with hundreds of packages holds many times over (the
-// models lines of the largest INFs are some tens of thousands of values), which
-// bounds the memory its parsed document takes.
+// so is one nested deeper than an index nests (6 levels), with more values than
+// one of a machine with hundreds of packages holds many times over (the models
+// lines of the largest INFs are some tens of thousands of values), or with a
+// string longer than a field's text escaped in full. That bounds the memory
+// its parsed document takes to about the file's size.
 constexpr uint64_t kMaxIndexBytes = uint64_t(256) << 20;
 constexpr int kMaxDepth = 16;
 constexpr uint64_t kMaxValues = uint64_t(4) << 20;
+constexpr size_t kMaxStringChars = json::kMaxTextBytes * 6;  // every byte as \u00XX
+
+// The characters of the file for the parser, refusing an overlong string
+// before the parser has gathered it whole.
+class IndexChars {
+ public:
+  using iterator_category = std::input_iterator_tag;
+  using value_type = char;
+  using difference_type = std::ptrdiff_t;
+  using pointer = const char*;
+  using reference = char;
+
+  IndexChars() = default;  // the end
+  explicit IndexChars(std::streambuf* in) : in_(in) { SkipEnd(); }
+
+  char operator*() const { return std::char_traits<char>::to_char_type(in_->sgetc()); }
+  IndexChars& operator++() {
+    Count(std::char_traits<char>::to_char_type(in_->sbumpc()));
+    SkipEnd();
+    return *this;
+  }
+  bool operator==(const IndexChars& other) const { return in_ == other.in_; }
+
+ private:
+  void SkipEnd() {
+    if (in_ && in_->sgetc() == std::char_traits<char>::eof()) in_ = nullptr;
+  }
+  void Count(char c) {
+    if (!inString_) {
+      inString_ = c == '"';
+      length_ = 0;
+      return;
+    }
+    if (!escaped_ && c == '"') {
+      inString_ = false;
+      return;
+    }
+    escaped_ = !escaped_ && c == '\\';
+    if (++length_ > kMaxStringChars)
+      throw json::JsonFieldError("a string longer than " + std::to_string(kMaxStringChars) + " characters");
+  }
+
+  std::streambuf* in_ = nullptr;
+  bool inString_ = false, escaped_ = false;
+  size_t length_ = 0;
+};
 
 Json ParseBounded(std::istream& in) {
   uint64_t values = 0;
-  return Json::parse(in, [&](int depth, Json::parse_event_t event, Json&) {
+  return Json::parse(IndexChars(in.rdbuf()), IndexChars(), [&](int depth, Json::parse_event_t event, Json&) {
     using Event = Json::parse_event_t;
     const bool opens = event == Event::object_start || event == Event::array_start;
     if (opens && depth >= kMaxDepth)

@@ -212,6 +212,16 @@ TEST_F(BackupIndexText, AnIndexThatIsNoJsonOrTooBigIsAnErrorNamingTheFile) {
                       std::string(depth, ']') + "}"),
             unreadable + "nested deeper than 16 levels");
 
+  // A string longer than any field's text: refused before the parser holds it whole.
+  EXPECT_EQ(ReadError(R"({"format": "Quillon backup index", "version": 1, "created": ")" + std::string(1 << 20, 'x') +
+                      "\"}"),
+            unreadable + "a string longer than 786432 characters");
+  // The longest text a field holds passes, each of its bytes escaped in full.
+  std::string escapes;
+  for (int i = 0; i < 131072; ++i) escapes += "\\u0001";
+  EXPECT_EQ(ReadError(R"({"format": "Quillon backup index", "version": 1, "created": ")" + escapes + "\"}"),
+            unreadable + "record: missing");
+
   // Larger than an index can be: refused unread (the file is sparse).
   const fs::path big = folder_ / "Quillon-index-2026_12_10_02_33_29.json";
   WriteAll(big, "{}");
