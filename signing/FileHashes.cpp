@@ -4,6 +4,7 @@
 
 #include "platform/Paths.h"
 #include "platform/Platform.h"
+#include "platform/StillWorking.h"
 #include "platform/SystemMessage.h"
 #include "platform/Trust.h"
 #include "signing/CryptCat.h"
@@ -32,7 +33,7 @@ WString CalcFileHash(const WString& FileName) {
   const UniqueTrustFile file = cryptcat::OpenForHashing(FileName);
   if (!file) return {};
   auto calc = [&](uint32_t* size, uint8_t* hash) {
-    return Os().trust->CryptCATAdminCalcHashFromFileHandle(file.Get(), size, hash, 0);
+    return working::WhileTicking([&] { return Os().trust->CryptCATAdminCalcHashFromFileHandle(file.Get(), size, hash, 0); });
   };
   return HashToHex(cryptcat::HashOfOpenFile(calc, calc));
 }
@@ -48,7 +49,8 @@ WString CalcFileHashSha256(const WString& FileName, WString& Message) {
   const UniqueTrustFile file = cryptcat::OpenForHashing(FileName);
   if (!file) return {};
   auto calc = [&](uint32_t* size, uint8_t* hash) {
-    return Os().trust->CryptCATAdminCalcHashFromFileHandle2(context.Get(), file.Get(), size, hash, 0);
+    return working::WhileTicking(
+        [&] { return Os().trust->CryptCATAdminCalcHashFromFileHandle2(context.Get(), file.Get(), size, hash, 0); });
   };
   return HashToHex(cryptcat::HashOfOpenFile(calc, calc));
 }
