@@ -7,6 +7,8 @@
 #pragma once
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <future>
 #include <utility>
@@ -53,6 +55,21 @@ auto WhileTicking(Call call) -> decltype(call()) {
   const auto slice = std::max(Interval(), std::chrono::milliseconds(1));
   while (result.wait_for(slice) != std::future_status::ready) Tick();
   return result.get();
+}
+
+// A whole-file call on a file smaller than this ends before a wait could be
+// noticed: it runs right here, sparing a thread per file of a big package.
+constexpr uint64_t kFileWorthAThread = uint64_t(8) << 20;
+
+// WhileTicking for a call on the whole of `file` (a copy, a hash): a file below
+// kFileWorthAThread, or one whose size cannot be read, is done right here.
+template <class Call>
+auto WhileTickingOver(const std::filesystem::path& file, Call call) -> decltype(call()) {
+  if (!Listening()) return call();
+  std::error_code ec;
+  const uintmax_t size = std::filesystem::file_size(file, ec);
+  if (ec || size < kFileWorthAThread) return call();
+  return WhileTicking(std::move(call));
 }
 
 }  // namespace working

@@ -2,6 +2,7 @@
 // and SHA-256 (through a context that asks for it).
 #include <algorithm>
 
+#include "platform/HostPath.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/StillWorking.h"
@@ -32,8 +33,9 @@ WString CalcFileHash(const WString& FileName) {
   if (!paths::FileExists(FileName)) return {};
   const UniqueTrustFile file = cryptcat::OpenForHashing(FileName);
   if (!file) return {};
-  auto calc = [&](uint32_t* size, uint8_t* hash) {
-    return working::WhileTicking([&] { return Os().trust->CryptCATAdminCalcHashFromFileHandle(file.Get(), size, hash, 0); });
+  auto calc = [&, host = paths::HostPath(FileName)](uint32_t* size, uint8_t* hash) {
+    return working::WhileTickingOver(
+        host, [&] { return Os().trust->CryptCATAdminCalcHashFromFileHandle(file.Get(), size, hash, 0); });
   };
   return HashToHex(cryptcat::HashOfOpenFile(calc, calc));
 }
@@ -48,9 +50,9 @@ WString CalcFileHashSha256(const WString& FileName, WString& Message) {
   }
   const UniqueTrustFile file = cryptcat::OpenForHashing(FileName);
   if (!file) return {};
-  auto calc = [&](uint32_t* size, uint8_t* hash) {
-    return working::WhileTicking(
-        [&] { return Os().trust->CryptCATAdminCalcHashFromFileHandle2(context.Get(), file.Get(), size, hash, 0); });
+  auto calc = [&, host = paths::HostPath(FileName)](uint32_t* size, uint8_t* hash) {
+    return working::WhileTickingOver(
+        host, [&] { return Os().trust->CryptCATAdminCalcHashFromFileHandle2(context.Get(), file.Get(), size, hash, 0); });
   };
   return HashToHex(cryptcat::HashOfOpenFile(calc, calc));
 }

@@ -2,11 +2,16 @@
 // and a blocking call that keeps the listening thread ticking while it runs.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <stdexcept>
+#include <string>
 #include <thread>
 
 #include "platform/StillWorking.h"
@@ -91,6 +96,21 @@ TEST(StillWorking, ABlockingCallRunsElsewhereWhileTheListeningThreadTicks) {
     return changed.wait_for(guard, 30s, [&] { return ticks >= 3; });
   });
   EXPECT_TRUE(sawTicks);
+}
+
+// A thread per file is worth it only for a file whose call takes a while.
+TEST(StillWorking, OnlyACallOverABigFileRunsElsewhere) {
+  const std::filesystem::path file =
+      std::filesystem::temp_directory_path() / ("quillon-still-working-" + std::to_string(::getpid()));
+  std::ofstream(file, std::ios::binary) << "small";
+  const auto caller = std::this_thread::get_id();
+  auto where = [] { return std::this_thread::get_id(); };
+  working::ScopedListener listener([] {}, 1ms);
+  EXPECT_EQ(working::WhileTickingOver(file, where), caller);
+  EXPECT_EQ(working::WhileTickingOver(file.string() + ".missing", where), caller);
+  std::filesystem::resize_file(file, working::kFileWorthAThread);
+  EXPECT_NE(working::WhileTickingOver(file, where), caller);
+  std::filesystem::remove(file);
 }
 
 TEST(StillWorking, ABlockingCallsErrorReachesTheCaller) {
