@@ -25,6 +25,9 @@ void TfrmMainForm::RunCommand(const std::function<void()>& body) {
   FCommandRunning = true;
   FClosing = false;
   interrupt::Flag() = false;
+  // One big file hashed, copied or archived gives no progress for long: its loops
+  // tick instead, and the window answers then too.
+  working::ScopedListener answering([this] { KeepAnswering(); }, FStillWorkingInterval);
   try {
     body();
   } catch (const TClosing&) {

@@ -15,6 +15,7 @@
 //   MainFormClosing.cpp     commands under way and closing the window meanwhile
 //   MainFormRestore.cpp     Restore Drivers…
 #pragma once
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -27,6 +28,7 @@
 #include "backup/DriverExport.h"
 #include "backup/Sinks.h"
 #include "devices/Devices.h"
+#include "platform/StillWorking.h"
 #include "signing/CryptCat.h"
 
 class TfrmMainForm {
@@ -68,6 +70,9 @@ class TfrmMainForm {
   bool FormCloseQuery();
   // True while Verify Signatures, Export Driver, Export All or the submission runs.
   bool CommandRunning() const { return FCommandRunning; }
+  // How often a long step on one big file lets the window answer (tests that
+  // must see every tick of the step set 0).
+  void SetStillWorkingInterval(std::chrono::milliseconds interval) { FStillWorkingInterval = interval; }
   void mnuIncludeMicrosoftClick();
   void mnuAboutClick();
 
@@ -220,6 +225,7 @@ class TfrmMainForm {
   std::unique_ptr<TfrmProgress> FFrmProgress;
   bool FCommandRunning = false;
   bool FClosing = false;  // the user chose to close while a command ran
+  std::chrono::milliseconds FStillWorkingInterval = working::kTickInterval;
   // The window's thread: the only one that processes its messages (an archive
   // library may report progress from threads of its own).
   const std::thread::id FWindowThread = std::this_thread::get_id();

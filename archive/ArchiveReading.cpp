@@ -9,6 +9,7 @@
 #include "archive/SevenZipReader.h"
 #include "archive/ZipReader.h"
 #include "platform/FileErrors.h"
+#include "platform/StillWorking.h"
 #ifndef _WIN32
 #include "archive/LibarchiveReader.h"
 #endif
@@ -33,7 +34,7 @@ std::optional<Format> Sniff(const WString& path) {
 class CountingSink final : public IEntrySink {
  public:
   void BeginEntry(const ArchiveEntry&) override {}
-  void Write(const void*, size_t) override {}
+  void Write(const void*, size_t) override { working::Tick(); }
   void EndEntry() override { ++files; }
   size_t files = 0;
 };
@@ -56,7 +57,10 @@ class FolderSink final : public IEntrySink {
     const std::filesystem::path parent = MakeParents(parts, parts.size() - 1);
     file_.emplace(parent / text::ToPath(parts.back()));
   }
-  void Write(const void* data, size_t size) override { file_->Write(data, size); }
+  void Write(const void* data, size_t size) override {
+    file_->Write(data, size);
+    working::Tick();
+  }
   void EndEntry() override {
     file_->Commit();
     file_.reset();

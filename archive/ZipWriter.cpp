@@ -8,6 +8,7 @@
 #include "archive/FileInfo.h"
 #include "platform/Errors.h"
 #include "platform/Paths.h"
+#include "platform/StillWorking.h"
 
 namespace archive {
 
@@ -139,6 +140,7 @@ void TZipWriter::AddFile(const WString& fileName, const WString& nameInArchive) 
     dictionary_.assign(chunk.input.end() - static_cast<std::ptrdiff_t>(keep), chunk.input.end());
     const bool last = chunk.last;
     Submit(std::move(chunk), {index, first, last});
+    working::Tick();
     if (progress_ && bytesRead >= nextProgress) {
       progress_(bytesRead);
       nextProgress = bytesRead + kProgressStep;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/Errors.h"
+#include "platform/StillWorking.h"
 #include "platform/UniqueHandle.h"
 
 #ifdef _WIN32
@@ -108,7 +109,10 @@ class Sha256Hasher::Engine {
 
 Sha256Hasher::Sha256Hasher(const std::filesystem::path& subject) : engine_(std::make_unique<Engine>(subject)) {}
 Sha256Hasher::~Sha256Hasher() = default;
-void Sha256Hasher::Add(const void* data, size_t size) { engine_->Add(static_cast<const char*>(data), size); }
+void Sha256Hasher::Add(const void* data, size_t size) {
+  engine_->Add(static_cast<const char*>(data), size);
+  working::Tick();
+}
 std::string Sha256Hasher::Finish() { return engine_->Finish(); }
 
 std::string Sha256OfFile(const std::filesystem::path& file) {

@@ -14,11 +14,16 @@ endif()
 # it (devices and their registry keys, files in system folders) and every other
 # test may read it (a scan lists all of Wine's devices): each Seeded* case runs
 # alone (RUN_SERIAL), the rest run side by side.
+# Under Wine every case also needs the prefix's desktop held open (tests/wine).
 function(quillon_add_test)
   cmake_parse_arguments(T "" "NAME;RESOURCE_LOCK" "SOURCES;LIBS" ${ARGN})
   set(lock)
   if(T_RESOURCE_LOCK)
     set(lock RESOURCE_LOCK ${T_RESOURCE_LOCK})
+  endif()
+  set(desktop)
+  if(WIN32)
+    set(desktop FIXTURES_REQUIRED wine_desktop)
   endif()
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest_main)
@@ -38,12 +43,12 @@ function(quillon_add_test)
   endforeach()
   if(seeds_prefix)
     gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 TEST_FILTER "-Seeded*"
-      PROPERTIES TIMEOUT 600 ${lock})
+      PROPERTIES TIMEOUT 600 ${lock} ${desktop})
     gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 TEST_FILTER "Seeded*"
-      PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
+      PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE ${desktop})
   else()
     gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-      PROPERTIES TIMEOUT 600 ${lock})
+      PROPERTIES TIMEOUT 600 ${lock} ${desktop})
   endif()
 endfunction()
 

@@ -13,6 +13,7 @@
 #include "platform/HostPath.h"
 #include "platform/Interrupt.h"
 #include "platform/Paths.h"
+#include "platform/StillWorking.h"
 
 namespace fs = std::filesystem;
 
@@ -84,7 +85,9 @@ void CopyFolderTree(const WString& Source, const WString& Dest) {
     const fs::path target = paths::HostPath(to);
     fs::create_directories(target.parent_path(), ec);
     if (ec) RaiseFileError(u"Cannot create the folder of", to, ec);
-    fs::copy_file(paths::HostPath(from), target, fs::copy_options::overwrite_existing, ec);
+    const fs::path source = paths::HostPath(from);
+    working::WhileTickingOver(
+        source, [&] { return fs::copy_file(source, target, fs::copy_options::overwrite_existing, ec); });
     if (ec) RaiseFileError(u"Cannot copy \"" + from + u"\" to", to, ec);
     // The archive stores the copy's time: it must be the driver file's.
     paths::CopyLastWriteTime(from, to, ec);

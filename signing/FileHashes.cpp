@@ -2,8 +2,10 @@
 // and SHA-256 (through a context that asks for it).
 #include <algorithm>
 
+#include "platform/HostPath.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
+#include "platform/StillWorking.h"
 #include "platform/SystemMessage.h"
 #include "platform/Trust.h"
 #include "signing/CryptCat.h"
@@ -31,8 +33,9 @@ WString CalcFileHash(const WString& FileName) {
   if (!paths::FileExists(FileName)) return {};
   const UniqueTrustFile file = cryptcat::OpenForHashing(FileName);
   if (!file) return {};
-  auto calc = [&](uint32_t* size, uint8_t* hash) {
-    return Os().trust->CryptCATAdminCalcHashFromFileHandle(file.Get(), size, hash, 0);
+  auto calc = [&, host = paths::HostPath(FileName)](uint32_t* size, uint8_t* hash) {
+    return working::WhileTickingOver(
+        host, [&] { return Os().trust->CryptCATAdminCalcHashFromFileHandle(file.Get(), size, hash, 0); });
   };
   return HashToHex(cryptcat::HashOfOpenFile(calc, calc));
 }
@@ -47,8 +50,9 @@ WString CalcFileHashSha256(const WString& FileName, WString& Message) {
   }
   const UniqueTrustFile file = cryptcat::OpenForHashing(FileName);
   if (!file) return {};
-  auto calc = [&](uint32_t* size, uint8_t* hash) {
-    return Os().trust->CryptCATAdminCalcHashFromFileHandle2(context.Get(), file.Get(), size, hash, 0);
+  auto calc = [&, host = paths::HostPath(FileName)](uint32_t* size, uint8_t* hash) {
+    return working::WhileTickingOver(
+        host, [&] { return Os().trust->CryptCATAdminCalcHashFromFileHandle2(context.Get(), file.Get(), size, hash, 0); });
   };
   return HashToHex(cryptcat::HashOfOpenFile(calc, calc));
 }

@@ -3,7 +3,9 @@
 #include <chrono>
 #include <ctime>
 
+#include "archive/ZipWriter.h"
 #include "backup/ArchiveStep.h"
+#include "platform/StillWorking.h"
 #include "tests/unit/archive/ArchiveTestSupport.h"
 
 namespace archive_test {
@@ -76,6 +78,19 @@ TEST_F(ArchiveStep, WithoutTheLibraryWritesAZipOfTheTreeAndRemovesTheSource) {
   EXPECT_FALSE(fs::exists(Root() / "work"));
   EXPECT_EQ(Run("unzip -t " + Quote(text::ToPath(name))), 0);
   EXPECT_EQ(Names(text::ToPath(name)), "Path = amd64/driver.cat\nPath = amd64/driver.sys\nPath = oem42.inf\n");
+}
+
+// One big file gives the progress a redraw per MiB; its pieces tick in between,
+// and the thread that listens hears each of them.
+TEST_F(ArchiveStep, OneBigFileTicksForEveryPieceItIsZippedIn) {
+  MakeFile("work/big.bin", std::string(8 << 20, 'b'));
+  int ticks = 0;
+  working::ScopedListener listener([&] { ++ticks; }, std::chrono::milliseconds(0));
+  WString name = Host(Root() / "big");
+  ASSERT_TRUE(ArchiveFiles(host_, WString(), name, Host(Root() / "work"), u"*.*", {}, false));
+  EXPECT_GE(ticks, (8 << 20) / int(archive::TZipWriter::kChunkSize));
+  EXPECT_GT(ticks, 3 * host_.draws);
+  EXPECT_EQ(Run("unzip -t " + Quote(text::ToPath(name))), 0);
 }
 
 TEST_F(ArchiveStep, WithTheLibraryWritesA7zAndShowsItsProgress) {

@@ -11,6 +11,7 @@
 
 #include "backup/ExportRecord.h"
 #include "backup/Sha256.h"
+#include "platform/StillWorking.h"
 
 namespace {
 
@@ -73,6 +74,21 @@ TEST(Record, QuotedCsvRowsInAFileCreatedNewAndTheArchivesHash) {
   EXPECT_THROW(backup::Sha256OfFile(file), std::exception);
   EXPECT_THROW(backup::WriteRecord(fs::path("/proc/no-such"), t, {row}), std::exception);
   fs::remove_all(folder);
+}
+
+// Hashing one big archive ticks once per MiB read, for the window to answer by;
+// the digest is the same as without a listener.
+TEST(Record, HashingABigFileTicksForEveryMegabyte) {
+  const fs::path file = fs::temp_directory_path() / ("quillon-big-" + std::to_string(::getpid()) + ".bin");
+  std::ofstream(file, std::ios::binary) << std::string(5 << 20, 'q');
+  const std::string quiet = backup::Sha256OfFile(file);
+  int ticks = 0;
+  {
+    working::ScopedListener listener([&] { ++ticks; }, std::chrono::milliseconds(0));
+    EXPECT_EQ(backup::Sha256OfFile(file), quiet);
+  }
+  EXPECT_EQ(ticks, 5);
+  fs::remove(file);
 }
 
 }  // namespace
