@@ -58,7 +58,7 @@ void TfrmMainForm::btnExportAllClick() {
                 for (size_t i = 0; i < FDeviceList.size(); ++i)
                   outcomes[i] = ExportOneOfMany(FDeviceList[i], target, exported);
               },
-              // Also after a stop: the archives finished stay, and the index names them.
+              // Also after a stop: the archives finished stay, and the index names them (docs/behaviour.md).
               [&] {
                 WriteExportIndex(IndexOfExports(FDeviceList, outcomes), target.folder, Os().system->GetLocalTime());
               });

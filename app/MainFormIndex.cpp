@@ -19,7 +19,8 @@ backup::BackupIndex TfrmMainForm::IndexOfExports(const TDeviceList& devices,
 
 bool TfrmMainForm::WriteExportIndex(backup::BackupIndex index, const WString& folder,
                                     const winapi::SystemTime& localTime, const WString& submission) {
-  if (index.packages.empty() && submission.empty()) return false;  // an index of nothing hides older ones
+  // An index of nothing would hide an older one from `plan` and `check` (docs/behaviour.md).
+  if (index.packages.empty() && submission.empty()) return false;
   try {
     backup::WriteIndexOfRun(std::move(index), text::ToPath(folder), localTime, {}, submission);
     return true;

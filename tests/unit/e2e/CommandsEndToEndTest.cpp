@@ -8,9 +8,8 @@
 namespace e2e {
 namespace {
 
-const std::string kNow = "2026-03-07 14:05:09";
 const std::string kSubmission = "NAVU-2026_03_07_14_05_09";
-const std::string kIndex = "Quillon-index-2026_03_07_14_05_09.json";  // what every export at kNow writes beside
+const std::string& kIndex = kIndexAtNow;
 const std::string kCatRoot = "C/Windows/System32/CatRoot/{F750E6C3-38EE-11D1-85E5-00C04FC295EE}";
 
 // The hashes of PE files (their Authenticode hash) are left to the signing tests;
