@@ -51,13 +51,9 @@ void TfrmMainForm::btnExportAllClick() {
         [&] {
           if (FDeviceList.empty() || !PickOutputFolder(picker)) return;
           const backup::TExportTarget target = ExportTarget();
-          std::vector<backup::TDeviceOutcome> outcomes(FDeviceList.size());
+          std::vector<backup::TDeviceOutcome> outcomes;
           RunThenAlways(
-              [&] {
-                backup::TExportedPackages exported;
-                for (size_t i = 0; i < FDeviceList.size(); ++i)
-                  outcomes[i] = ExportOneOfMany(FDeviceList[i], target, exported);
-              },
+              [&] { ExportEachDevice(target, outcomes); },
               // Also after a stop: the archives finished stay, and the index names them (docs/behaviour.md).
               [&] {
                 WriteExportIndex(IndexOfExports(FDeviceList, outcomes), target.folder, Os().system->GetLocalTime());
@@ -85,6 +81,13 @@ WString TfrmMainForm::ExportDriver(TDevice& device) {
   const backup::TExportResult result = backup::ExportDriver(device, ExportTarget(), FShellLog, FProgressSink);
   ShowArchiveError(result.error);
   return result.archive;
+}
+
+void TfrmMainForm::ExportEachDevice(const backup::TExportTarget& target,
+                                    std::vector<backup::TDeviceOutcome>& outcomes) {
+  outcomes.assign(FDeviceList.size(), backup::TDeviceOutcome());
+  backup::TExportedPackages exported;
+  for (size_t i = 0; i < FDeviceList.size(); ++i) outcomes[i] = ExportOneOfMany(FDeviceList[i], target, exported);
 }
 
 backup::TDeviceOutcome TfrmMainForm::ExportOneOfMany(TDevice& device, const backup::TExportTarget& target,

@@ -23,13 +23,10 @@ void TfrmMainForm::btnSubmitClick() {
           if (FDeviceList.empty() || !PickOutputFolder(picker)) return;
           const backup::TExportTarget target = ExportTarget();
           const std::set<WString> before = backup::FilesIn(target.folder);
-          std::vector<backup::TDeviceOutcome> outcomes(FDeviceList.size());
+          std::vector<backup::TDeviceOutcome> outcomes;
           RunThenAlways(
               [&] {
-                backup::TExportedPackages exported;
-                // A device that fails verification is left out without a message.
-                for (size_t i = 0; i < FDeviceList.size(); ++i)
-                  outcomes[i] = ExportOneOfMany(FDeviceList[i], target, exported);
+                ExportEachDevice(target, outcomes);  // one that fails verification is left out without a message
                 StopIfClosing();  // a stopped submission packs nothing; its per-device archives go
                 // Read back before they are packed and deleted: the index describes what the submission holds.
                 backup::BackupIndex index = IndexOfExports(FDeviceList, outcomes);

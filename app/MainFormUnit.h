@@ -188,6 +188,10 @@ class TfrmMainForm {
   // device only.
   backup::TDeviceOutcome ExportOneOfMany(TDevice& device, const backup::TExportTarget& target,
                                          backup::TExportedPackages& exported);
+  // Every listed device through ExportOneOfMany, in list order, each package
+  // once. `outcomes` line up with the list and are filled as each device ends,
+  // so that those finished before a stop are known.
+  void ExportEachDevice(const backup::TExportTarget& target, std::vector<backup::TDeviceOutcome>& outcomes);
   // The index of what a command exported (`outcomes` line up with `devices`),
   // each archive read back (backup::IndexOfRun). An archive that cannot be read
   // back is left out and shown as an archive step's error is.
