@@ -30,6 +30,10 @@ class CloseDuringCommand : public CommandTest {
       mayClose = form->FormCloseQuery();
     };
   }
+  // At the second device's export: the first one's archive is written by then.
+  void CloseAtTheSecondExport() {
+    CloseWhen([exports = 0](const WString& t) mutable { return t == u"Exporting Driver" && ++exports == 2; });
+  }
   void CloseWhenProgressShows(const WString& title) {
     CloseWhen([title](const WString& t) { return t == title; });
   }
@@ -77,9 +81,7 @@ TEST_F(CloseDuringCommand, YesDuringExportAllKeepsTheArchivesFinishedAndIndexesT
   offline::SetClockOverride(LocalTime(3, 4, 5));
   const fs::path out = Pick();
   Answer(true);
-  // The second device's export: the first one's archive is written by then.
-  int exports = 0;
-  CloseWhen([&exports](const WString& t) { return t == u"Exporting Driver" && ++exports == 2; });
+  CloseAtTheSecondExport();
   Run(&TfrmMainForm::btnExportAllClick);
 
   ASSERT_TRUE(queried);
@@ -114,9 +116,7 @@ TEST_F(CloseDuringCommand, YesDuringTheSubmissionPacksNothingAndDeletesTheDevice
   const fs::path kept = out / "kept by the user.txt";
   WriteFile(kept, "mine");
   Answer(true);
-  // The second device's export: the first one's archive is written by then.
-  int exports = 0;
-  CloseWhen([&exports](const WString& t) { return t == u"Exporting Driver" && ++exports == 2; });
+  CloseAtTheSecondExport();
   Run(&TfrmMainForm::btnSubmitClick);
 
   ASSERT_TRUE(queried);
