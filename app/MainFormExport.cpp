@@ -5,6 +5,7 @@
 #include "platform/Errors.h"
 #include "platform/Platform.h"
 #include "platform/MessageDialogs.h"
+#include "platform/System.h"
 
 void TfrmMainForm::btnExportClick() {
   if (!OperatingSystemSupported()) return;
@@ -18,22 +19,26 @@ void TfrmMainForm::btnExportClick() {
     if (!PickOutputFolder(picker)) return;
 
     ShowProgress(u"Verifying Driver Files");
-    const bool verified = VerifyDriver(device, true);
+    backup::TDeviceOutcome outcome;
+    outcome.verification = VerifyDevice(device, true);
     StopIfClosing();
-    if (!verified) {
+    if (!outcome.verified()) {
       CloseProgress();
       ShowVerifyFailed();
       return;
     }
     ShowProgress(u"Exporting Driver");
-    const WString archive = ExportDriver(device);
+    outcome.archive = ExportDriver(device);
+    const bool indexed = outcome.exported() && WriteExportIndex(IndexOfExports({device}, {outcome}),
+                                                                ExportTarget().folder, Os().system->GetLocalTime());
     CloseProgress();
     LogComplete();
     StopIfClosing();
-    // Without an archive the archive step's error message is the outcome (docs/behaviour.md).
-    if (archive.empty()) return;
-    Os().dialogs->ShowMessage(ports::MessageKind::Information, u"Driver exported successfully.");
-    StartExplorer(u"/select," + archive);
+    // Without an archive the archive step's error message is the outcome (docs/behaviour.md);
+    // without its index, the index's error message.
+    if (!outcome.exported()) return;
+    if (indexed) Os().dialogs->ShowMessage(ports::MessageKind::Information, u"Driver exported successfully.");
+    StartExplorer(u"/select," + outcome.archive);
   });
 }
 
@@ -46,8 +51,13 @@ void TfrmMainForm::btnExportAllClick() {
         [&] {
           if (FDeviceList.empty() || !PickOutputFolder(picker)) return;
           const backup::TExportTarget target = ExportTarget();
-          backup::TExportedPackages exported;
-          for (TDevice& device : FDeviceList) ExportOneOfMany(device, target, exported);
+          std::vector<backup::TDeviceOutcome> outcomes;
+          RunThenAlways(
+              [&] { ExportEachDevice(target, outcomes); },
+              // Also after a stop: the archives finished stay, and the index names them (docs/behaviour.md).
+              [&] {
+                WriteExportIndex(IndexOfExports(FDeviceList, outcomes), target.folder, Os().system->GetLocalTime());
+              });
         },
         [&] {
           CloseProgress();
@@ -73,18 +83,29 @@ WString TfrmMainForm::ExportDriver(TDevice& device) {
   return result.archive;
 }
 
-WString TfrmMainForm::ExportOneOfMany(TDevice& device, const backup::TExportTarget& target,
-                                      backup::TExportedPackages& exported) {
+void TfrmMainForm::ExportEachDevice(const backup::TExportTarget& target,
+                                    std::vector<backup::TDeviceOutcome>& outcomes) {
+  outcomes.assign(FDeviceList.size(), backup::TDeviceOutcome());
+  backup::TExportedPackages exported;
+  for (size_t i = 0; i < FDeviceList.size(); ++i) outcomes[i] = ExportOneOfMany(FDeviceList[i], target, exported);
+}
+
+backup::TDeviceOutcome TfrmMainForm::ExportOneOfMany(TDevice& device, const backup::TExportTarget& target,
+                                                     backup::TExportedPackages& exported) {
   StopIfClosing();  // the devices after the one under way are not begun
+  backup::TDeviceOutcome outcome;
   try {
     ShowDevice(device);
-    if (!VerifyDriver(device, false)) return WString();  // its report stays in the log
+    outcome.verification = VerifyDevice(device, false);
+    if (!outcome.verified()) return outcome;  // its report stays in the log
     StopIfClosing();
     const backup::TExportResult result = backup::ExportPackageOnce(device, target, exported, FShellLog, FProgressSink);
     ShowArchiveError(result.error);
-    return result.archive;
+    outcome.archive = result.archive;
+    outcome.archiveError = result.error;
   } catch (const std::exception& e) {
-    ShowArchiveError(ExceptionMessage(e));
-    return WString();
+    outcome.failure = ExceptionMessage(e);
+    ShowArchiveError(outcome.failure);
   }
+  return outcome;
 }

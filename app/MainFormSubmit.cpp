@@ -23,21 +23,22 @@ void TfrmMainForm::btnSubmitClick() {
           if (FDeviceList.empty() || !PickOutputFolder(picker)) return;
           const backup::TExportTarget target = ExportTarget();
           const std::set<WString> before = backup::FilesIn(target.folder);
-          WStringList archives(FDeviceList.size());
+          std::vector<backup::TDeviceOutcome> outcomes;
           RunThenAlways(
               [&] {
-                backup::TExportedPackages exported;
-                // A device that fails verification is left out without a message.
-                for (size_t i = 0; i < FDeviceList.size(); ++i)
-                  archives[i] = ExportOneOfMany(FDeviceList[i], target, exported);
+                ExportEachDevice(target, outcomes);  // one that fails verification is left out without a message
                 StopIfClosing();  // a stopped submission packs nothing; its per-device archives go
-                const backup::TExportResult packed = backup::PackSubmission(
-                    target, archives, Os().system->GetLocalTime(), FShellLog, FProgressSink);
+                // Read back before they are packed and deleted: the index describes what the submission holds.
+                backup::BackupIndex index = IndexOfExports(FDeviceList, outcomes);
+                const winapi::SystemTime now = Os().system->GetLocalTime();  // names the submission and its index
+                const backup::TExportResult packed =
+                    backup::PackSubmission(target, backup::ArchivesOf(outcomes), now, FShellLog, FProgressSink);
                 submission = packed.archive;
                 ShowArchiveError(packed.error);
                 written = packed.error.empty();
+                if (written) WriteExportIndex(std::move(index), target.folder, now, submission);
               },
-              [&] { backup::DeletePerDeviceArchives(FShellLog, archives, before); });
+              [&] { backup::DeletePerDeviceArchives(FShellLog, backup::ArchivesOf(outcomes), before); });
         },
         [&] {
           CloseProgress();

@@ -12,6 +12,7 @@
 //   MainFormVerify.cpp      Verify Signatures and VerifyDriver
 //   MainFormExport.cpp      Export Driver, Export All and ExportDriver
 //   MainFormSubmit.cpp      Prepare NAVU Submission
+//   MainFormIndex.cpp       the backup index the exports write beside their archives
 //   MainFormClosing.cpp     commands under way and closing the window meanwhile
 //   MainFormRestore.cpp     Restore Drivers…
 #pragma once
@@ -25,7 +26,9 @@
 #include "app/ProgressFormUnit.h"
 #include "app/RunHandler.h"
 #include "app/View.h"
+#include "backup/BackupIndex.h"
 #include "backup/DriverExport.h"
+#include "backup/ExportRun.h"
 #include "backup/Sinks.h"
 #include "devices/Devices.h"
 #include "platform/StillWorking.h"
@@ -181,11 +184,30 @@ class TfrmMainForm {
   // An archive step's error, shown as the window shows errors (not once the
   // user chose to close: the stop is what the step reports then).
   void ShowArchiveError(const WString& error) const;
+  // VerifyDriver with the whole report: the index records its verdict and signer.
+  backup::TVerifyReport VerifyDevice(TDevice& device, bool ClearOutput);
   // One device of Export All or the submission: shown, verified and exported
-  // (each package once). The archive, empty when none was written. An error
-  // raised for this device (a file that cannot be listed or copied) is shown as
-  // an archive step's error is and costs this device only.
-  WString ExportOneOfMany(TDevice& device, const backup::TExportTarget& target, backup::TExportedPackages& exported);
+  // (each package once). Its outcome: the verification and the archive, empty
+  // when none was written. An error raised for this device (a file that cannot be
+  // listed or copied) is shown as an archive step's error is and costs this
+  // device only.
+  backup::TDeviceOutcome ExportOneOfMany(TDevice& device, const backup::TExportTarget& target,
+                                         backup::TExportedPackages& exported);
+  // Every listed device through ExportOneOfMany, in list order, each package
+  // once. `outcomes` line up with the list and are filled as each device ends,
+  // so that those finished before a stop are known.
+  void ExportEachDevice(const backup::TExportTarget& target, std::vector<backup::TDeviceOutcome>& outcomes);
+  // The index of what a command exported (`outcomes` line up with `devices`),
+  // each archive read back (backup::IndexOfRun). An archive that cannot be read
+  // back is left out and shown as an archive step's error is.
+  backup::BackupIndex IndexOfExports(const TDeviceList& devices, const std::vector<backup::TDeviceOutcome>& outcomes);
+  // Writes `index` beside the archives in `folder` (backup::WriteIndexOfRun, no
+  // record), dated `localTime`, naming the submission archive `submission`
+  // (empty: none). Nothing is written for an index that names neither a package
+  // nor a submission. A failure is shown as an archive step's error is (the
+  // archives stay). True when the index was written.
+  bool WriteExportIndex(backup::BackupIndex index, const WString& folder, const winapi::SystemTime& localTime,
+                        const WString& submission = WString());
 
   void BuildDeviceTree(TDeviceList& list);
   void ShowDriverFiles(TDevice& device);

@@ -28,8 +28,10 @@ void TfrmMainForm::btnVerifyClick() {
 
 void TfrmMainForm::ShowVerifyFailed() { Os().dialogs->ShowMessage(ports::MessageKind::Error, kVerifyFailed); }
 
-bool TfrmMainForm::VerifyDriver(TDevice& device, bool ClearOutput) {
+bool TfrmMainForm::VerifyDriver(TDevice& device, bool ClearOutput) { return VerifyDevice(device, ClearOutput).passed; }
+
+backup::TVerifyReport TfrmMainForm::VerifyDevice(TDevice& device, bool ClearOutput) {
   if (ClearOutput) FView.reOutput().LinesClear();
   FView.PageControl1().SetActivePage(view::Page::tsOutput);
-  return backup::VerifyDriver(device, FChecker, FShellLog, FProgressSink).passed;
+  return backup::VerifyDriver(device, FChecker, FShellLog, FProgressSink);
 }

@@ -35,24 +35,28 @@ std::string IndexTime(const winapi::SystemTime& t) {
 bool IsIndexName(const WString& name) { return paths::MatchesMask(name, u"Quillon-index-*.json"); }
 
 BackupPackage ExportedPackage(const WString& archive, const TDevice& device, const TVerifyReport& verification,
-                              const WString& sevenZipLibrary) {
+                              const WString& sevenZipLibrary, const ArchiveDigest* known) {
   const std::filesystem::path file = paths::HostPath(archive);
   const WString storeFolder =
       paths::ExtractFileName(paths::ExcludeTrailingPathDelimiter(paths::ExtractFilePath(device.DriverStore)));
   BackupPackage package = ReadPackageArchive(file, sevenZipLibrary, storeFolder);
-  package.archiveSha256 = Sha256OfFile(file);
+  // A size other than the one measured means the file changed since: hashed anew.
+  const bool measured = known && known->size == package.archiveSize && !known->sha256.empty();
+  package.archiveSha256 = measured ? known->sha256 : Sha256OfFile(file);
   package.signature = SignatureVerdict(verification);
   if (const TFileCheck* catalog = verification.CatalogCheck()) package.signer = catalog->signer;
   return package;
 }
 
 BackupIndex IndexOfRun(const TDeviceList& devices, const std::vector<TDeviceOutcome>& outcomes,
-                       const WString& sevenZipLibrary, WStringList& problems) {
+                       const WString& sevenZipLibrary, WStringList& problems, const ArchiveDigests& known) {
   TIndexedPackages packages;
   for (size_t i = 0; i < outcomes.size(); ++i) {
     if (!outcomes[i].exported()) continue;
+    const auto digest = known.find(outcomes[i].archive);
     try {
-      packages.Add(outcomes[i].archive, devices[i], outcomes[i].verification, sevenZipLibrary);
+      packages.Add(outcomes[i].archive, devices[i], outcomes[i].verification, sevenZipLibrary,
+                   digest == known.end() ? nullptr : &digest->second);
     } catch (const QuillonError& e) {
       problems.push_back(u"the index leaves out " + outcomes[i].archive + u": " + e.Message());
     }
@@ -71,12 +75,21 @@ void SetSubmission(BackupIndex& index, const WString& archive) {
   index.submissionSha256 = Sha256OfFile(file);
 }
 
+std::filesystem::path WriteIndexOfRun(BackupIndex index, const std::filesystem::path& folder,
+                                      const winapi::SystemTime& localTime, const std::filesystem::path& record,
+                                      const WString& submission) {
+  index.created = IndexTime(localTime);
+  index.record = record.empty() ? WString() : text::FromPath(record.filename());
+  if (!submission.empty()) SetSubmission(index, submission);
+  return WriteBackupIndex(folder, localTime, index);
+}
+
 void TIndexedPackages::Add(const WString& archive, const TDevice& device, const TVerifyReport& verification,
-                           const WString& sevenZipLibrary) {
+                           const WString& sevenZipLibrary, const ArchiveDigest* known) {
   const WString name = paths::ExtractFileName(archive);
   for (const BackupPackage& p : packages_)
     if (p.archive == name) return;  // a package shared by several devices is one archive
-  packages_.push_back(ExportedPackage(archive, device, verification, sevenZipLibrary));
+  packages_.push_back(ExportedPackage(archive, device, verification, sevenZipLibrary, known));
 }
 
 }  // namespace backup

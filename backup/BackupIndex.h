@@ -3,6 +3,7 @@
 // backup holds without opening every archive. Its format is described in README.md.
 #pragma once
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -31,28 +32,38 @@ std::string IndexTime(const winapi::SystemTime& localTime);
 // Whether `name` is that of an index ("Quillon-index-*.json", any letter case).
 bool IsIndexName(const WString& name);
 
+// An archive's size and SHA-256 as measured already (for the export record), so
+// that the index need not hash the archive a second time.
+struct ArchiveDigest {
+  uint64_t size = 0;
+  std::string sha256;
+};
+using ArchiveDigests = std::map<WString, ArchiveDigest>;  // by the archive's path
+
 // What an export of `device` wrote to `archive`: the archive read back (its
-// files, their sizes and SHA-256, the package's INF), its own size and SHA-256,
-// the store folder it came from and the verification's verdict and signer.
+// files, their sizes and SHA-256, the package's INF), its own size and SHA-256
+// (taken from `known` when that was measured at the archive's present size), the
+// store folder it came from and the verification's verdict and signer.
 BackupPackage ExportedPackage(const WString& archive, const TDevice& device, const TVerifyReport& verification,
-                              const WString& sevenZipLibrary);
+                              const WString& sevenZipLibrary, const ArchiveDigest* known = nullptr);
 
 // The packages of a run, each archive once, in the order first exported.
 class TIndexedPackages {
  public:
   // Raises QuillonError when the archive cannot be read back.
   void Add(const WString& archive, const TDevice& device, const TVerifyReport& verification,
-           const WString& sevenZipLibrary);
+           const WString& sevenZipLibrary, const ArchiveDigest* known = nullptr);
   const std::vector<BackupPackage>& Packages() const { return packages_; }
 
  private:
   std::vector<BackupPackage> packages_;
 };
 
-// The index of what a run exported, each archive read back once. An archive that
-// cannot be is left out and named in `problems` ("the index leaves out <archive>: <why>").
+// The index of what a run exported, each archive read back once; archives whose
+// digest `known` holds are not hashed again. An archive that cannot be read back
+// is left out and named in `problems` ("the index leaves out <archive>: <why>").
 BackupIndex IndexOfRun(const TDeviceList& devices, const std::vector<TDeviceOutcome>& outcomes,
-                       const WString& sevenZipLibrary, WStringList& problems);
+                       const WString& sevenZipLibrary, WStringList& problems, const ArchiveDigests& known = {});
 
 // Names the submission archive at `archive` in the index, with its size and SHA-256.
 // Raises QuillonError when it cannot be read.
@@ -63,6 +74,14 @@ void SetSubmission(BackupIndex& index, const WString& archive);
 // written completely is removed; raises QuillonError naming it and the cause.
 std::filesystem::path WriteBackupIndex(const std::filesystem::path& folder, const winapi::SystemTime& localTime,
                                        const BackupIndex& index);
+
+// Dates `index` with `localTime`, names the record written with it (`record`;
+// empty: none) and the submission archive (`submission`, its size and SHA-256
+// read now; empty: none) and writes it into `folder` as WriteBackupIndex does:
+// how every export, the window's and the command line's, leaves its index.
+std::filesystem::path WriteIndexOfRun(BackupIndex index, const std::filesystem::path& folder,
+                                      const winapi::SystemTime& localTime, const std::filesystem::path& record,
+                                      const WString& submission);
 
 // Reads an index. Raises QuillonError naming the file when it cannot be read or
 // is no index of this format.

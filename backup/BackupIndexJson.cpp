@@ -10,6 +10,7 @@
 #include "backup/JsonFields.h"
 #include "platform/Errors.h"
 #include "platform/FileErrors.h"
+#include "platform/HostPath.h"
 #include "platform/NewFile.h"
 
 namespace backup::json {
@@ -228,12 +229,13 @@ std::filesystem::path WriteBackupIndex(const std::filesystem::path& folder, cons
   json::PutFields(j, index, json::FieldsOf<BackupIndex>::kFields);
 
   const std::string name = IndexFileName(localTime);
-  const std::filesystem::path file = text::ToPath(
-      paths::CreateNewFile(text::FromPath(folder), text::FromUtf8(name.substr(0, name.size() - 5)), u".json"));
+  const WString created =
+      paths::CreateNewFile(text::FromPath(folder), text::FromUtf8(name.substr(0, name.size() - 5)), u".json");
+  const std::filesystem::path file = paths::HostPath(created);  // long paths too, as the archives beside it
   auto fail = [&](const WString& cause) {
     std::error_code ec;
     std::filesystem::remove(file, ec);
-    throw QuillonError(text::FromPath(file) + u": " + cause);
+    throw QuillonError(created + u": " + cause);
   };
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   if (!out) fail(u"cannot be opened for writing: " + FileErrorText(errno));
@@ -241,7 +243,7 @@ std::filesystem::path WriteBackupIndex(const std::filesystem::path& folder, cons
   out << std::setw(1) << std::setfill('\t') << j << '\n';
   out.close();
   if (!out) fail(u"cannot be written: " + FileErrorText(errno));
-  return file;
+  return text::ToPath(created);
 }
 
 BackupIndex ReadBackupIndex(const std::filesystem::path& file) {

@@ -104,6 +104,12 @@ TDeviceOutcome Cancelled() {
 
 }  // namespace
 
+WStringList ArchivesOf(const std::vector<TDeviceOutcome>& outcomes) {
+  WStringList archives;
+  for (const TDeviceOutcome& outcome : outcomes) archives.push_back(outcome.archive);
+  return archives;
+}
+
 WString FirstReason(const TDeviceOutcome& outcome) {
   if (!outcome.failure.empty()) return outcome.failure;
   for (const TFileCheck& check : outcome.verification.checks)

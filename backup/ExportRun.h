@@ -26,6 +26,9 @@ struct TDeviceOutcome {
   bool exported() const { return !archive.empty(); }
 };
 
+// Each device's archive, in list order; empty for a device without one.
+WStringList ArchivesOf(const std::vector<TDeviceOutcome>& outcomes);
+
 // Why a device has no archive, in one line: the error raised for it or why it
 // could not be read whole, else the first check that failed, naming the file
 // and the checker's words.

@@ -73,14 +73,13 @@ struct Submission {
 // Packs the per-device archives into NAVU-<time> and deletes them, as the
 // window's submission does.
 Submission Submit(const backup::TExportTarget& target, const std::vector<backup::TDeviceOutcome>& outcomes,
-                  const std::set<WString>& before) {
-  WStringList archives;
-  for (const backup::TDeviceOutcome& o : outcomes) archives.push_back(o.archive);
+                  const std::set<WString>& before, const winapi::SystemTime& now) {
+  const WStringList archives = backup::ArchivesOf(outcomes);
   backup::TReportText log, deletions;
   backup::TNoProgress progress;
   backup::TExportResult packed;
   try {
-    packed = backup::PackSubmission(target, archives, Os().system->GetLocalTime(), log, progress);
+    packed = backup::PackSubmission(target, archives, now, log, progress);
   } catch (...) {
     backup::DeletePerDeviceArchives(deletions, archives, before);
     throw;
@@ -201,10 +200,12 @@ int RunExport(Session& session, const Options& options, std::ostream& out, std::
   std::vector<std::string> reports;
   std::vector<RecordRow> rows;
   std::set<WString> archivesSeen;  // a later device with one of these shares an earlier device's package
+  backup::ArchiveDigests digests;   // the record's hashes, which the index reuses
   const std::vector<backup::TDeviceOutcome> outcomes = backup::RunDevices(
       devices, {target, Jobs(options), &interrupt::Flag()},
       [&](size_t i, const backup::TDeviceOutcome& outcome) {
         rows.push_back(backup::MakeRecordRow(devices[i], outcome));
+        if (outcome.exported()) digests[outcome.archive] = {rows.back().archiveSize, rows.back().sha256};
         if (options.json) {
           reports.push_back(PlainLines(outcome.report));
           return;
@@ -229,19 +230,17 @@ int RunExport(Session& session, const Options& options, std::ostream& out, std::
 
   // Read back before the submission packs (and removes) the per-device archives.
   WStringList unindexed;
-  backup::BackupIndex index = backup::IndexOfRun(devices, outcomes, target.sevenZipLibrary, unindexed);
+  backup::BackupIndex index = backup::IndexOfRun(devices, outcomes, target.sevenZipLibrary, unindexed, digests);
   std::vector<std::string> indexProblems;
   for (const WString& problem : unindexed) indexProblems.push_back(Shown(problem));
 
-  Submission submission;
-  if (options.verb == Verb::Submit) submission = Submit(target, outcomes, before);
-
+  // One time stamp names the submission, the record and the index.
   const winapi::SystemTime now = Os().system->GetLocalTime();
+  Submission submission;
+  if (options.verb == Verb::Submit) submission = Submit(target, outcomes, before, now);
+
   const fs::path record = backup::WriteRecord(folder, now, rows);
-  index.created = backup::IndexTime(now);
-  index.record = text::FromPath(record.filename());
-  if (!submission.archive.empty()) backup::SetSubmission(index, submission.archive);
-  const fs::path indexFile = backup::WriteBackupIndex(folder, now, index);
+  const fs::path indexFile = backup::WriteIndexOfRun(std::move(index), folder, now, record, submission.archive);
 
   std::vector<std::string> failures = Failures(rows, options.verb == Verb::Submit ? &submission : nullptr);
   failures.insert(failures.end(), indexProblems.begin(), indexProblems.end());

@@ -1,6 +1,7 @@
 // What a backup written by `quillon export-all` of the sample installation holds,
 // read from its index and from its archives.
 #include "backup/BackupContents.h"
+#include "backup/BackupIndex.h"
 #include "tests/unit/cli/Cli.h"
 
 namespace clitest {
@@ -52,6 +53,20 @@ TEST_F(BackupReading, TheIndexHoldsWhatTheArchivesHold) {
     EXPECT_TRUE(fromArchive.storeFolder.empty());
     EXPECT_EQ(p.signature, u"signed");  // Litware's too: a system catalog lists its INF
   }
+}
+
+TEST_F(BackupReading, AnExportedPackageTakesTheRecordsHashOnlyAtTheSizeItWasMeasured) {
+  const fs::path archive = Backup() / "Litware Virtual Audio_2.4.0.7.7z";
+  const WString path = text::FromPath(archive);
+  const uint64_t size = fs::file_size(archive);
+  const std::string recorded(64, 'a');  // not the file's: taken, the archive was not hashed again
+  const TDevice device;
+  const backup::TVerifyReport verification;
+  backup::ArchiveDigest known{size, recorded};
+  EXPECT_EQ(backup::ExportedPackage(path, device, verification, u"", &known).archiveSha256, recorded);
+  known.size = size + 1;  // the file changed since it was measured
+  EXPECT_EQ(backup::ExportedPackage(path, device, verification, u"", &known).archiveSha256, Sha256(archive, Scratch()));
+  EXPECT_EQ(backup::ExportedPackage(path, device, verification, u"").archiveSha256, Sha256(archive, Scratch()));
 }
 
 TEST_F(BackupReading, AnIndexThatDoesNotMatchTheArchivesIsPassedOverSayingWhy) {

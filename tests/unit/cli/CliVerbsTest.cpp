@@ -1,5 +1,6 @@
 // Each verb of `quillon` end to end on the sample installation, checked against what
 // the window's logic (quillon-headless) shows and writes on the same machine.
+#include "backup/BackupIndex.h"
 #include "tests/unit/cli/Cli.h"
 
 namespace clitest {
@@ -19,11 +20,6 @@ std::vector<std::string> TreeDevices(const RunResult& tree) {
 }
 
 std::set<std::string> FilesIn(const fs::path& folder) { return e2e::Names(e2e::Snapshot(folder)); }
-
-std::set<std::string> WithoutIndexes(std::set<std::string> files) {
-  std::erase_if(files, [](const std::string& f) { return f.rfind("Quillon-index-", 0) == 0; });
-  return files;
-}
 
 TEST_F(CliTest, ListNumbersTheDevicesInTheTreesOrder) {
   const RunResult tree = Headless({"tree"});
@@ -152,7 +148,7 @@ TEST_F(CliTest, ExportWritesTheNamedDevicesArchivesAndTheRecord) {
 
 TEST_F(CliTest, ExportAllWritesWhatTheWindowWritesWithARecordOfIt) {
   const fs::path window = Root() / "window", out = Root() / "cli";
-  Headless({"--pick", window.string(), "export-all"});
+  Headless({"--pick", window.string(), "--now", e2e::kNow, "export-all"});
   const auto before = e2e::Snapshot(Machine());
   const RunResult r = Quillon({"--json", "export-all", "--to", out.string()});
   EXPECT_EQ(r.exitCode, 1) << r.err;  // Tailspin and the driverless device fail verification
@@ -164,7 +160,30 @@ TEST_F(CliTest, ExportAllWritesWhatTheWindowWritesWithARecordOfIt) {
   const fs::path record = result["record"].get<std::string>();
   ASSERT_EQ(archives.erase(record.filename().string()), 1u);
   ASSERT_EQ(archives.erase(fs::path(result["index"].get<std::string>()).filename().string()), 1u);
-  EXPECT_EQ(archives, WithoutIndexes(FilesIn(window)));
+  std::set<std::string> windowFiles = FilesIn(window);
+  ASSERT_EQ(windowFiles.erase(e2e::kIndexAtNow), 1u);  // the window writes no record
+  EXPECT_EQ(archives, windowFiles);
+  // Both indexes describe the same packages the same way.
+  const backup::BackupIndex fromCli = backup::ReadBackupIndex(result["index"].get<std::string>());
+  const backup::BackupIndex fromWindow = backup::ReadBackupIndex(window / e2e::kIndexAtNow);
+  EXPECT_EQ(fromWindow.record, u"");
+  EXPECT_EQ(fromWindow.created, "2026-03-07T14:05:09");
+  ASSERT_EQ(fromWindow.packages.size(), fromCli.packages.size());
+  for (size_t i = 0; i < fromCli.packages.size(); ++i) {
+    const backup::BackupPackage &w = fromWindow.packages[i], &c = fromCli.packages[i];
+    SCOPED_TRACE(text::ToUtf8(c.archive));
+    EXPECT_EQ(w.archive, c.archive);
+    EXPECT_EQ(w.storeFolder, c.storeFolder);
+    EXPECT_EQ(w.infName, c.infName);
+    EXPECT_EQ(w.signature, c.signature);
+    EXPECT_EQ(w.signer, c.signer);
+    EXPECT_EQ(w.models.size(), c.models.size());
+    ASSERT_EQ(w.files.size(), c.files.size());
+    for (size_t f = 0; f < c.files.size(); ++f) {
+      EXPECT_EQ(w.files[f].path, c.files[f].path);
+      EXPECT_EQ(w.files[f].sha256, c.files[f].sha256);
+    }
+  }
   for (const std::string& a : archives) EXPECT_EQ(EntryFacts(out / a, Scratch()), EntryFacts(window / a, Scratch())) << a;
 
   // Every device once, in the window's order, with the archive's real size and SHA-256.

@@ -3,6 +3,7 @@
 // message about the stop) and then closes the window; No lets the command finish.
 #include <functional>
 
+#include "backup/BackupIndex.h"
 #include "platform/Interrupt.h"
 #include "tests/unit/commands/CommandMachine.h"
 
@@ -28,6 +29,10 @@ class CloseDuringCommand : public CommandTest {
       queried = true;
       mayClose = form->FormCloseQuery();
     };
+  }
+  // At the second device's export: the first one's archive is written by then.
+  void CloseAtTheSecondExport() {
+    CloseWhen([exports = 0](const WString& t) mutable { return t == u"Exporting Driver" && ++exports == 2; });
   }
   void CloseWhenProgressShows(const WString& title) {
     CloseWhen([title](const WString& t) { return t == title; });
@@ -72,6 +77,26 @@ TEST_F(CloseDuringCommand, YesStopsExportAllInTheFirstCopyAndLeavesNothingThenCl
   EXPECT_EQ(Occurrences(Log(), u"*** Exporting Driver ***"), 1u);
 }
 
+TEST_F(CloseDuringCommand, YesDuringExportAllKeepsTheArchivesFinishedAndIndexesThem) {
+  offline::SetClockOverride(LocalTime(3, 4, 5));
+  const fs::path out = Pick();
+  Answer(true);
+  CloseAtTheSecondExport();
+  Run(&TfrmMainForm::btnExportAllClick);
+
+  ASSERT_TRUE(queried);
+  EXPECT_EQ(Messages(), std::vector<std::string>{kQuestion});
+  const std::set<std::string> left = Tree(out);
+  ASSERT_EQ(left.size(), 2u);
+  ASSERT_EQ(left.count(kIndexAt030405), 1u);
+  const std::string archive = *left.begin() == kIndexAt030405 ? *left.rbegin() : *left.begin();
+  const backup::BackupIndex index = backup::ReadBackupIndex(out / kIndexAt030405);
+  ASSERT_EQ(index.packages.size(), 1u);
+  EXPECT_EQ(text::ToUtf8(index.packages[0].archive), archive);
+  EXPECT_FALSE(HasEvent("[start] explorer.exe"));
+  EXPECT_TRUE(view.closed);
+}
+
 TEST_F(CloseDuringCommand, YesWhileArchivingRemovesThePartialArchiveAndTheWorkFolder) {
   const fs::path out = Pick();
   Answer(true);
@@ -91,9 +116,7 @@ TEST_F(CloseDuringCommand, YesDuringTheSubmissionPacksNothingAndDeletesTheDevice
   const fs::path kept = out / "kept by the user.txt";
   WriteFile(kept, "mine");
   Answer(true);
-  // The second device's export: the first one's archive is written by then.
-  int exports = 0;
-  CloseWhen([&exports](const WString& t) { return t == u"Exporting Driver" && ++exports == 2; });
+  CloseAtTheSecondExport();
   Run(&TfrmMainForm::btnSubmitClick);
 
   ASSERT_TRUE(queried);

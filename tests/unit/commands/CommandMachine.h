@@ -196,6 +196,21 @@ class CommandTest : public ::testing::Test {
   std::unique_ptr<ScopedPlatform> installed_;
 };
 
+// 2026-01-02 at `hour`:`minute`:`second`, local time.
+inline winapi::SystemTime LocalTime(uint16_t hour, uint16_t minute, uint16_t second) {
+  winapi::SystemTime t;
+  t.wYear = 2026;
+  t.wMonth = 1;
+  t.wDay = 2;
+  t.wHour = hour;
+  t.wMinute = minute;
+  t.wSecond = second;
+  return t;
+}
+// The backup index an export writes at LocalTime(3, 4, 5), and the next free name after it.
+inline const std::string kIndexAt030405 = "Quillon-index-2026_01_02_03_04_05.json";
+inline const std::string kSecondIndexAt030405 = "Quillon-index-2026_01_02_03_04_05 (2).json";
+
 // Instance ids of the generated machines.
 inline const std::u16string kAudioCodec = u"ROOT\\AUDIOCODEC\\0000";
 inline const std::u16string kTwoCatalogs = u"ROOT\\TWOCATS\\0000";

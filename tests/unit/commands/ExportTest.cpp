@@ -9,10 +9,20 @@ namespace {
 
 const std::string kVerifyFailed = "[error] Verify completed with errors. See Shell output for details.";
 const std::string kAudioArchive = "Audio CodecHD_6.0.1.1.7z";
+const std::string& kIndex = kIndexAt030405;
+
+// A listing of the chosen folder without the backup index the command wrote.
+std::set<std::string> WithoutIndex(std::set<std::string> listing) {
+  EXPECT_EQ(listing.erase(kIndex), 1u) << "no " << kIndex;
+  return listing;
+}
 
 class Export : public CommandTest {
  protected:
-  void SetUp() override { Start(); }
+  void SetUp() override {
+    Start();
+    offline::SetClockOverride(LocalTime(3, 4, 5));
+  }
   // Runs a handler as the window does: an escaping error becomes an error box.
   void Run(void (TfrmMainForm::*handler)()) { RunHandler([&] { (form.get()->*handler)(); }); }
 };
@@ -22,7 +32,7 @@ TEST_F(Export, ExportDriverArchivesTheStoreFolderThenSaysSoAndSelectsTheArchive)
   const fs::path out = Pick();
   Run(&TfrmMainForm::btnExportClick);
 
-  EXPECT_EQ(Tree(out), (std::set<std::string>{kAudioArchive}));  // the work folder "audiocodec" is gone
+  EXPECT_EQ(Tree(out), (std::set<std::string>{kAudioArchive, kIndex}));  // the work folder "audiocodec" is gone
   const std::string archive = (out / kAudioArchive).string();
   const std::vector<std::string> tail(events.end() - 4, events.end());
   EXPECT_EQ(tail, (std::vector<std::string>{"[progress] Creating Archive", "[progress] closed",
@@ -67,7 +77,7 @@ TEST_F(Export, ExportingTheSameDeviceTwiceReplacesTheArchive) {
   const std::string first = ReadFile(out / kAudioArchive);
   WriteFile(out / kAudioArchive, "not an archive");
   Run(&TfrmMainForm::btnExportClick);
-  EXPECT_EQ(Tree(out), (std::set<std::string>{kAudioArchive}));
+  EXPECT_EQ(Tree(out), (std::set<std::string>{kAudioArchive, kIndex, kSecondIndexAt030405}));
   EXPECT_EQ(ReadFile(out / kAudioArchive).substr(0, 6), first.substr(0, 6));  // a 7z signature again
   EXPECT_EQ(Messages().back(), "[information] Driver exported successfully.");
 }
@@ -133,7 +143,7 @@ TEST_F(Export, TheWorkFolderIsNamedAfterTheOriginalInfWhileArchivingAndGoneAfter
   RunHandler([&] { form->btnExportClick(); });
   EXPECT_EQ(whileArchiving, (std::set<std::string>{"oem42/", "oem42/audiocodec.cat", "oem42/audiocodec.inf",
                                                    "oem42/audiocodec.sys", "oem42/sub/", "oem42/sub/codec.dat"}));
-  EXPECT_EQ(Tree(out), (std::set<std::string>{kAudioArchive}));
+  EXPECT_EQ(Tree(out), (std::set<std::string>{kAudioArchive, kIndex}));
 }
 
 TEST_F(Export, ExportDriverWithoutAChosenFolderRaises) {
@@ -162,7 +172,7 @@ TEST_F(Export, AnErrorRaisedWhileExportingClosesTheProgressWindowFirst) {
 TEST_F(Export, ExportAllExportsEveryPassingDeviceAndOpensTheFolder) {
   const fs::path out = Pick();
   Run(&TfrmMainForm::btnExportAllClick);
-  const std::set<std::string> written = Tree(out);
+  const std::set<std::string> written = WithoutIndex(Tree(out));
   EXPECT_EQ(written.count(kAudioArchive), 1u);
   EXPECT_EQ(written.count("Bad Name x64      end_1.0.0.0.7z"), 1u);
   EXPECT_EQ(written.count("Tailspin Multi-Sensor Hub_1.0.0.12.7z"), 0u);  // failed verification
@@ -195,7 +205,7 @@ TEST_F(Export, ExportAllArchivesAPackageSharedByTwoDevicesOnce) {
   ASSERT_EQ(Listed(kLitaudio).DriverStore, Listed(kLitaudio2).DriverStore);
   const fs::path out = Pick();
   Run(&TfrmMainForm::btnExportAllClick);
-  const std::set<std::string> written = Tree(out);
+  const std::set<std::string> written = WithoutIndex(Tree(out));
   EXPECT_EQ(written.count(kLitwareArchive), 1u);
   const WString log = Log();
   EXPECT_EQ(Occurrences(log, u"*** Verifying Driver ***"), form->DeviceList().size());  // both report
@@ -221,7 +231,7 @@ TEST_F(Export, ExportAllArchivesASharedPackageAgainWhenAnotherPackageTookItsArch
 
   const fs::path out = Pick();
   Run(&TfrmMainForm::btnExportAllClick);
-  const std::set<std::string> written = Tree(out);
+  const std::set<std::string> written = WithoutIndex(Tree(out));
   EXPECT_EQ(Occurrences(Log(), u"*** Archiving Files ***"), written.size() + 2);
   const std::string listing = ArchiveListing(out / kLitwareArchive);
   EXPECT_NE(listing.find("litaudio.sys"), std::string::npos) << listing;
@@ -271,7 +281,10 @@ TEST_F(Export, ExportAllShowsAnErrorRaisedForOneDeviceAndGoesOnWithTheNext) {
 
 class ZipExport : public CommandTest {
  protected:
-  void SetUp() override { Start("command-machine", false); }
+  void SetUp() override {
+    Start("command-machine", false);
+    offline::SetClockOverride(LocalTime(3, 4, 5));
+  }
 };
 
 TEST_F(ZipExport, WithoutSevenZipTheArchiveIsAZipOfTheRelativePaths) {
@@ -279,7 +292,7 @@ TEST_F(ZipExport, WithoutSevenZipTheArchiveIsAZipOfTheRelativePaths) {
   const fs::path out = Pick();
   RunHandler([&] { form->btnExportClick(); });
   const std::string archive = "Audio CodecHD_6.0.1.1.Zip";
-  EXPECT_EQ(Tree(out), (std::set<std::string>{archive}));
+  EXPECT_EQ(Tree(out), (std::set<std::string>{archive, kIndex}));
   EXPECT_EQ(events.back(), "[start] explorer.exe /select," + (out / archive).string());
   const std::string zip = ReadFile(out / archive);
   EXPECT_EQ(zip.substr(0, 2), "PK");

@@ -6,22 +6,11 @@
 namespace commandtest {
 namespace {
 
-winapi::SystemTime At(uint16_t hour, uint16_t minute, uint16_t second) {
-  winapi::SystemTime t;
-  t.wYear = 2026;
-  t.wMonth = 1;
-  t.wDay = 2;
-  t.wHour = hour;
-  t.wMinute = minute;
-  t.wSecond = second;
-  return t;
-}
-
 class Submit : public CommandTest {
  protected:
   void SetUp() override {
     Start();
-    offline::SetClockOverride(At(3, 4, 5));
+    offline::SetClockOverride(LocalTime(3, 4, 5));
   }
   void Run() { RunHandler([&] { form->btnSubmitClick(); }); }
 };
@@ -30,7 +19,7 @@ TEST_F(Submit, LeavesOnlyTheDatedArchiveAndSelectsIt) {
   const fs::path out = Pick();
   Run();
   const std::string name = "NAVU-2026_01_02_03_04_05.7z";
-  EXPECT_EQ(Tree(out), (std::set<std::string>{name}));
+  EXPECT_EQ(Tree(out), (std::set<std::string>{name, kIndexAt030405}));  // one stamp names both
   EXPECT_EQ(events.back(), "[start] explorer.exe /select," + (out / name).string());
   EXPECT_EQ(events[events.size() - 2], "[progress] closed");
   EXPECT_TRUE(Messages().empty());
@@ -90,11 +79,13 @@ TEST_F(Submit, TwoSubmissionsInOneSecondGiveOneArchive) {
   const std::string name = "NAVU-2026_01_02_03_04_05.7z";
   WriteFile(out / name, "the first");
   Run();
-  EXPECT_EQ(Tree(out), (std::set<std::string>{name}));
+  // The archive is replaced; each index is a new file.
+  EXPECT_EQ(Tree(out), (std::set<std::string>{name, kIndexAt030405, kSecondIndexAt030405}));
   EXPECT_NE(ReadFile(out / name), "the first");
-  offline::SetClockOverride(At(23, 59, 9));
+  offline::SetClockOverride(LocalTime(23, 59, 9));
   Run();
-  EXPECT_EQ(Tree(out), (std::set<std::string>{name, "NAVU-2026_01_02_23_59_09.7z"}));
+  EXPECT_EQ(Tree(out), (std::set<std::string>{name, kIndexAt030405, kSecondIndexAt030405,
+                                              "NAVU-2026_01_02_23_59_09.7z", "Quillon-index-2026_01_02_23_59_09.json"}));
 }
 
 TEST_F(Submit, AnEarlierExportOfTheSameDriverStays) {
@@ -103,7 +94,8 @@ TEST_F(Submit, AnEarlierExportOfTheSameDriverStays) {
   WriteFile(out / "notes.txt", "mine");
   Run();
   const std::set<std::string> left = Tree(out);
-  EXPECT_EQ(left, (std::set<std::string>{"Audio CodecHD_6.0.1.1.7z", "notes.txt", "NAVU-2026_01_02_03_04_05.7z"}));
+  EXPECT_EQ(left, (std::set<std::string>{"Audio CodecHD_6.0.1.1.7z", "notes.txt", "NAVU-2026_01_02_03_04_05.7z",
+                                         kIndexAt030405}));
   EXPECT_EQ(ReadFile(out / "notes.txt"), "mine");
 }
 
@@ -129,10 +121,8 @@ TEST_F(Submit, AnErrorRaisedForOneDeviceIsShownAndTheSubmissionHoldsTheOthers) {
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_NE(messages[0].find("the folders overlap"), std::string::npos);
   EXPECT_LT(IndexOf(messages[0]), IndexOf("[progress] closed"));
-  // Only the submission is left: the per-device archives of the others went into it.
-  const std::set<std::string> left = Tree(inside);
-  ASSERT_EQ(left.size(), 1u);
-  EXPECT_EQ(left.begin()->rfind("NAVU-", 0), 0u);
+  // Only the submission and its index are left: the per-device archives of the others went into it.
+  EXPECT_EQ(Tree(inside), (std::set<std::string>{"NAVU-2026_01_02_03_04_05.7z", kIndexAt030405}));
 }
 
 TEST_F(Submit, TheSharedDialogKeepsTheTitleOfWhicheverCommandMadeIt) {
@@ -157,9 +147,9 @@ TEST_F(EmptySubmit, NoDevicesMeansNoArchiveAndAnEmptySelection) {
 }
 
 TEST(SubmissionName, IsNavuAndTheZeroPaddedLocalTime) {
-  EXPECT_EQ(backup::SubmissionBaseName(u"out", At(14, 5, 9)),
+  EXPECT_EQ(backup::SubmissionBaseName(u"out", LocalTime(14, 5, 9)),
             paths::Join(u"out", u"NAVU-2026_01_02_14_05_09"));
-  winapi::SystemTime t = At(0, 0, 0);
+  winapi::SystemTime t = LocalTime(0, 0, 0);
   t.wYear = 999;
   t.wMonth = 12;
   t.wDay = 31;

@@ -8,8 +8,8 @@
 namespace e2e {
 namespace {
 
-const std::string kNow = "2026-03-07 14:05:09";
 const std::string kSubmission = "NAVU-2026_03_07_14_05_09";
+const std::string& kIndex = kIndexAtNow;
 const std::string kCatRoot = "C/Windows/System32/CatRoot/{F750E6C3-38EE-11D1-85E5-00C04FC295EE}";
 
 // The hashes of PE files (their Authenticode hash) are left to the signing tests;
@@ -57,10 +57,11 @@ class EndToEnd : public HeadlessTest {
  protected:
   void SetUp() override { UseMachine(); }
 
-  // Checks every archive in `out` against the package it was made from.
+  // Checks every archive in `out` against the package it was made from; the
+  // export's index (at kNow) lies beside them.
   void ExpectArchivesMatchTheirPackages(const fs::path& out, const std::string& extension,
                                         const std::map<std::string, std::string>& expected) {
-    std::set<std::string> wanted;
+    std::set<std::string> wanted = {kIndex};
     for (const auto& [name, package] : expected) wanted.insert(name + extension);
     EXPECT_EQ(Names(Snapshot(out)), wanted);  // no work folders, nothing else
     for (const auto& [name, package] : expected) {
@@ -136,7 +137,8 @@ TEST_F(EndToEnd, ExportDriverWithSevenZipAndWithZip) {
   for (const bool sevenZip : {true, false}) {
     SCOPED_TRACE(sevenZip ? "7z" : "Zip");
     const fs::path out = Root() / (sevenZip ? "out7z" : "outzip");
-    std::vector<std::string> args = {"--pick", out.string(), "select", "ROOT\\AUDIOCODEC\\0000", "export"};
+    std::vector<std::string> args = {"--pick", out.string(), "--now", kNow, "select", "ROOT\\AUDIOCODEC\\0000",
+                                     "export"};
     if (!sevenZip) args.insert(args.begin(), "--no-7zip");
     const RunResult r = Headless(args);
     ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -154,7 +156,7 @@ TEST_F(EndToEnd, ExportAllWithSevenZipAndWithZip) {
   for (const bool sevenZip : {true, false}) {
     SCOPED_TRACE(sevenZip ? "7z" : "Zip");
     const fs::path out = Root() / (sevenZip ? "out7z" : "outzip");
-    std::vector<std::string> args = {"--pick", out.string(), "export-all"};
+    std::vector<std::string> args = {"--pick", out.string(), "--now", kNow, "export-all"};
     if (!sevenZip) args.insert(args.begin(), "--no-7zip");
     const RunResult r = Headless(args);
     ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -189,7 +191,7 @@ TEST_F(EndToEnd, ExportAllLeavesTheSameArchiveOfASharedPackageAsExportingItsLast
     SCOPED_TRACE(sevenZip ? "7z" : "Zip");
     const std::string archive = "Litware Virtual Audio_2.4.0.7" + std::string(sevenZip ? ".7z" : ".Zip");
     const fs::path all = Root() / (sevenZip ? "all7z" : "allzip"), alone = Root() / (sevenZip ? "one7z" : "onezip");
-    std::vector<std::string> exportAll = {"--pick", all.string(), "export-all", "log"};
+    std::vector<std::string> exportAll = {"--pick", all.string(), "--now", kNow, "export-all", "log"};
     std::vector<std::string> exportOne = {"--pick", alone.string(), "select", "ROOT\\LITAUDIO\\0001", "export"};
     if (!sevenZip) {
       exportAll.insert(exportAll.begin(), "--no-7zip");
@@ -202,7 +204,9 @@ TEST_F(EndToEnd, ExportAllLeavesTheSameArchiveOfASharedPackageAsExportingItsLast
     const std::string log = PrintedLog(r), inf = "INF File   : " +
                                                (PackageDir(kLitwarePackage) / "litaudio.inf").string() + "\n";
     EXPECT_EQ(Occurrences(log, inf), 2u) << log;
-    EXPECT_EQ(Occurrences(log, "*** Archiving Files ***"), Names(Snapshot(all)).size());
+    std::set<std::string> written = Names(Snapshot(all));
+    EXPECT_EQ(written.erase(kIndex), 1u);
+    EXPECT_EQ(Occurrences(log, "*** Archiving Files ***"), written.size());
     const std::string listing = ContentListing(all / archive, Scratch());
     EXPECT_NE(listing.find("Path = litaudio.sys"), std::string::npos) << listing;
     EXPECT_EQ(listing, ContentListing(alone / archive, Scratch()));
@@ -221,7 +225,7 @@ TEST_F(EndToEnd, SubmissionHoldsThePerDeviceArchivesAndNoMicrosoftDriver) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const fs::path submission = out / (kSubmission + extension);
     EXPECT_EQ(r.Starting("[start]"), (std::vector<std::string>{"[start] explorer.exe /select," + submission.string()}));
-    EXPECT_EQ(Names(Snapshot(out)), (std::set<std::string>{kSubmission + extension}));
+    EXPECT_EQ(Names(Snapshot(out)), (std::set<std::string>{kSubmission + extension, kIndex}));
     EXPECT_TRUE(r.Has("mnuIncludeMicrosoft=0"));
 
     std::set<std::string> wanted;
@@ -251,7 +255,7 @@ TEST_F(EndToEnd, WhenNoDevicePassesTheSubmissionIsWrittenEmpty) {
     if (!sevenZip) args.insert(args.begin(), "--no-7zip");
     const RunResult r = Headless(args);
     EXPECT_TRUE(r.Starting("[error]").empty()) << r.out;  // left out without a message
-    EXPECT_EQ(Names(Snapshot(out)), (std::set<std::string>{kSubmission + extension}));
+    EXPECT_EQ(Names(Snapshot(out)), (std::set<std::string>{kSubmission + extension, kIndex}));
     EXPECT_TRUE(ArchiveEntryList(out / (kSubmission + extension), Scratch()).empty());
   }
 }
@@ -261,7 +265,8 @@ TEST_F(EndToEnd, TwoSubmissionsInOneSecondLeaveOne) {
   const RunResult r = Headless({"--pick", out.string(), "--now", kNow, "submit", "submit"});
   const std::string start = "[start] explorer.exe /select," + (out / (kSubmission + ".7z")).string();
   EXPECT_EQ(r.Starting("[start]"), (std::vector<std::string>{start, start}));
-  EXPECT_EQ(Names(Snapshot(out)), (std::set<std::string>{kSubmission + ".7z"}));
+  EXPECT_EQ(Names(Snapshot(out)),
+            (std::set<std::string>{kSubmission + ".7z", kIndex, "Quillon-index-2026_03_07_14_05_09 (2).json"}));
   EXPECT_EQ(ArchiveEntries(out / (kSubmission + ".7z"), Scratch()).size(), kCommandMachineArchives.size());
 }
 

@@ -176,6 +176,11 @@ class HeadlessTest : public ::testing::Test {
   fs::path root_, machine_;
 };
 
+// The local time the tests give quillon-headless (--now), and the backup index an
+// export writes beside its archives then.
+inline const std::string kNow = "2026-03-07 14:05:09";
+inline const std::string kIndexAtNow = "Quillon-index-2026_03_07_14_05_09.json";
+
 // The archives an export of every device of the command machine writes, and
 // the package each one holds. Tailspin fails verification (an altered file);
 // Microsoft's own drivers are not listed; the widget has the zero class GUID.

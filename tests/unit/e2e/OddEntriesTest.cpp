@@ -87,10 +87,12 @@ class OddEntries : public HeadlessTest {
     EXPECT_EQ(Snapshot(out), outBefore_);
     EXPECT_EQ(Snapshot(PackageDir(kAudioPackage)), storeBefore_);
   }
-  // After an export that worked: the archive is the one new file; all else as it was.
+  // After an export (at kNow) that worked: the archive and its index are the new
+  // files; all else as it was.
   void ExpectOnlyTheArchiveAdded(const fs::path& out, const std::string& archive) {
     auto after = Snapshot(out);
     EXPECT_EQ(after.erase(archive), 1u);
+    EXPECT_EQ(after.erase(kIndexAtNow), 1u);
     EXPECT_EQ(after, outBefore_);
     EXPECT_EQ(Snapshot(PackageDir(kAudioPackage)), storeBefore_);
   }
@@ -110,7 +112,7 @@ TEST_F(OddEntries, ALinkToAFileIsArchivedAsTheFileItPointsTo) {
   TakeSnapshots(out_);
   for (const bool sevenZip : {true, false}) {
     SCOPED_TRACE(sevenZip ? "7z" : "Zip");
-    std::vector<std::string> args = {"--pick", out_.string(), "select", kAudio, "export"};
+    std::vector<std::string> args = {"--pick", out_.string(), "--now", kNow, "select", kAudio, "export"};
     if (!sevenZip) args.insert(args.begin(), "--no-7zip");
     const RunResult r = Headless(args);
     ASSERT_TRUE(r.Has(kExported)) << r.out;
@@ -123,6 +125,7 @@ TEST_F(OddEntries, ALinkToAFileIsArchivedAsTheFileItPointsTo) {
     EXPECT_FALSE(fs::is_symlink(unpacked / "audiocodec.sys"));
     EXPECT_EQ(ReadFile(unpacked / "audiocodec.sys"), ReadFile(elsewhere));
     fs::remove(out_ / archive);
+    fs::remove(out_ / kIndexAtNow);
   }
 }
 
@@ -193,7 +196,7 @@ TEST_F(OddEntries, AFullOutputVolumeIsReportedInTheSystemsWords) {
       SCOPED_TRACE(std::string(sevenZip ? "7z" : "Zip") + ", free pages " + std::to_string(freePages));
       tmpfs.FillLeaving(out / "filler", freePages * 4096);
       TakeSnapshots(out);
-      std::vector<std::string> args = {"--pick", out.string(), "select", kAudio, "export", "verify"};
+      std::vector<std::string> args = {"--pick", out.string(), "--now", kNow, "select", kAudio, "export", "verify"};
       if (!sevenZip) args.insert(args.begin(), "--no-7zip");
       const RunResult r = Headless(args);
       EXPECT_TRUE(r.Has(kVerifyPassed)) << r.out;  // the window stays usable
@@ -203,6 +206,7 @@ TEST_F(OddEntries, AFullOutputVolumeIsReportedInTheSystemsWords) {
         ExpectOnlyTheArchiveAdded(out, archive);
         EXPECT_EQ(ArchiveEntries(out / archive, Scratch()), PackageContent(PackageDir(kAudioPackage)));
         fs::remove(out / archive);
+        fs::remove(out / kIndexAtNow);
       } else {
         ++refused;
         const std::vector<std::string> errors = r.Starting("[error]");

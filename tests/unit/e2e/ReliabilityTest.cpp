@@ -1,7 +1,8 @@
 // Exports that meet a hostile file system: a driver-store file that cannot be
 // read, names the file system dislikes, a long output path (a read-only or full
 // output volume: OddEntriesTest). Each must end in a clear message, leave the
-// window usable and touch nothing in the chosen folder but the archive it writes.
+// window usable and touch nothing in the chosen folder but the archive it writes
+// and its index.
 #include <sys/mount.h>
 
 #include <cerrno>
@@ -62,7 +63,7 @@ TEST_F(Reliability, DriverStoreFileThatCannotBeRead) {
   KeepUserFiles(out);
   const auto before = Snapshot(out);
   const RunResult r =
-      Headless({"--pick", out.string(), "select", kAudio, "export", "log", "select", kTwoCats, "export"});
+      Headless({"--pick", out.string(), "--now", kNow, "select", kAudio, "export", "log", "select", kTwoCats, "export"});
   EXPECT_EQ(r.Starting("[error]"), (std::vector<std::string>{kVerifyFailed}));
   // Whatever hash it yields is listed nowhere: the check fails and says why.
   EXPECT_TRUE(std::regex_search(r.out, std::regex("File       : unreadable.sys\nSHA-1      : [0-9A-F]*\n"
@@ -71,6 +72,7 @@ TEST_F(Reliability, DriverStoreFileThatCannotBeRead) {
   EXPECT_TRUE(r.Has(kExported));  // the next export works
   auto after = Snapshot(out);
   EXPECT_EQ(after.erase("Two Catalogs Device_2.0.0.0.7z"), 1u);
+  EXPECT_EQ(after.erase(kIndexAtNow), 1u);
   EXPECT_EQ(after, before);
 }
 
@@ -78,13 +80,14 @@ TEST_F(Reliability, DescriptionFullOfForbiddenCharacters) {
   const fs::path out = Root() / "out";
   KeepUserFiles(out);
   const auto before = Snapshot(out);
-  const RunResult r = Headless({"--pick", out.string(), "select", "ROOT\\FORBIDDEN\\0000", "export"});
+  const RunResult r = Headless({"--pick", out.string(), "--now", kNow, "select", "ROOT\\FORBIDDEN\\0000", "export"});
   const std::string archive = "Bad Name x64      end_1.0.0.0.7z";
   EXPECT_TRUE(r.Has("[start] explorer.exe /select," + (out / archive).string())) << r.out;
   auto after = Snapshot(out);
   ASSERT_EQ(after.count(archive), 1u);
   EXPECT_EQ(ArchiveEntries(out / archive, Scratch()), PackageContent(PackageDir("forbidden.inf_amd64_6161616161616161")));
   after.erase(archive);
+  EXPECT_EQ(after.erase(kIndexAtNow), 1u);
   EXPECT_EQ(after, before);
 }
 
@@ -96,13 +99,14 @@ TEST_F(Reliability, OutputPathOfThreeHundredCharacters) {
   ASSERT_EQ(out.string().size(), 300u);
   KeepUserFiles(out);
   const auto before = Snapshot(out);
-  const RunResult r = Headless({"--pick", out.string(), "select", kAudio, "export", "verify"});
+  const RunResult r = Headless({"--pick", out.string(), "--now", kNow, "select", kAudio, "export", "verify"});
   const std::string archive = "Audio CodecHD_6.0.1.1.7z";
   if (r.Has(kExported)) {
     auto after = Snapshot(out);
     ASSERT_EQ(after.count(archive), 1u);
     EXPECT_EQ(ArchiveEntries(out / archive, Scratch()), PackageContent(PackageDir(kAudioPackage)));
     after.erase(archive);
+    EXPECT_EQ(after.erase(kIndexAtNow), 1u);
     EXPECT_EQ(after, before);
   } else {
     ExpectRefusedCleanly(r, out, before);
@@ -116,13 +120,15 @@ TEST_F(Reliability, InfNameThatLeavesNoWorkFolderName) {
   KeepUserFiles(out);
   const auto before = Snapshot(out);
   const RunResult r = Headless(
-      {"--pick", out.string(), "select", "ROOT\\NONAME\\0000", "export", "select", "ROOT\\CONTOSOFILTER\\0000", "export"});
+      {"--pick", out.string(), "--now", kNow, "select", "ROOT\\NONAME\\0000", "export", "select",
+       "ROOT\\CONTOSOFILTER\\0000", "export"});
   const std::vector<std::string> errors = r.Starting("[error]");
   ASSERT_EQ(errors.size(), 1u) << r.out;
   EXPECT_EQ(errors[0].rfind("[error] No work folder can be named after the driver \".inf\"", 0), 0u);
   EXPECT_TRUE(r.Has(kExported));  // the next export works
   auto after = Snapshot(out);
   EXPECT_EQ(after.erase("Contoso Filter Device_5.1.0.0.7z"), 1u);
+  EXPECT_EQ(after.erase(kIndexAtNow), 1u);
   EXPECT_EQ(after, before);
 }
 
