@@ -19,12 +19,11 @@ class RestoreJsonTest : public ::testing::Test {
       package.version.version.parts = {3, 8, 27, 0};
       backup_.packages.push_back(package);
     }
-    device_.InstanceId = u"USB\\VID_1234&PID_5678\\0001";
-    device_.Description = u"Northwind USB Serial Port";
-    device_.DriverKey = u"{4d36e978-e325-11ce-bfc1-08002be10318}\\0007";
+    device_.InstanceId = u"USB\\VID_1234&PID_5678\\7&2A&0&1";
+    device_.FriendlyName = u"Serial Port (COM3)";
+    device_.InfPath = u"oem12.inf";
     device_.ProviderName = u"Northwind";
-    device_.DriverVersion = u"3.1.0.0";
-    device_.InfPath = u"oem3.inf";
+    device_.DriverVersion = u"2.0.0.0";
     planned_.device = &device_;
     planned_.matchedId = u"USB\\VID_1234&PID_5678";
   }
@@ -42,10 +41,10 @@ TEST_F(RestoreJsonTest, ADryRunNamesEachDeviceAndPackageWithBothDrivers) {
   EXPECT_EQ(j["dryRun"], true);
   ASSERT_EQ(j["packages"].size(), 2u);
   EXPECT_EQ(j["packages"][0].dump(),
-            R"({"device":null,"package":"a.zip","inf":"nwserial.inf","oldDriver":null,)"
-            R"("newDriver":"Northwind 3.8.27.0 (nwserial.inf)","matched":null})");
-  EXPECT_EQ(j["packages"][1]["device"], "Northwind USB Serial Port (USB\\VID_1234&PID_5678\\0001)");
-  EXPECT_EQ(j["packages"][1]["oldDriver"], "Northwind 3.1.0.0 (oem3.inf)");
+            R"j({"device":null,"package":"a.zip","inf":"nwserial.inf","oldDriver":null,)j"
+            R"j("newDriver":"Northwind 3.8.27.0 (nwserial.inf)","matched":null})j");
+  EXPECT_EQ(j["packages"][1]["device"], "Serial Port (COM3) (USB\\VID_1234&PID_5678\\7&2A&0&1)");
+  EXPECT_EQ(j["packages"][1]["oldDriver"], "Northwind 2.0.0.0 (oem12.inf)");
   EXPECT_EQ(j["packages"][1]["matched"], "USB\\VID_1234&PID_5678");
   EXPECT_FALSE(j.contains("summary"));
 }
@@ -69,8 +68,8 @@ TEST_F(RestoreJsonTest, AnOutcomeGivesEachRowItsResultAndTheSummaryAndRecord) {
   EXPECT_TRUE(j["packages"][1]["oldDriver"].is_null());
   EXPECT_EQ(j["packages"][1]["restartNeeded"], false);
   EXPECT_EQ(j["summary"].dump(),
-            R"({"packages":2,"installed":1,"failed":["a.zip: nwserial.sys is missing"],)"
-            R"("restartNeeded":true,"interrupted":false})");
+            R"j({"packages":2,"installed":1,"failed":["a.zip: nwserial.sys is missing"],)j"
+            R"j("restartNeeded":true,"interrupted":false})j");
   EXPECT_EQ(j["record"], "/backups/pc/Quillon-restore-2026_12_10_05_00_00.csv");
 }
 

@@ -164,8 +164,9 @@ TEST_F(SeededRestoreOnWine, DryRunChangesNothingAndTheRestoreInstallsThePackageO
   // A new scan shows the device with the new driver.
   const CliRun list = RunQuillonCli(L"--json list", scratch_);
   ASSERT_EQ(list.exitCode, 0u) << list.err;
+  const nlohmann::json devices = nlohmann::json::parse(list.out)["devices"];
   std::string listedInf = "(device not listed)";
-  for (const auto& d : nlohmann::json::parse(list.out)["devices"])
+  for (const auto& d : devices)
     if (d["instanceId"] == id) listedInf = d["inf"];
   EXPECT_EQ(listedInf, Narrow(published)) << list.out;
 
@@ -194,7 +195,7 @@ TEST_F(SeededRestoreOnWine, APackageWhoseDriverItsCatalogDoesNotListIsRefused) {
   {
     archive::TZipWriter zip(archive.u16string());
     for (const char* name : {"nwserial.inf", "nwserial.cat"})
-      zip.AddFile(FixtureFile(std::string("installable-package/nwserial/") + name), text::FromUtf8(name));
+      zip.AddFile(win32_test::FixturePath(std::string("installable-package/nwserial/") + name), text::FromUtf8(name));
     zip.AddFile(changed.u16string(), u"nwserial.sys");
     zip.Close();
   }
