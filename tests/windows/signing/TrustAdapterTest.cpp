@@ -8,11 +8,9 @@
 
 #include <fstream>
 #include <iterator>
-#include <set>
 #include <vector>
 
 #include "platform/Trust.h"
-#include "platform/win32/CatalogRecords.h"
 #include "signing/TrustCheck.h"
 #include "windows/support/Fixtures.h"
 #include "windows/support/Win32TestPlatform.h"
