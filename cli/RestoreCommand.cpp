@@ -1,5 +1,5 @@
-// restore and stage: a backup put back on the running Windows, or made into a kit
-// that installs it on a fresh one. Both read the backup folder (its index, else
+// restore and stage: a backup put back on the running Windows (told as text, or
+// JSON with --json), or made into a kit that installs it on a fresh one. Both read the backup folder (its index, else
 // its archives) and, where they act for a machine, plan for its present devices.
 #include <filesystem>
 
@@ -7,6 +7,7 @@
 #include "backup/RestorePlan.h"
 #include "backup/TargetWindows.h"
 #include "cli/Commands.h"
+#include "cli/RestoreJson.h"
 #include "cli/ShownText.h"
 #include "cli/StopRequests.h"
 #include "platform/Errors.h"
@@ -64,6 +65,11 @@ fs::path WriteRecord(const Options& options, const std::vector<restore::RestoreR
   return folder / restore::WriteRestoreRecord(folder, Os().system->GetLocalTime(), rows).filename();
 }
 
+int ExitCode(const restore::RestoreOutcome& outcome) {
+  if (outcome.interrupted) return kInterruptedExitCode;
+  return outcome.failures.empty() ? 0 : 1;
+}
+
 }  // namespace
 
 int RunRestore(Session& session, const Options& options, std::ostream& out, std::ostream& err) {
@@ -83,12 +89,20 @@ int RunRestore(Session& session, const Options& options, std::ostream& out, std:
   const TDeviceList devices = session.AllDevices();
   const backup::RestorePlan plan = backup::PlanRestore(contents, devices, backup::ReadTargetWindows().os);
   const std::vector<restore::RestoreItem> items = Choose(contents, plan, NamedDevices(session, options), options.allPackages);
+  if (options.json && (items.empty() || options.dryRun)) {
+    nlohmann::ordered_json choice = RestoreChoiceJson(contents, items);
+    choice["dryRun"] = options.dryRun;
+    out << choice.dump(2) << '\n';
+    return 0;
+  }
   if (items.empty()) {
     out << "Nothing to restore: no present device gets a better driver from the backup.\n";
     return 0;
   }
-  out << Shown(restore::ConfirmationText(items)) << '\n';
-  PrintLines(out, restore::ChoiceLines(contents, items));
+  if (!options.json) {
+    out << Shown(restore::ConfirmationText(items)) << '\n';
+    PrintLines(out, restore::ChoiceLines(contents, items));
+  }
   if (options.dryRun) {
     out << "--dry-run: nothing was installed.\n";
     return 0;
@@ -101,13 +115,16 @@ int RunRestore(Session& session, const Options& options, std::ostream& out, std:
         if (!archive.empty()) err << "[" << done + 1 << "/" << total << "] " << Shown(archive) << '\n';
       });
   for (const WString& note : outcome.notes) err << "quillon: " << Shown(note) << '\n';
+  if (options.json) {
+    out << RestoreOutcomeJson(contents, outcome, items.size(), WriteRecord(options, outcome.rows)).dump(2) << '\n';
+    return ExitCode(outcome);
+  }
   for (const restore::RestoreRow& row : outcome.rows)
     out << Shown(row.device.empty() ? row.package : row.device + u": " + row.package) << ": " << Shown(row.result)
         << '\n';
   out << PlainLines(restore::ResultText(outcome, items.size())) << '\n';
   out << "Record: " << U8(WriteRecord(options, outcome.rows)) << '\n';
-  if (outcome.interrupted) return kInterruptedExitCode;
-  return outcome.failures.empty() ? 0 : 1;
+  return ExitCode(outcome);
 }
 
 int RunStage(const Options& options, Session* session, std::ostream& out, std::ostream& err) {

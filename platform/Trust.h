@@ -9,7 +9,7 @@
 namespace winapi {
 
 // CryptAcquireContextW
-constexpr uint32_t kProvRsaFull = 1;               // PROV_RSA_FULL
+constexpr uint32_t kProvRsaAes = 24;               // PROV_RSA_AES
 constexpr uint32_t kCryptVerifyContext = 0xF0000000;  // CRYPT_VERIFYCONTEXT
 
 // CryptCATOpen
@@ -134,6 +134,9 @@ class ICatalogTrust {
   virtual bool CryptCATClose(winapi::Handle catalog) = 0;
   // CryptCATGetMemberInfo: the member whose tag is `referenceTag`, or null.
   virtual const winapi::CatMember* CryptCATGetMemberInfo(winapi::Handle catalog, const char16_t* referenceTag) = 0;
+  // CryptCATEnumerateMember: the member after `previous` (null: the first), or null at the end.
+  virtual const winapi::CatMember* CryptCATEnumerateMember(winapi::Handle catalog,
+                                                           const winapi::CatMember* previous) = 0;
   // CryptCATEnumerateCatAttr: the attribute after `previous` (null: the first), or null at the end.
   virtual const winapi::CatAttribute* CryptCATEnumerateCatAttr(winapi::Handle catalog,
                                                                const winapi::CatAttribute* previous) = 0;

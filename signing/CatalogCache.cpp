@@ -15,8 +15,11 @@ TCatalogChecker::~TCatalogChecker() {
 bool TCatalogChecker::AcquireCachedCatalog(const WString& Catalog, WString& Message) {
   ports::ICatalogTrust& trust = *Os().trust;
 
+  // An AES provider: it hashes with SHA-2 too. Wine reads a catalog whose signature
+  // digest is SHA-256 through a PROV_RSA_FULL provider as an empty catalog whose
+  // member walk crashes; Windows reads it through either.
   if (!IsOpenHandle(cache_.provider)) {
-    if (!trust.CryptAcquireContext(&cache_.provider, nullptr, nullptr, winapi::kProvRsaFull,
+    if (!trust.CryptAcquireContext(&cache_.provider, nullptr, nullptr, winapi::kProvRsaAes,
                                    winapi::kCryptVerifyContext)) {
       Message = LastErrorMessageTrimmed();
       return false;
@@ -37,5 +40,6 @@ bool TCatalogChecker::AcquireCachedCatalog(const WString& Catalog, WString& Mess
     return false;
   }
   cache_.path = Catalog;
+  cache_.memberLookup = MemberLookup::Unknown;
   return true;
 }

@@ -9,8 +9,33 @@ namespace {
 
 constexpr int kMaxReportedAttributes = 11;
 
-bool IsListed(winapi::Handle catalog, const WString& hashText) {
-  return Os().trust->CryptCATGetMemberInfo(catalog, hashText.c_str()) != nullptr;
+bool HasTag(const winapi::CatMember& member, const WString& hashText) {
+  return member.pwszReferenceTag && text::EqualsIgnoreCase(member.pwszReferenceTag, hashText);
+}
+
+// Is `hashText` the tag of a member of the cached catalog? CryptCATGetMemberInfo
+// answers on Windows. Wine's is a stub that finds nothing, while its
+// CryptCATEnumerateMember works: at the first miss the lookup is tried on the
+// first member the walk gives; when it does not find even that one, the members
+// of this catalog are walked and their tags compared from then on. Windows thus
+// pays one step of the walk per catalog.
+bool IsListed(CatalogCache& cache, const WString& hashText) {
+  if (hashText.empty()) return false;  // the file could not be hashed
+  ports::ICatalogTrust& trust = *Os().trust;
+  if (trust.CryptCATGetMemberInfo(cache.catalog, hashText.c_str())) return true;
+  if (cache.memberLookup == MemberLookup::Works) return false;
+  bool listed = false;
+  // Walked to its end: Wine frees the member record it hands out only there.
+  for (const winapi::CatMember* member = trust.CryptCATEnumerateMember(cache.catalog, nullptr); member;
+       member = trust.CryptCATEnumerateMember(cache.catalog, member)) {
+    if (cache.memberLookup == MemberLookup::Unknown && member->pwszReferenceTag) {
+      const bool works = trust.CryptCATGetMemberInfo(cache.catalog, member->pwszReferenceTag) != nullptr;
+      cache.memberLookup = works ? MemberLookup::Works : MemberLookup::Broken;
+      if (works) return false;  // a real miss; Windows owns the member records, nothing to free
+    }
+    listed = listed || HasTag(*member, hashText);
+  }
+  return listed;
 }
 
 // The attribute's value bytes as UTF-16LE text, without control characters or
@@ -44,19 +69,18 @@ bool TCatalogChecker::VerifyCatalogMember(const WString& Catalog, const WString&
   Message.clear();
   signer_.clear();
   if (!AcquireCachedCatalog(Catalog, Message)) return false;
-  const winapi::Handle catalog = cache_.catalog;
-  if (catalog == winapi::kInvalidHandle) {
+  if (cache_.catalog == winapi::kInvalidHandle) {
     Message = u"Catalog invalid";
     return false;
   }
 
   const WString sha1 = CalcFileHash(FileName);
   LogField(u"SHA-1", sha1, Callback);
-  if (IsListed(catalog, sha1)) return true;
+  if (IsListed(cache_, sha1)) return true;
 
   const WString sha256 = CalcFileHashSha256(FileName, Message);
   LogField(u"SHA-256", sha256, Callback);
-  if (IsListed(catalog, sha256)) return true;
+  if (IsListed(cache_, sha256)) return true;
 
   Message = u"File not found in the catalog";
   return false;

@@ -39,12 +39,17 @@ void LogField(const WString& Name, const WString& Value, const TShellCallback& C
 // False when `line` is not such a line.
 bool ReadField(const WString& line, WString& Name, WString& Value);
 
+// Whether CryptCATGetMemberInfo finds the members of the open catalog: it does on
+// Windows; Wine's is a stub that finds none, and the members are walked instead.
+enum class MemberLookup { Unknown, Works, Broken };
+
 // The cache of the catalog checks: one crypto provider and one open catalog, so
 // that a run of member checks against one catalog opens it once.
 struct CatalogCache {
   winapi::Handle provider = 0;  // 0: not acquired yet
   winapi::Handle catalog = 0;   // 0: none; winapi::kInvalidHandle: the last open failed
   WString path;                 // path of the open catalog
+  MemberLookup memberLookup = MemberLookup::Unknown;  // of the open catalog
 };
 
 // The checks that name a catalog, with the cache they share. Whoever runs checks

@@ -93,8 +93,8 @@ class OfflineCatalogTrust final : public ports::ICatalogTrust {
     if (!provider) return Fail(winapi::kErrorInvalidParameter, false);
     *provider = 0;
     if (uint32_t e = m_.Fault("CryptAcquireContextW")) return Fail(e, false);
-    if (providerType != winapi::kProvRsaFull || !(flags & winapi::kCryptVerifyContext))
-      return Fail(winapi::kErrorNotSupported, false);  // only the verify-only provider exists here
+    if (providerType != winapi::kProvRsaAes || !(flags & winapi::kCryptVerifyContext))
+      return Fail(winapi::kErrorNotSupported, false);  // only the verify-only AES provider exists here
     std::lock_guard<std::mutex> guard(tables_);
     *provider = NewHandle();
     providers_.insert(*provider);
@@ -128,9 +128,25 @@ class OfflineCatalogTrust final : public ports::ICatalogTrust {
   const winapi::CatMember* CryptCATGetMemberInfo(Handle catalog, const char16_t* referenceTag) override {
     OpenCatalog* c = Catalog(catalog);
     if (!c || !referenceTag) return Fail<const winapi::CatMember*>(winapi::kErrorInvalidParameter, nullptr);
+    if (uint32_t e = m_.Fault("CryptCATGetMemberInfo")) return Fail<const winapi::CatMember*>(e, nullptr);
     const CatalogMemberEntry* entry = c->file->FindMember(referenceTag);
     if (!entry) return Fail<const winapi::CatMember*>(winapi::kCryptENotFound, nullptr);
     return Done(&c->members[size_t(entry - c->file->members.data())]);
+  }
+
+  // Last member first, as Windows (and Wine) walk a catalog.
+  const winapi::CatMember* CryptCATEnumerateMember(Handle catalog, const winapi::CatMember* previous) override {
+    OpenCatalog* c = Catalog(catalog);
+    if (!c) return Fail<const winapi::CatMember*>(winapi::kErrorInvalidParameter, nullptr);
+    size_t next = c->members.size();
+    if (previous) {
+      const winapi::CatMember* base = c->members.data();
+      if (previous < base || previous >= base + c->members.size())
+        return Fail<const winapi::CatMember*>(winapi::kErrorInvalidParameter, nullptr);
+      next = size_t(previous - base);
+    }
+    if (next == 0) return Fail<const winapi::CatMember*>(winapi::kErrorInvalidParameter, nullptr);
+    return Done(&c->members[next - 1]);
   }
 
   const winapi::CatAttribute* CryptCATEnumerateCatAttr(Handle catalog, const winapi::CatAttribute* previous) override {

@@ -99,11 +99,20 @@ class Win32CatalogTrust final : public ports::ICatalogTrust {
 
   const winapi::CatMember* CryptCATGetMemberInfo(winapi::Handle catalog, const char16_t* referenceTag) override {
     if (!referenceTag) return FailWith<const winapi::CatMember*>(ERROR_INVALID_PARAMETER, nullptr);
-    const CRYPTCATMEMBER* member = ::CryptCATGetMemberInfo(ToWin(catalog), const_cast<wchar_t*>(Wide(referenceTag)));
-    if (!member) return nullptr;
-    winapi::CatMember& record = members_[catalog][member];
-    record = ToPortMember(*member);
-    return &record;
+    return Record(catalog, ::CryptCATGetMemberInfo(ToWin(catalog), const_cast<wchar_t*>(Wide(referenceTag))));
+  }
+
+  const winapi::CatMember* CryptCATEnumerateMember(winapi::Handle catalog,
+                                                   const winapi::CatMember* previous) override {
+    CRYPTCATMEMBER* system = nullptr;
+    if (previous) {
+      const MemberRecords& records = members_[catalog];
+      const auto found = records.systemOf.find(previous);
+      if (found == records.systemOf.end())
+        return FailWith<const winapi::CatMember*>(ERROR_INVALID_PARAMETER, nullptr);
+      system = const_cast<CRYPTCATMEMBER*>(found->second);
+    }
+    return Record(catalog, ::CryptCATEnumerateMember(ToWin(catalog), system));
   }
 
   const winapi::CatAttribute* CryptCATEnumerateCatAttr(winapi::Handle catalog,
@@ -210,10 +219,27 @@ class Win32CatalogTrust final : public ports::ICatalogTrust {
   bool CloseHandle(winapi::Handle file) override { return ::CloseHandle(ToWin(file)); }
 
  private:
+  // The port's member records of one open catalog, keyed by the system's record,
+  // and the way back for the walk. Wine hands out one record for a whole walk
+  // (and frees it at the end); Windows one per member.
+  struct MemberRecords {
+    std::map<const CRYPTCATMEMBER*, winapi::CatMember> bySystem;
+    std::map<const winapi::CatMember*, const CRYPTCATMEMBER*> systemOf;
+  };
+
+  // The port's record of a system member (null: null, the last error kept).
+  const winapi::CatMember* Record(winapi::Handle catalog, const CRYPTCATMEMBER* member) {
+    if (!member) return nullptr;
+    MemberRecords& records = members_[catalog];
+    winapi::CatMember& record = records.bySystem[member];
+    record = ToPortMember(*member);
+    records.systemOf[&record] = member;
+    return &record;
+  }
+
   AcquireContext2Fn acquireContext2_ = nullptr;
   CalcHash2Fn calcHash2_ = nullptr;
-  // The port's member records, per open catalog, keyed by the system's record.
-  std::map<winapi::Handle, std::map<const CRYPTCATMEMBER*, winapi::CatMember>> members_;
+  std::map<winapi::Handle, MemberRecords> members_;  // per open catalog
 };
 
 }  // namespace

@@ -108,5 +108,60 @@ TEST_F(CatalogMemberTest, Sha256ContextFailureStillReportsTheEmptyHashLine) {
   EXPECT_EQ(message, u"File not found in the catalog");
 }
 
+TEST_F(CatalogMemberTest, CatalogsAreOpenedThroughAnAesProvider) {
+  // Wine reads a catalog signed with a SHA-256 digest through a PROV_RSA_FULL
+  // provider as an empty one whose member walk crashes.
+  EXPECT_TRUE(Verify(Catalog("sha1.cat"), File("driver.inf")));
+  EXPECT_EQ(counting->providerType, winapi::kProvRsaAes);
+}
+
+TEST_F(CatalogMemberTest, WhereTheLookupWorksAMissCostsOneStepOfTheWalkPerCatalog) {
+  EXPECT_TRUE(Verify(Catalog("sha1.cat"), File("driver.inf")));
+  EXPECT_EQ(counting->walkSteps, 0);
+  EXPECT_FALSE(Verify(Catalog("sha1.cat"), File("unlisted.txt")));  // a SHA-1 and a SHA-256 miss
+  EXPECT_FALSE(Verify(Catalog("sha1.cat"), File("sha256only.txt")));
+  EXPECT_EQ(counting->walkSteps, 1);
+  EXPECT_EQ(Cache().memberLookup, MemberLookup::Works);
+  EXPECT_EQ(message, u"File not found in the catalog");
+}
+
+TEST_F(CatalogMemberTest, TheLookupIsJudgedAfreshForEachCatalogOpened) {
+  EXPECT_FALSE(Verify(Catalog("sha1.cat"), File("unlisted.txt")));
+  EXPECT_EQ(Cache().memberLookup, MemberLookup::Works);
+  EXPECT_TRUE(Verify(Catalog("attrs12.cat"), File("driver.inf")));
+  EXPECT_EQ(Cache().memberLookup, MemberLookup::Unknown);
+}
+
+// The member lookup as Wine has it: a stub that finds nothing. The members are
+// walked instead, every one of them, and the verdicts stay what they were.
+class CatalogMemberWalkTest : public SigningTest {
+ protected:
+  void SetUp() override { UseMachine(SigningDir(), "[faults]\nCryptCATGetMemberInfo=0x80092004"); }
+};
+
+TEST_F(CatalogMemberWalkTest, ListedFilesAreFoundByWalkingTheMembers) {
+  for (const char* name : {"driver.inf", "data.bin", "driver.sys", "Long Name With Spaces.dat"}) {
+    SCOPED_TRACE(name);
+    EXPECT_TRUE(Verify(Catalog("sha1.cat"), File(name))) << text::ToUtf8(message);
+  }
+  EXPECT_EQ(Cache().memberLookup, MemberLookup::Broken);
+  EXPECT_EQ(counting->walkSteps, 4 * 6);  // five members and the end, for each file
+  EXPECT_TRUE(Verify(Catalog("sha256.cat"), File("sha256only.txt")));
+  EXPECT_EQ(lines.back(), Line("SHA-256", ManifestHash("sha256only.txt", "sha256")));
+}
+
+TEST_F(CatalogMemberWalkTest, UnlistedFilesStillFail) {
+  EXPECT_FALSE(Verify(Catalog("sha1.cat"), File("unlisted.txt")));
+  EXPECT_EQ(message, u"File not found in the catalog");
+  EXPECT_FALSE(Verify(Catalog("attrs12.cat"), File("data.bin")));
+  EXPECT_EQ(message, u"File not found in the catalog");
+  EXPECT_FALSE(Verify(Catalog("sha256.cat"), File("driver.sys")));
+  EXPECT_EQ(lines.size(), 6u);  // a SHA-1 and a SHA-256 line for each check
+  // A file that cannot be hashed names no member: nothing is walked for it.
+  const int steps = counting->walkSteps;
+  EXPECT_FALSE(Verify(Catalog("sha256.cat"), File("no-such-file.sys")));
+  EXPECT_EQ(counting->walkSteps, steps);
+}
+
 }  // namespace
 }  // namespace signing_test

@@ -33,8 +33,11 @@ class CountingTrust : public ports::ICatalogTrust {
  public:
   explicit CountingTrust(ports::ICatalogTrust& inner) : inner_(inner) {}
   std::atomic<int> opens = 0, closes = 0;  // checks may run on several threads
+  std::atomic<int> walkSteps = 0;           // CryptCATEnumerateMember calls
+  std::atomic<uint32_t> providerType = 0;   // of the last CryptAcquireContext
 
   bool CryptAcquireContext(winapi::Handle* p, const char16_t* c, const char16_t* n, uint32_t t, uint32_t f) override {
+    providerType = t;
     return inner_.CryptAcquireContext(p, c, n, t, f);
   }
   winapi::Handle CryptCATOpen(const char16_t* f, uint32_t o, winapi::Handle p, uint32_t v, uint32_t e) override {
@@ -47,6 +50,10 @@ class CountingTrust : public ports::ICatalogTrust {
   }
   const winapi::CatMember* CryptCATGetMemberInfo(winapi::Handle c, const char16_t* t) override {
     return inner_.CryptCATGetMemberInfo(c, t);
+  }
+  const winapi::CatMember* CryptCATEnumerateMember(winapi::Handle c, const winapi::CatMember* p) override {
+    ++walkSteps;
+    return inner_.CryptCATEnumerateMember(c, p);
   }
   const winapi::CatAttribute* CryptCATEnumerateCatAttr(winapi::Handle c, const winapi::CatAttribute* p) override {
     return inner_.CryptCATEnumerateCatAttr(c, p);

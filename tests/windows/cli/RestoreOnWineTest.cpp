@@ -2,21 +2,32 @@
 // installable sample package's hardware id, and a backup that `quillon
 // export-all` wrote (fixtures/installable-backup). --dry-run names the package the
 // plan chose for the device and leaves the registry and C:\windows\inf as they
-// were. Wine's catalog member lookup is a stub, so the package fails its check
-// there: restore must then install nothing, name the package with why, record it
-// and leave no extracted folder. Installing a package onto such a device is
-// tested on the adapter (tests/windows/install).
+// were; the restore then checks the package and installs it: the device's driver
+// key names the published INF, a new scan of the devices shows it, and the record
+// says "installed".
+// What passes here is what Wine really does: its catalog member lookup is a stub,
+// so the checks walk the catalog's members (a package whose driver the catalog
+// does not list is refused, below); Wine hashes every file whole, so the package's
+// driver is a flat file (fixtures/gen-50-installable-package), whose catalog hash
+// is the same on Windows. UpdateDriverForPlugAndPlayDevicesW succeeds under Wine
+// also when it installs nothing, so the driver key, the copied driver file and the
+// scan are checked, never its answer alone. The trust verdict is not: Wine's driver
+// policy passes any well-formed signature (tested on Linux).
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
 
+#include "archive/ZipWriter.h"
+#include "platform/Text.h"
 #include "windows/cli/CliRun.h"
 #include "windows/support/Fixtures.h"
 #include "windows/support/InstallTestDevice.h"
@@ -63,6 +74,25 @@ std::vector<fs::path> Matching(const fs::path& folder, const std::wstring& prefi
   return found;
 }
 
+std::wstring FixtureFile(const std::string& relative) {
+  return reinterpret_cast<const wchar_t*>(win32_test::FixturePath(relative).c_str());
+}
+
+// The INF that is in C:\windows\inf now and was not `before`; empty when none is.
+std::wstring NewInf(const std::map<std::wstring, std::string>& before) {
+  for (const auto& [name, content] : InfFolder())
+    if (!before.count(name) && fs::path(name).extension() == L".inf") return name;
+  return {};
+}
+
+// Wine may keep an extracted catalog open after the checks (Windows closes it and
+// the folder is removed): a folder left behind is named, never silently.
+void ExpectLeftFoldersNamed(const std::vector<fs::path>& leftBefore, const std::string& err) {
+  for (const fs::path& left : Matching(fs::temp_directory_path(), L"quillon-package-"))
+    if (std::find(leftBefore.begin(), leftBefore.end(), left) == leftBefore.end())
+      EXPECT_NE(err.find(left.filename().string() + " could not be removed"), std::string::npos) << err;
+}
+
 // Installs into the prefix: runs alone (see quillon_add_test).
 class SeededRestoreOnWine : public ::testing::Test {
  protected:
@@ -85,8 +115,8 @@ class SeededRestoreOnWine : public ::testing::Test {
   fs::path scratch_;
 };
 
-TEST_F(SeededRestoreOnWine, DryRunChangesNothingAndAPackageWineCannotVerifyIsNotInstalled) {
-  win32_test::InstalledPackageCleanup cleanup;  // should Wine install it after all
+TEST_F(SeededRestoreOnWine, DryRunChangesNothingAndTheRestoreInstallsThePackageOnTheDevice) {
+  win32_test::InstalledPackageCleanup cleanup;
   win32_test::RootDevice device(win32_test::kHardwareId);
   const std::string id = Narrow(device.InstanceId());
 
@@ -100,38 +130,95 @@ TEST_F(SeededRestoreOnWine, DryRunChangesNothingAndAPackageWineCannotVerifyIsNot
             std::string::npos)
       << dry.out;
   EXPECT_NE(dry.out.find("--dry-run: nothing was installed."), std::string::npos);
+  const CliRun dryJson = RunQuillonCli(L"--json restore " + BackupArgument() + L" --dry-run", scratch_);
+  ASSERT_EQ(dryJson.exitCode, 0u) << dryJson.out << dryJson.err;
+  const nlohmann::json choice = nlohmann::json::parse(dryJson.out);
+  EXPECT_EQ(choice["dryRun"], true);
+  ASSERT_EQ(choice["packages"].size(), 1u) << dryJson.out;
+  EXPECT_EQ(choice["packages"][0]["package"], "Northwind USB Serial Port_3.8.27.0.Zip");
+  EXPECT_EQ(choice["packages"][0]["matched"], "USB\\VID_1234&PID_5678");
   EXPECT_TRUE(SystemHive(scratch_) == hiveBefore) << "the dry run changed HKLM\\SYSTEM";
   EXPECT_EQ(InfFolder(), infBefore);
   EXPECT_TRUE(Matching(Backup(), L"Quillon-restore-").empty()) << "a dry run writes no record";
   EXPECT_TRUE(device.DriverValue(L"InfPath").empty());
 
-  // Wine's CryptCATGetMemberInfo is a stub that finds no member: every package
-  // fails its check there (on Windows the catalog lists the INF and the driver),
-  // so under Wine the restore must refuse it, install nothing and say why.
   const std::vector<fs::path> leftBefore = Matching(fs::temp_directory_path(), L"quillon-package-");
   const CliRun restored = RunQuillonCli(L"restore " + BackupArgument(), scratch_);
-  EXPECT_EQ(restored.exitCode, 1u) << restored.out << restored.err;
-  const std::string refused = "Northwind USB Serial Port_3.8.27.0.Zip: not installed: nwserial.inf: File not found in "
-                              "the catalog";
-  EXPECT_NE(restored.out.find(id + "): " + refused + "\n"), std::string::npos) << restored.out;
-  EXPECT_NE(restored.out.find("Installed 0 of 1 driver package.\n1 failed:\n"), std::string::npos) << restored.out;
-  EXPECT_TRUE(device.DriverValue(L"InfPath").empty());
-  EXPECT_EQ(InfFolder(), infBefore);
-  // Wine keeps the extracted catalog open after the checks (on Windows it is
-  // closed and the folder removed): a folder left behind is named, never silently.
-  for (const fs::path& left : Matching(fs::temp_directory_path(), L"quillon-package-"))
-    if (std::find(leftBefore.begin(), leftBefore.end(), left) == leftBefore.end()) EXPECT_NE(restored.err.find(left.filename().string() + " could not be removed"), std::string::npos)
-        << restored.err;
+  const std::wstring published = NewInf(infBefore);
+  if (!published.empty()) cleanup.Published(win32_test::WindowsFolder(L"\\inf\\") + published);
+  EXPECT_EQ(restored.exitCode, 0u) << restored.out << restored.err;
+  EXPECT_NE(restored.out.find(id + "): Northwind USB Serial Port_3.8.27.0.Zip: installed\n"), std::string::npos)
+      << restored.out;
+  EXPECT_NE(restored.out.find("Installed 1 of 1 driver package.\n"), std::string::npos) << restored.out;
+
+  // Published: the package's INF, under its own name or oemN.inf.
+  ASSERT_FALSE(published.empty()) << "no INF was published";
+  EXPECT_EQ(win32_test::ReadAll(win32_test::WindowsFolder(L"\\inf\\") + published),
+            win32_test::ReadAll(FixtureFile("installable-package/nwserial/nwserial.inf")));
+  // Installed on the device: its driver key names the INF, the driver file was copied.
+  EXPECT_EQ(device.DriverValue(L"InfPath"), published);
+  EXPECT_EQ(device.DriverValue(L"InfSection"), L"NwSerial_Install");
+  EXPECT_EQ(win32_test::ReadAll(win32_test::WindowsFolder(L"\\system32\\drivers\\nwserial.sys")),
+            win32_test::ReadAll(FixtureFile("installable-package/nwserial/nwserial.sys")));
+
+  // A new scan shows the device with the new driver.
+  const CliRun list = RunQuillonCli(L"--json list", scratch_);
+  ASSERT_EQ(list.exitCode, 0u) << list.err;
+  const nlohmann::json devices = nlohmann::json::parse(list.out)["devices"];
+  std::string listedInf = "(device not listed)";
+  for (const auto& d : devices)
+    if (d["instanceId"] == id) listedInf = d["inf"];
+  EXPECT_EQ(listedInf, Narrow(published)) << list.out;
 
   const std::vector<fs::path> records = Matching(Backup(), L"Quillon-restore-");
   ASSERT_EQ(records.size(), 1u);
   EXPECT_NE(restored.out.find("Record: " + records[0].string() + "\n"), std::string::npos) << restored.out;
   const std::string record = win32_test::ReadAll(records[0].wstring());
   EXPECT_NE(record.find(id + ")\",\"Northwind USB Serial Port_3.8.27.0.Zip\",\"\",\"Northwind 3.8.27.0 (nwserial.inf)\","
-                        "\"not installed: nwserial.inf: File not found in the catalog\""),
+                        "\"installed\""),
             std::string::npos)
       << record;
+  ExpectLeftFoldersNamed(leftBefore, restored.err);
+}
 
+// The package's archive written anew with another nwserial.sys: the backup index
+// no longer matches it, so the backup is read from its archives, and the catalog
+// check (a walk of the members under Wine) finds the driver's hash in no member.
+TEST_F(SeededRestoreOnWine, APackageWhoseDriverItsCatalogDoesNotListIsRefused) {
+  win32_test::InstalledPackageCleanup cleanup;  // should it be installed after all
+  win32_test::RootDevice device(win32_test::kHardwareId);
+  const std::string id = Narrow(device.InstanceId());
+  const fs::path changed = scratch_ / "nwserial.sys";
+  std::ofstream(changed, std::ios::binary) << "not the driver the catalog lists\r\n";
+  const fs::path archive = Backup() / "Northwind USB Serial Port_3.8.27.0.Zip";
+  fs::remove(archive);
+  {
+    archive::TZipWriter zip(archive.u16string());
+    for (const char* name : {"nwserial.inf", "nwserial.cat"})
+      zip.AddFile(win32_test::FixturePath(std::string("installable-package/nwserial/") + name), text::FromUtf8(name));
+    zip.AddFile(changed.u16string(), u"nwserial.sys");
+    zip.Close();
+  }
+
+  const auto infBefore = InfFolder();
+  const std::vector<fs::path> leftBefore = Matching(fs::temp_directory_path(), L"quillon-package-");
+  const CliRun restored = RunQuillonCli(L"--json restore " + BackupArgument(), scratch_);
+  if (const std::wstring published = NewInf(infBefore); !published.empty())
+    cleanup.Published(win32_test::WindowsFolder(L"\\inf\\") + published);
+  EXPECT_EQ(restored.exitCode, 1u) << restored.out << restored.err;
+  const nlohmann::json result = nlohmann::json::parse(restored.out);
+  ASSERT_EQ(result["packages"].size(), 1u) << restored.out;
+  EXPECT_NE(result["packages"][0]["device"].get<std::string>().find("(" + id + ")"), std::string::npos)
+      << restored.out;
+  EXPECT_EQ(result["packages"][0]["result"], "not installed: nwserial.sys: File not found in the catalog");
+  EXPECT_EQ(result["summary"]["installed"], 0);
+  EXPECT_EQ(result["summary"]["failed"],
+            nlohmann::json::array({"Northwind USB Serial Port_3.8.27.0.Zip: nwserial.sys: File not found in the "
+                                   "catalog"}));
+  EXPECT_TRUE(fs::is_regular_file(fs::path(result["record"].get<std::string>()))) << restored.out;
+  EXPECT_TRUE(device.DriverValue(L"InfPath").empty());
+  EXPECT_EQ(InfFolder(), infBefore);
+  ExpectLeftFoldersNamed(leftBefore, restored.err);
 }
 
 TEST_F(SeededRestoreOnWine, StageOnTheRunningSystemTakesThePlansChoiceOrEveryPackage) {

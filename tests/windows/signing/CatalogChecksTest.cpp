@@ -1,6 +1,7 @@
 // The catalog checks (VerifyFile and its building blocks) through the Win32
-// adapter under Wine. Wine stubs the member and attribute lookups and the driver
-// policy, so these tests check what reaches the report, not the verdicts.
+// adapter under Wine. Wine stubs the member and attribute lookups (the checks
+// walk the members instead) and the driver policy (any well-formed signature
+// passes), so the trust verdicts are tested on Linux, the member verdicts here.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -58,19 +59,37 @@ TEST_F(Win32CatalogChecks, UnsignedCatalogFailsWithTheTrustError) {
   EXPECT_TRUE(checker.Cache().path.empty());  // never opened
 }
 
-TEST_F(Win32CatalogChecks, MemberCheckHashesTheFileButWinesLookupFindsNothing) {
+// Wine's CryptCATGetMemberInfo finds nothing: the checks walk the members.
+TEST_F(Win32CatalogChecks, MemberCheckFindsListedFlatFilesAndNoOther) {
   const WString catalog = FixturePath("signing/catalogs/sha1.cat");
-  const bool listed = VerifyFile(catalog, FixturePath("signing/files/driver.inf"), Recorder(), message);
-  ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines[0], Line("SHA-1", ManifestHash("driver.inf")));
-  if (listed) GTEST_SKIP() << "CryptCATGetMemberInfo works here (not Wine's stub)";
-  // SHA-256 needs CryptCATAdminAcquireContext2, a stub in Wine: an empty hash.
-  EXPECT_EQ(lines, (std::vector<std::string>{Line("SHA-1", ManifestHash("driver.inf")), Line("SHA-256", "")}));
-  EXPECT_EQ(message, u"File not found in the catalog");
+  EXPECT_TRUE(VerifyFile(catalog, FixturePath("signing/files/driver.inf"), Recorder(), message))
+      << text::ToUtf8(message);
+  EXPECT_EQ(lines, std::vector<std::string>{Line("SHA-1", ManifestHash("driver.inf"))});
   const winapi::Handle opened = checker.Cache().catalog;
   // A second check against the same catalog reuses the open handle.
-  VerifyFile(catalog, FixturePath("signing/files/data.bin"), Recorder(), message);
+  EXPECT_TRUE(VerifyFile(catalog, FixturePath("signing/files/data.bin"), Recorder(), message));
   EXPECT_EQ(checker.Cache().catalog, opened);
+
+  lines.clear();
+  EXPECT_FALSE(VerifyFile(catalog, FixturePath("signing/files/unlisted.txt"), Recorder(), message));
+  EXPECT_EQ(message, u"File not found in the catalog");
+  // SHA-256 needs CryptCATAdminAcquireContext2, a stub in Wine: an empty hash.
+  EXPECT_EQ(lines, (std::vector<std::string>{Line("SHA-1", ManifestHash("unlisted.txt")), Line("SHA-256", "")}));
+}
+
+TEST_F(Win32CatalogChecks, APeFileIsListedOnlyWhereItsImageHashIsComputed) {
+  // The catalog lists driver.sys by its image hash; Wine hashes the file whole.
+  const WString file = FixturePath("signing/files/driver.sys");
+  const bool imageHash = text::ToUtf8(CalcFileHash(file)) == ManifestHash("driver.sys");
+  EXPECT_EQ(VerifyFile(FixturePath("signing/catalogs/sha1.cat"), file, Recorder(), message), imageHash);
+  EXPECT_EQ(message, imageHash ? u"" : u"File not found in the catalog");
+}
+
+TEST_F(Win32CatalogChecks, ACatalogSignedWithASha256DigestIsSearchedWithoutCrashing) {
+  const WString catalog = FixturePath("signing/catalogs/sha256-signed.cat");
+  EXPECT_TRUE(VerifyFile(catalog, FixturePath("signing/files/driver.inf"), Recorder(), message))
+      << text::ToUtf8(message);
+  EXPECT_FALSE(VerifyFile(catalog, FixturePath("signing/files/unlisted.txt"), Recorder(), message));
 }
 
 TEST_F(Win32CatalogChecks, MissingCatalogIsReportedAndNotCreated) {

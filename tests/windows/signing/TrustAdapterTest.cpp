@@ -8,11 +8,9 @@
 
 #include <fstream>
 #include <iterator>
-#include <set>
 #include <vector>
 
 #include "platform/Trust.h"
-#include "platform/win32/CatalogRecords.h"
 #include "signing/TrustCheck.h"
 #include "windows/support/Fixtures.h"
 #include "windows/support/Win32TestPlatform.h"
@@ -43,7 +41,7 @@ class TrustAdapter : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!win32_test::FixturesPresent()) GTEST_SKIP() << "no fixtures: build the Linux fixtures first";
-    ASSERT_TRUE(os.trust->CryptAcquireContext(&provider, nullptr, nullptr, winapi::kProvRsaFull,
+    ASSERT_TRUE(os.trust->CryptAcquireContext(&provider, nullptr, nullptr, winapi::kProvRsaAes,
                                               winapi::kCryptVerifyContext))
         << ::GetLastError();
     EXPECT_NE(provider, 0u);
@@ -72,22 +70,43 @@ class TrustAdapter : public ::testing::Test {
   winapi::Handle provider = 0;
 };
 
-TEST_F(TrustAdapter, OpensASha1CatalogWhoseMembersAreTheListedFiles) {
+// The tags of a catalog's members in the order the adapter's walk gives them.
+std::vector<std::string> WalkedTags(ports::ICatalogTrust& trust, winapi::Handle catalog) {
+  std::vector<std::string> tags;
+  for (const winapi::CatMember* m = trust.CryptCATEnumerateMember(catalog, nullptr); m;
+       m = trust.CryptCATEnumerateMember(catalog, m)) {
+    EXPECT_TRUE(m->gSubjectType == winapi::kSubjectFlatFile || m->gSubjectType == winapi::kSubjectPeImage);
+    tags.push_back(m->pwszReferenceTag ? text::ToUtf8(m->pwszReferenceTag) : std::string("(no tag)"));
+  }
+  return tags;
+}
+
+// The catalog's SHA-1 members, last listed first (as Windows walks them too).
+std::vector<std::string> Sha1MembersWalked() {
+  std::vector<std::string> expected;
+  for (const char* name : {"Long Name With Spaces.dat", "signed.sys", "driver.sys", "data.bin", "driver.inf"})
+    expected.push_back(ManifestHash(name));
+  return expected;
+}
+
+TEST_F(TrustAdapter, WalksTheMembersOfASha1CatalogLastListedFirst) {
   const winapi::Handle catalog = Open("sha1.cat");
   ASSERT_NE(catalog, winapi::kInvalidHandle) << ::GetLastError();
-  // The port has no enumeration (the checks look members up by tag); Wine's own
-  // enumeration shows the adapter's handle is the real catalog.
-  std::set<std::string> tags;
-  for (CRYPTCATMEMBER* m = nullptr; (m = ::CryptCATEnumerateMember(reinterpret_cast<HANDLE>(catalog), m));) {
-    const winapi::CatMember member = win32::ToPortMember(*m);
-    ASSERT_NE(member.pwszReferenceTag, nullptr);
-    tags.insert(text::ToUtf8(member.pwszReferenceTag));
-    EXPECT_TRUE(member.gSubjectType == winapi::kSubjectFlatFile || member.gSubjectType == winapi::kSubjectPeImage);
-  }
-  std::set<std::string> expected;
-  for (const char* name : {"driver.inf", "data.bin", "driver.sys", "signed.sys", "Long Name With Spaces.dat"})
-    expected.insert(ManifestHash(name));
-  EXPECT_EQ(tags, expected);
+  EXPECT_EQ(WalkedTags(*os.trust, catalog), Sha1MembersWalked());
+  // A second walk starts afresh.
+  EXPECT_EQ(WalkedTags(*os.trust, catalog), Sha1MembersWalked());
+  const winapi::CatMember stranger{};
+  EXPECT_EQ(os.trust->CryptCATEnumerateMember(catalog, &stranger), nullptr);
+  EXPECT_EQ(::GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+  EXPECT_TRUE(os.trust->CryptCATClose(catalog));
+}
+
+TEST_F(TrustAdapter, ACatalogSignedWithASha256DigestIsWalkedThroughTheAesProvider) {
+  // Opened through a PROV_RSA_FULL provider, Wine reads this catalog as an empty
+  // one and its walk crashes: the checks acquire an AES provider.
+  const winapi::Handle catalog = Open("sha256-signed.cat");
+  ASSERT_NE(catalog, winapi::kInvalidHandle) << ::GetLastError();
+  EXPECT_EQ(WalkedTags(*os.trust, catalog), Sha1MembersWalked());
   EXPECT_TRUE(os.trust->CryptCATClose(catalog));
 }
 
@@ -117,18 +136,11 @@ TEST_F(TrustAdapter, MissingCatalogFailsAndLeavesNoFileBehind) {
   EXPECT_EQ(os.trust->CryptCATOpen(u"", kOpenFlags, provider, 0, 0), winapi::kInvalidHandle);
 }
 
-TEST_F(TrustAdapter, Sha256CatalogOpensEmptyAndIsNeverEnumerated) {
-  // Wine reads it as an empty catalog (its enumeration would crash); the adapter
-  // only looks members up, which fails cleanly.
+TEST_F(TrustAdapter, ACatalogOfSha256TagsIsWalkedWithItsTags) {
   const winapi::Handle catalog = Open("sha256.cat");
   ASSERT_NE(catalog, winapi::kInvalidHandle) << ::GetLastError();
-  const WString tag = text::FromUtf8(ManifestHash("sha256only.txt", "sha256"));
-  const winapi::CatMember* member = os.trust->CryptCATGetMemberInfo(catalog, tag.c_str());
-  if (member) {
-    EXPECT_EQ(WString(member->pwszReferenceTag), tag);
-  } else {
-    EXPECT_EQ(::GetLastError(), winapi::kCryptENotFound);
-  }
+  EXPECT_EQ(WalkedTags(*os.trust, catalog),
+            (std::vector<std::string>{ManifestHash("driver.inf", "sha256"), ManifestHash("sha256only.txt", "sha256")}));
   EXPECT_TRUE(os.trust->CryptCATClose(catalog));
 }
 
