@@ -6,6 +6,7 @@
 #include <iterator>
 #include <streambuf>
 
+#include "archive/EntryNames.h"
 #include "backup/BackupIndex.h"
 #include "backup/JsonFields.h"
 #include "platform/Errors.h"
@@ -68,6 +69,33 @@ struct NullWhenEmpty {
   }
 };
 
+// A name the index gives to a file of the backup: `check`, `plan`, `restore` and
+// `stage` join it to folders of their own, and the index comes from the backup's
+// disk, so a name that could lead out of those folders (absolute, a drive
+// letter, "..", a device name, a ':') is refused as such an archive entry would
+// be. kOneName: one file or folder name, no path; kMayBeEmpty: "" means none.
+template <bool kOneName, bool kMayBeEmpty>
+struct ContainedName {
+  static void Put(Json& j, const WString& s) { json::Put(j, s); }
+  static void Take(const Json& j, WString& s, const Where& where) {
+    json::Take(j, s, where);
+    if (s.empty()) {
+      if (!kMayBeEmpty) Fail(where, "empty");
+      return;
+    }
+    WStringList parts;
+    try {
+      parts = archive::CheckedEntryPath(WString(), s);
+    } catch (const QuillonError&) {
+      Fail(where, "not a name inside the backup (absolute, \"..\", a drive letter, a device name or a ':')");
+    }
+    if (kOneName && (parts.size() != 1 || parts[0] != s)) Fail(where, "not a file name: it names a folder too");
+  }
+};
+using FileName = ContainedName<true, false>;
+using FolderName = ContainedName<true, true>;
+using PathInPackage = ContainedName<false, true>;
+
 template <>
 struct FieldsOf<inf::PackageVersion> {
   using V = inf::PackageVersion;
@@ -101,21 +129,22 @@ struct FieldsOf<inf::ModelLine> {
 
 template <>
 struct FieldsOf<BackupFile> {
-  static constexpr std::tuple kFields{Field{"path", &BackupFile::path}, Field{"size", &BackupFile::size},
+  static constexpr std::tuple kFields{Field<BackupFile, WString, PathInPackage>{"path", &BackupFile::path},
+                                      Field{"size", &BackupFile::size},
                                       Field<BackupFile, std::string, Sha256Text>{"sha256", &BackupFile::sha256}};
 };
 
 template <>
 struct FieldsOf<BackupPackage> {
   using P = BackupPackage;
-  static constexpr std::tuple kFields{Field{"archive", &P::archive},
+  static constexpr std::tuple kFields{Field<P, WString, FileName>{"archive", &P::archive},
                                       Field{"size", &P::archiveSize},
                                       Field<P, std::string, Sha256Text>{"sha256", &P::archiveSha256},
                                       Field{"format", &P::format},
-                                      Field{"storeFolder", &P::storeFolder},
-                                      Field{"inf", &P::infName},
+                                      Field<P, WString, FolderName>{"storeFolder", &P::storeFolder},
+                                      Field<P, WString, PathInPackage>{"inf", &P::infName},
                                       Field{"driverVer", &P::version},
-                                      Field{"catalog", &P::catalog},
+                                      Field<P, WString, PathInPackage>{"catalog", &P::catalog},
                                       Field{"signature", &P::signature},
                                       Field{"signer", &P::signer},
                                       Field{"manufacturers", &P::manufacturers},
@@ -131,7 +160,7 @@ struct FieldsOf<BackupIndex> {
   static constexpr std::tuple kFields{
       Field{"created", &I::created}, Field<I, WString, NullWhenEmpty>{"record", &I::record},
       Nested{"submission", &HasSubmission,
-             std::tuple{Field{"archive", &I::submission}, Field{"size", &I::submissionSize},
+             std::tuple{Field<I, WString, FileName>{"archive", &I::submission}, Field{"size", &I::submissionSize},
                         Field<I, std::string, Sha256Text>{"sha256", &I::submissionSha256}}},
       Field{"packages", &I::packages}};
 };

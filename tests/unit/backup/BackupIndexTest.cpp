@@ -141,6 +141,8 @@ TEST_F(BackupIndexText, IsReadBackEqual) {
 // file and the field, never a crash, a half-read index or another exception.
 TEST_F(BackupIndexText, AnUnusableIndexIsAnErrorNamingTheField) {
   const std::string unreadable = "not a backup index that can be read: ";
+  const std::string outside =
+      "not a name inside the backup (absolute, \"..\", a drive letter, a device name or a ':')";
   struct Case {
     const char* what;
     std::function<void(Json&)> change;
@@ -187,6 +189,27 @@ TEST_F(BackupIndexText, AnUnusableIndexIsAnErrorNamingTheField) {
        unreadable + "packages[0].files[0].sha256: not a SHA-256 in lower-case hexadecimal"},
       {"an overlong text", [](Json& j) { j["packages"][0]["driverVer"]["provider"] = std::string(200000, 'x'); },
        unreadable + "packages[0].driverVer.provider: longer than 131072 bytes"},
+      // Names that check, plan and stage would join to folders of their own.
+      {"an archive above the folder", [](Json& j) { j["packages"][0]["archive"] = "../outside.7z"; },
+       unreadable + "packages[0].archive: " + outside},
+      {"an absolute archive", [](Json& j) { j["packages"][1]["archive"] = "/etc/passwd"; },
+       unreadable + "packages[1].archive: " + outside},
+      {"an archive in a folder", [](Json& j) { j["packages"][0]["archive"] = "sub\\a.7z"; },
+       unreadable + "packages[0].archive: not a file name: it names a folder too"},
+      {"an archive without a name", [](Json& j) { j["packages"][0]["archive"] = ""; },
+       unreadable + "packages[0].archive: empty"},
+      {"a device for an archive", [](Json& j) { j["packages"][0]["archive"] = "CON.7z"; },
+       unreadable + "packages[0].archive: " + outside},
+      {"a submission on a drive", [](Json& j) { j["submission"]["archive"] = "C:\\NAVU.7z"; },
+       unreadable + "submission.archive: " + outside},
+      {"an INF above the package", [](Json& j) { j["packages"][0]["inf"] = "..\\..\\etc\\shadow"; },
+       unreadable + "packages[0].inf: " + outside},
+      {"an absolute catalog", [](Json& j) { j["packages"][0]["catalog"] = "\\\\server\\share\\x.cat"; },
+       unreadable + "packages[0].catalog: " + outside},
+      {"a file above the package", [](Json& j) { j["packages"][0]["files"][1]["path"] = "x64\\..\\..\\y"; },
+       unreadable + "packages[0].files[1].path: " + outside},
+      {"a store folder of two", [](Json& j) { j["packages"][0]["storeFolder"] = "a\\b"; },
+       unreadable + "packages[0].storeFolder: not a file name: it names a folder too"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
