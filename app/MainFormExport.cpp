@@ -103,6 +103,7 @@ backup::TDeviceOutcome TfrmMainForm::ExportOneOfMany(TDevice& device, const back
     ShowArchiveError(result.error);
     outcome.archive = result.archive;
     outcome.archiveError = result.error;
+    outcome.package = result.package;
   } catch (const std::exception& e) {
     outcome.failure = ExceptionMessage(e);
     ShowArchiveError(outcome.failure);

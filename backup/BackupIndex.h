@@ -50,17 +50,20 @@ BackupPackage ExportedPackage(const WString& archive, const TDevice& device, con
 // The packages of a run, each archive once, in the order first exported.
 class TIndexedPackages {
  public:
-  // Raises QuillonError when the archive cannot be read back.
+  // `exported`, when given, is what the archive holds as its export read it;
+  // otherwise the archive is read back. Raises QuillonError when it cannot be.
   void Add(const WString& archive, const TDevice& device, const TVerifyReport& verification,
-           const WString& sevenZipLibrary, const ArchiveDigest* known = nullptr);
+           const WString& sevenZipLibrary, const ArchiveDigest* known = nullptr,
+           const BackupPackage* exported = nullptr);
   const std::vector<BackupPackage>& Packages() const { return packages_; }
 
  private:
   std::vector<BackupPackage> packages_;
 };
 
-// The index of what a run exported, each archive read back once; archives whose
-// digest `known` holds are not hashed again. An archive that cannot be read back
+// The index of what a run exported, each archive once: as its export read it
+// (TDeviceOutcome::package), else read back; archives whose digest `known` holds
+// are not hashed again. An archive that cannot be read back
 // is left out and named in `problems` ("the index leaves out <archive>: <why>").
 BackupIndex IndexOfRun(const TDeviceList& devices, const std::vector<TDeviceOutcome>& outcomes,
                        const WString& sevenZipLibrary, WStringList& problems, const ArchiveDigests& known = {});

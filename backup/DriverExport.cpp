@@ -5,7 +5,10 @@
 
 #include "backup/ArchiveNames.h"
 #include "backup/ArchiveStep.h"
+#include "backup/PackageArchive.h"
+#include "platform/Errors.h"
 #include "platform/FileErrors.h"
+#include "platform/FolderListing.h"
 #include "platform/Paths.h"
 
 namespace backup {
@@ -19,6 +22,19 @@ void RemoveWorkFolder(const WString& workFolder, IReportLog& log) {
   std::filesystem::remove_all(text::ToPath(workFolder), ec);
   if (ec)
     log.AddLine(u"The work folder \"" + workFolder + u"\" could not be removed: " + FileErrorText(ec) + u"\r\n");
+}
+
+// What the archive just written from `workFolder` holds, read there; none when
+// that fails (the index then reads the archive back and names the cause).
+std::optional<BackupPackage> ArchivedPackage(const WString& archive, const TExportTarget& target,
+                                             const WString& workFolder, const TDevice& device) {
+  const WString storeFolder =
+      paths::ExtractFileName(paths::ExcludeTrailingPathDelimiter(paths::ExtractFilePath(device.DriverStore)));
+  try {
+    return ReadArchivedFolder(text::ToPath(archive), target.sevenZipLibrary, text::ToPath(workFolder), storeFolder);
+  } catch (const QuillonError&) {
+    return std::nullopt;
+  }
 }
 
 }  // namespace
@@ -35,14 +51,21 @@ TExportResult ExportDriver(const TDevice& device, const TExportTarget& target, I
   bool written = false;
   try {
     CopyFolderTree(source, workFolder);
-    written = ArchiveFiles(log, progress, target.sevenZipLibrary, archive, workFolder, u"*.*", WStringList(), true,
+    written = ArchiveFiles(log, progress, target.sevenZipLibrary, archive, workFolder, u"*.*", WStringList(), false,
                            result.error, target.naming);
+    if (written) result.package = ArchivedPackage(archive, target, workFolder, device);
   } catch (...) {
     RemoveWorkFolder(workFolder, log);
     throw;
   }
-  if (!written) RemoveWorkFolder(workFolder, log);
-  if (written) result.archive = archive;
+  if (!written) {
+    RemoveWorkFolder(workFolder, log);
+    return result;
+  }
+  result.archive = archive;
+  std::error_code ec;
+  paths::RemoveFolderTree(workFolder, ec);
+  if (ec) result.error = u"Cannot delete the folder \"" + workFolder + u"\": " + FileErrorText(ec);
   return result;
 }
 
@@ -59,8 +82,15 @@ WString TExportedPackages::ArchiveOf(const WString& archiveBase, const WString& 
   return WString();
 }
 
-void TExportedPackages::Record(const WString& archiveBase, const WString& storeFolder, const WString& archive) {
-  written_.push_back({archiveBase, storeFolder, archive});
+void TExportedPackages::Record(const WString& archiveBase, const WString& storeFolder, const WString& archive,
+                               std::optional<BackupPackage> package) {
+  written_.push_back({archiveBase, storeFolder, archive, std::move(package)});
+}
+
+std::optional<BackupPackage> TExportedPackages::PackageOf(const WString& archive) const {
+  for (auto it = written_.rbegin(); it != written_.rend(); ++it)
+    if (it->archive == archive) return it->package;
+  return std::nullopt;
 }
 
 TExportResult ExportPackageOnce(const TDevice& device, const TExportTarget& target, TExportedPackages& exported,
@@ -69,10 +99,13 @@ TExportResult ExportPackageOnce(const TDevice& device, const TExportTarget& targ
   const WString storeFolder = paths::ExtractFilePath(device.DriverStore);
   TExportResult result;
   result.archive = exported.ArchiveOf(archiveBase, storeFolder, target.naming);
-  if (result.written()) return result;
+  if (result.written()) {
+    result.package = exported.PackageOf(result.archive);
+    return result;
+  }
   progress.Show(u"Exporting Driver");
   result = ExportDriver(device, target, log, progress);
-  exported.Record(archiveBase, storeFolder, result.archive);
+  exported.Record(archiveBase, storeFolder, result.archive, result.package);
   return result;
 }
 

@@ -1,9 +1,11 @@
 // Exporting drivers: one driver's store folder as one archive in a chosen folder,
 // and, for a list of drivers, each package once.
 #pragma once
+#include <optional>
 #include <vector>
 
 #include "backup/ArchiveStep.h"
+#include "backup/BackupContents.h"
 #include "backup/Sinks.h"
 #include "devices/Devices.h"
 
@@ -19,13 +21,19 @@ struct TExportTarget {
 struct TExportResult {
   WString archive;  // the archive written (with extension); empty when none was
   WString error;    // why the archive step wrote none (for the caller to show)
+  // What the archive holds (its files hashed from the work folder before it was
+  // removed, its INF read there), for the backup index; none when that could not
+  // be read, and the index reads the archive back.
+  std::optional<BackupPackage> package;
   bool written() const { return !archive.empty(); }
 };
 
 // Writes "*** Exporting Driver ***", copies the driver-store folder without its
 // "*.pnf" files to a new work folder in the target folder, archives it as
-// DriverDescription_DriverVersion.7z or .Zip and removes the work folder (a work
-// folder that cannot be removed is named in the report). An archive step that
+// DriverDescription_DriverVersion.7z or .Zip, reads what the archive holds from
+// the work folder and removes the work folder (a work folder that cannot be
+// removed is the result's error once the archive is written, else named in the
+// report). An archive step that
 // fails gives its error in the result; a work folder that cannot be named or
 // filled raises QuillonError (nothing is left behind).
 TExportResult ExportDriver(const TDevice& device, const TExportTarget& target, IReportLog& log, IProgress& progress);
@@ -42,12 +50,17 @@ class TExportedPackages {
   WString ArchiveOf(const WString& archiveBase, const WString& storeFolder,
                     ArchiveNaming naming = ArchiveNaming::ReplaceAnEarlierArchive) const;
   // After an export to `archiveBase`: `archive` is what it wrote, empty when it
-  // wrote nothing (a failed archive step leaves no file of that name).
-  void Record(const WString& archiveBase, const WString& storeFolder, const WString& archive);
+  // wrote nothing (a failed archive step leaves no file of that name), and
+  // `package` what it holds when that is known.
+  void Record(const WString& archiveBase, const WString& storeFolder, const WString& archive,
+              std::optional<BackupPackage> package = std::nullopt);
+  // What the last export that wrote `archive` recorded it holds; none when unknown.
+  std::optional<BackupPackage> PackageOf(const WString& archive) const;
 
  private:
   struct Written {
     WString archiveBase, storeFolder, archive;
+    std::optional<BackupPackage> package;
   };
   std::vector<Written> written_;  // in the order of the exports
 };

@@ -84,6 +84,7 @@ TDeviceOutcome RunDevice(TDevice device, const TRunSettings& settings, TCatalogC
       outcome.archive = result.archive;
       outcome.archiveError = result.error;
       outcome.failure = result.error;
+      outcome.package = result.package;
       if (!result.written() && outcome.failure.empty()) outcome.failure = u"no archive was written";
     }
   } catch (const std::exception& e) {

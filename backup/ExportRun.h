@@ -4,6 +4,7 @@
 // Each worker owns its catalog checker, so verifications run side by side too.
 #pragma once
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "backup/DriverCheck.h"
@@ -21,6 +22,7 @@ struct TDeviceOutcome {
   WString report;        // the device's report as the Shell tab would show it (CR LF lines)
   WString archiveError;  // the archive step's error (the window shows it in a message box)
   WString failure;       // why a device has no archive other than failed checks; empty otherwise
+  std::optional<BackupPackage> package;  // what the archive holds, as its export read it; none: unknown
   bool interrupted = false;  // a stop was requested before its export finished (or started)
   bool verified() const { return verification.passed; }
   bool exported() const { return !archive.empty(); }

@@ -89,7 +89,7 @@ class PackageSink final : public archive::IEntrySink {
 };
 
 // The INF read for the platform it is meant for. Its errors name the INF inside
-// the archive, not the temporary copy.
+// the archive, not the copy read.
 inf::DriverPackageInf ReadInfCopy(const std::filesystem::path& copy, const WString& shownName) {
   try {
     inf::DriverPackageInf inf = inf::ReadDriverPackageInf(copy, inf::Architecture::Amd64);
@@ -114,6 +114,42 @@ WString FormatOf(const std::filesystem::path& archive) {
   return text::EqualsIgnoreCase(text::FromPath(archive.extension()), u".7z") ? u"7z" : u"zip";
 }
 
+// The archive's file entries (folders left out), each name split into its checked parts.
+std::vector<WStringList> FilePaths(archive::IArchiveReader& reader) {
+  std::vector<WStringList> filePaths;
+  for (const archive::ArchiveEntry& entry : reader.List()) {
+    WStringList parts = archive::CheckedEntryPath(reader.ArchiveName(), entry.name);
+    if (!entry.isFolder && !parts.empty()) filePaths.push_back(std::move(parts));
+  }
+  return filePaths;
+}
+
+// The package of `archive` before its files are known: the archive's name, size and format.
+BackupPackage ArchivePackage(const std::filesystem::path& archive, const WString& storeFolder) {
+  BackupPackage package;
+  package.archive = text::FromPath(archive.filename());
+  package.archiveSize = SizeOf(archive);
+  package.format = FormatOf(archive);
+  package.storeFolder = storeFolder;
+  return package;
+}
+
+// Chooses the package's INF among its files and reads it from `infFolder`, where
+// the package folder's INF files lie.
+void ReadPackageInf(BackupPackage& package, const std::filesystem::path& archive,
+                    const std::filesystem::path& infFolder) {
+  const WString archivePath = text::FromPath(archive);
+  package.infName = ChooseInf(package.files, package.storeFolder);
+  if (package.infName.empty())
+    throw archive::ArchiveError(archive::Printable(archivePath) + u": the package holds no INF file");
+  inf::DriverPackageInf inf =
+      ReadInfCopy(infFolder / text::ToPath(package.infName), archivePath + u": " + package.infName);
+  package.version = std::move(inf.version);
+  package.catalog = std::move(inf.catalog);
+  package.manufacturers = std::move(inf.manufacturers);
+  package.models = std::move(inf.models);
+}
+
 }  // namespace
 
 inf::Architecture PackageArchitecture(const std::vector<inf::Manufacturer>& manufacturers) {
@@ -128,35 +164,35 @@ inf::Architecture PackageArchitecture(const std::vector<inf::Manufacturer>& manu
 
 BackupPackage ReadPackageArchive(const std::filesystem::path& archive, const WString& sevenZipLibrary,
                                  const WString& storeFolder) {
-  const WString archivePath = text::FromPath(archive);
-  const std::unique_ptr<archive::IArchiveReader> reader = archive::OpenArchiveReader(archivePath, sevenZipLibrary);
-  std::vector<WStringList> filePaths;
-  for (const archive::ArchiveEntry& entry : reader->List()) {
-    WStringList parts = archive::CheckedEntryPath(reader->ArchiveName(), entry.name);
-    if (!entry.isFolder && !parts.empty()) filePaths.push_back(std::move(parts));
-  }
-
-  BackupPackage package;
-  package.archive = text::FromPath(archive.filename());
-  package.archiveSize = SizeOf(archive);
-  package.format = FormatOf(archive);
+  const std::unique_ptr<archive::IArchiveReader> reader =
+      archive::OpenArchiveReader(text::FromPath(archive), sevenZipLibrary);
+  const std::vector<WStringList> filePaths = FilePaths(*reader);
   const WString topFolder = PackageFolder(filePaths);
-  package.storeFolder = topFolder.empty() ? storeFolder : topFolder;
+  BackupPackage package = ArchivePackage(archive, topFolder.empty() ? storeFolder : topFolder);
 
   const TemporaryFolder temporary("package");
   PackageSink sink(reader->ArchiveName(), topFolder, temporary.Path());
   reader->ReadAll(sink);
   package.files = std::move(sink.files);
-  package.infName = ChooseInf(package.files, package.storeFolder);
-  if (package.infName.empty())
-    throw archive::ArchiveError(archive::Printable(archivePath) + u": the package holds no INF file");
+  ReadPackageInf(package, archive, temporary.Path());
+  return package;
+}
 
-  const inf::DriverPackageInf inf =
-      ReadInfCopy(temporary.Path() / text::ToPath(package.infName), archivePath + u": " + package.infName);
-  package.version = std::move(inf.version);
-  package.catalog = std::move(inf.catalog);
-  package.manufacturers = std::move(inf.manufacturers);
-  package.models = std::move(inf.models);
+BackupPackage ReadArchivedFolder(const std::filesystem::path& archive, const WString& sevenZipLibrary,
+                                 const std::filesystem::path& folder, const WString& storeFolder) {
+  const std::vector<WStringList> filePaths =
+      FilePaths(*archive::OpenArchiveReader(text::FromPath(archive), sevenZipLibrary));
+  const WString topFolder = PackageFolder(filePaths);
+  BackupPackage package = ArchivePackage(archive, topFolder.empty() ? storeFolder : topFolder);
+  for (const WStringList& parts : filePaths) {
+    BackupFile file{PathInPackage(parts, topFolder), 0, {}};
+    if (file.path.empty()) continue;
+    std::filesystem::path source = folder;
+    for (const WString& part : parts) source /= text::ToPath(part);
+    file.sha256 = Sha256OfFile(source, &file.size);
+    package.files.push_back(std::move(file));
+  }
+  ReadPackageInf(package, archive, topFolder.empty() ? folder : folder / text::ToPath(topFolder));
   return package;
 }
 

@@ -1,6 +1,7 @@
 // One exported driver-package archive read as a backup holds it: its files with
 // their sizes and SHA-256 as they stream past, and the package's INF, read from
-// a temporary copy that is always removed.
+// a temporary copy that is always removed; or, right after an export, the same
+// read from the folder the archive was made of.
 #pragma once
 #include <filesystem>
 
@@ -17,6 +18,14 @@ namespace backup {
 // (its name leads to the package's INF among several).
 BackupPackage ReadPackageArchive(const std::filesystem::path& archive, const WString& sevenZipLibrary,
                                  const WString& storeFolder = {});
+
+// The same package, read as the archive at `archive` holds it without
+// decompressing it: the archive's entries are listed and each file is hashed
+// from `folder`, the folder whose files were fed to the archiver (an entry's
+// path is its path below it), and the INF is read there. Raises as
+// ReadPackageArchive does, and QuillonError for a file missing from `folder`.
+BackupPackage ReadArchivedFolder(const std::filesystem::path& archive, const WString& sevenZipLibrary,
+                                 const std::filesystem::path& folder, const WString& storeFolder = {});
 
 // The platform a package is meant for: the first of amd64, arm64 and x86 that a
 // [Manufacturer] decoration names; amd64 when none does.

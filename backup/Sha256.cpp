@@ -115,14 +115,17 @@ void Sha256Hasher::Add(const void* data, size_t size) {
 }
 std::string Sha256Hasher::Finish() { return engine_->Finish(); }
 
-std::string Sha256OfFile(const std::filesystem::path& file) {
+std::string Sha256OfFile(const std::filesystem::path& file, uint64_t* size) {
   std::ifstream in(file, std::ios::binary);
   if (!in) Fail(file, "cannot be opened for reading");
   Sha256Hasher hasher(file);
+  if (size) *size = 0;
   std::vector<char> buffer(kChunk);
   while (in) {
     in.read(buffer.data(), std::streamsize(buffer.size()));
-    if (in.gcount() > 0) hasher.Add(buffer.data(), size_t(in.gcount()));
+    if (in.gcount() <= 0) continue;
+    hasher.Add(buffer.data(), size_t(in.gcount()));
+    if (size) *size += uint64_t(in.gcount());
   }
   if (in.bad()) Fail(file, "read error");
   return hasher.Finish();

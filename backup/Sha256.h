@@ -2,6 +2,7 @@
 // on Windows, so that the exe needs no DLL beside the system's.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -26,7 +27,8 @@ class Sha256Hasher {
   std::unique_ptr<Engine> engine_;
 };
 
-// Lower-case hexadecimal. Raises QuillonError naming the file and the cause.
-std::string Sha256OfFile(const std::filesystem::path& file);
+// Lower-case hexadecimal; `size`, when given, receives the number of bytes
+// hashed. Raises QuillonError naming the file and the cause.
+std::string Sha256OfFile(const std::filesystem::path& file, uint64_t* size = nullptr);
 
 }  // namespace backup

@@ -31,6 +31,33 @@ class WindowIndex : public CommandTest {
     offline::SetClockOverride(LocalTime(3, 4, 5));
   }
   void Run(void (TfrmMainForm::*handler)()) { RunHandler([&] { (form.get()->*handler)(); }); }
+  // Every listed device exported into `out` by a run of two workers; the index of
+  // that run as its export step read each package must be the index made by
+  // reading every archive back.
+  void ExpectTheExportsIndexIsTheArchivesIndex(const fs::path& out) {
+    const WString library = form->SevenZipLibraryPath();
+    std::vector<backup::TDeviceOutcome> outcomes =
+        backup::RunDevices(form->DeviceList(), {{text::FromPath(out), library}, 2}, {});
+    size_t exported = 0;
+    for (const backup::TDeviceOutcome& outcome : outcomes) {
+      if (!outcome.exported()) continue;
+      ++exported;
+      EXPECT_TRUE(outcome.package) << text::ToUtf8(outcome.archive) << ": the export did not read its package";
+    }
+    ASSERT_GE(exported, 8u);
+    WStringList problems;
+    const backup::BackupIndex fromExport = backup::IndexOfRun(form->DeviceList(), outcomes, library, problems);
+    for (backup::TDeviceOutcome& outcome : outcomes) outcome.package.reset();
+    const backup::BackupIndex readBack = backup::IndexOfRun(form->DeviceList(), outcomes, library, problems);
+    EXPECT_EQ(problems, WStringList());
+    ASSERT_EQ(fromExport.packages.size(), readBack.packages.size());
+    EXPECT_GE(fromExport.packages.size(), 8u);
+    for (size_t i = 0; i < readBack.packages.size(); ++i) {
+      SCOPED_TRACE(text::ToUtf8(readBack.packages[i].archive));
+      EXPECT_FALSE(readBack.packages[i].files.empty());
+      EXPECT_EQ(fromExport.packages[i], readBack.packages[i]);
+    }
+  }
   // Catalogs are left to the signing tests: a check without a checker names why.
   backup::BackupCheckReport Check(const fs::path& path) const {
     return backup::CheckBackup(path, form->SevenZipLibraryPath(), {nullptr, u"not asked", {}});
@@ -111,6 +138,17 @@ TEST_F(WindowIndex, TheSubmissionsIndexDescribesWhatTheSubmissionHolds) {
   EXPECT_EQ(report.archives.size(), index.packages.size() + 1);  // the submission itself and each it holds
   EXPECT_TRUE(report.notIndexed.empty());
   EXPECT_TRUE(report.sound());
+}
+
+TEST_F(WindowIndex, TheExportStepsPackagesAreWhatTheSevenZipArchivesHold) {
+  Begin();
+  ExpectTheExportsIndexIsTheArchivesIndex(Pick());
+}
+
+TEST_F(WindowIndex, TheExportStepsPackagesAreWhatTheZipArchivesHold) {
+  Begin(false);
+  ASSERT_TRUE(form->SevenZipLibraryPath().empty());
+  ExpectTheExportsIndexIsTheArchivesIndex(Pick());
 }
 
 TEST_F(WindowIndex, NothingExportedWritesNoIndex) {
