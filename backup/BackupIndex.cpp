@@ -50,8 +50,7 @@ bool IsIndexName(const WString& name) { return paths::MatchesMask(name, u"Quillo
 BackupPackage ExportedPackage(const WString& archive, const TDevice& device, const TVerifyReport& verification,
                               const WString& sevenZipLibrary, const ArchiveDigest* known) {
   const std::filesystem::path file = paths::HostPath(archive);
-  const WString storeFolder =
-      paths::ExtractFileName(paths::ExcludeTrailingPathDelimiter(paths::ExtractFilePath(device.DriverStore)));
+  const WString storeFolder = StoreFolderName(device);
   BackupPackage package = ReadPackageArchive(file, sevenZipLibrary, storeFolder);
   Attest(package, file, verification, known);
   return package;

@@ -11,7 +11,6 @@
 #include "backup/JsonFields.h"
 #include "platform/Errors.h"
 #include "platform/FileErrors.h"
-#include "platform/HostPath.h"
 #include "platform/NewFile.h"
 
 namespace backup::json {
@@ -258,21 +257,11 @@ std::filesystem::path WriteBackupIndex(const std::filesystem::path& folder, cons
   json::PutFields(j, index, json::FieldsOf<BackupIndex>::kFields);
 
   const std::string name = IndexFileName(localTime);
-  const WString created =
-      paths::CreateNewFile(text::FromPath(folder), text::FromUtf8(name.substr(0, name.size() - 5)), u".json");
-  const std::filesystem::path file = paths::HostPath(created);  // long paths too, as the archives beside it
-  auto fail = [&](const WString& cause) {
-    std::error_code ec;
-    std::filesystem::remove(file, ec);
-    throw QuillonError(created + u": " + cause);
-  };
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  if (!out) fail(u"cannot be opened for writing: " + FileErrorText(errno));
-  // Serialised straight into the file, tab-indented, one level per line.
-  out << std::setw(1) << std::setfill('\t') << j << '\n';
-  out.close();
-  if (!out) fail(u"cannot be written: " + FileErrorText(errno));
-  return text::ToPath(created);
+  return text::ToPath(paths::WriteNewFile(text::FromPath(folder), text::FromUtf8(name.substr(0, name.size() - 5)),
+                                          u".json", [&](std::ostream& out) {
+                                            // Serialised straight into the file, tab-indented, one level per line.
+                                            out << std::setw(1) << std::setfill('\t') << j << '\n';
+                                          }));
 }
 
 BackupIndex ReadBackupIndex(const std::filesystem::path& file) {

@@ -28,8 +28,7 @@ void RemoveWorkFolder(const WString& workFolder, IReportLog& log) {
 // that fails (the index then reads the archive back and names the cause).
 std::optional<BackupPackage> ArchivedPackage(const WString& archive, const TExportTarget& target,
                                              const WString& workFolder, const TDevice& device) {
-  const WString storeFolder =
-      paths::ExtractFileName(paths::ExcludeTrailingPathDelimiter(paths::ExtractFilePath(device.DriverStore)));
+  const WString storeFolder = StoreFolderName(device);
   try {
     return ReadArchivedFolder(text::ToPath(archive), target.sevenZipLibrary, text::ToPath(workFolder), storeFolder);
   } catch (const QuillonError&) {
@@ -38,6 +37,10 @@ std::optional<BackupPackage> ArchivedPackage(const WString& archive, const TExpo
 }
 
 }  // namespace
+
+WString StoreFolderName(const TDevice& device) {
+  return paths::ExtractFileName(paths::ExcludeTrailingPathDelimiter(paths::ExtractFilePath(device.DriverStore)));
+}
 
 TExportResult ExportDriver(const TDevice& device, const TExportTarget& target, IReportLog& log, IProgress& progress) {
   log.AddLine(u"*** Exporting Driver ***\r\n");

@@ -11,6 +11,10 @@
 
 namespace backup {
 
+// The name of the driver-store folder `device`'s driver comes from (DriverStore
+// is the path of its INF there).
+WString StoreFolderName(const TDevice& device);
+
 // Where the archives go and how they are written.
 struct TExportTarget {
   WString folder;           // the chosen folder

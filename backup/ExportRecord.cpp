@@ -1,7 +1,6 @@
 #include "backup/ExportRecord.h"
 
 #include <cstdio>
-#include <fstream>
 #include <system_error>
 
 #include "backup/ArchiveNames.h"
@@ -64,29 +63,18 @@ std::string RecordFileStem(const winapi::SystemTime& t) { return "Quillon-" + Ti
 
 std::filesystem::path WriteRecord(const std::filesystem::path& folder, const winapi::SystemTime& localTime,
                                   const std::vector<RecordRow>& rows) {
-  const WString created =
-      paths::CreateNewFile(text::FromPath(folder), text::FromUtf8(RecordFileStem(localTime)), u".csv");
-  const std::filesystem::path file = paths::HostPath(created);  // long paths too
-  auto fail = [&](const WString& cause) {
-    std::error_code ec;
-    std::filesystem::remove(file, ec);
-    throw QuillonError(created + u": " + cause);
+  const auto write = [&](std::ostream& out) {
+    auto line = [&](const std::vector<std::string>& fields) {
+      for (size_t i = 0; i < fields.size(); ++i) out << (i ? "," : "") << Quoted(fields[i]);
+      out << "\r\n";
+    };
+    line(std::vector<std::string>(std::begin(kColumns), std::end(kColumns)));
+    for (const RecordRow& r : rows)
+      line({r.instanceId, r.name, r.deviceClass, r.hardwareIds, r.provider, r.version, r.date, r.inf, r.verdict,
+            r.archive, r.archive.empty() ? std::string() : std::to_string(r.archiveSize), r.sha256, r.signer});
   };
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  if (!out) fail(u"cannot be written: " + FileErrorText(errno));
-  auto line = [&](const std::vector<std::string>& fields) {
-    for (size_t i = 0; i < fields.size(); ++i) out << (i ? "," : "") << Quoted(fields[i]);
-    out << "\r\n";
-  };
-  line(std::vector<std::string>(std::begin(kColumns), std::end(kColumns)));
-  for (const RecordRow& r : rows)
-    line({r.instanceId, r.name, r.deviceClass, r.hardwareIds, r.provider, r.version, r.date, r.inf, r.verdict,
-          r.archive, r.archive.empty() ? std::string() : std::to_string(r.archiveSize), r.sha256, r.signer});
-  out.flush();
-  if (!out) fail(u"cannot be written: " + FileErrorText(errno));
-  out.close();
-  if (!out) fail(u"cannot be written: " + FileErrorText(errno));
-  return text::ToPath(created);
+  return text::ToPath(
+      paths::WriteNewFile(text::FromPath(folder), text::FromUtf8(RecordFileStem(localTime)), u".csv", write));
 }
 
 }  // namespace backup

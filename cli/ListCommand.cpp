@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "backup/DeviceList.h"
+#include "backup/DriverExport.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/Table.h"
@@ -17,7 +18,7 @@ std::string U8(const WString& s) { return text::ToUtf8(s); }
 
 // The package's folder name in the driver store.
 std::string StoreFolder(const TDevice& d) {
-  return Shown(paths::ExtractFileName(paths::ExcludeTrailingPathDelimiter(paths::ExtractFilePath(d.DriverStore))));
+  return Shown(backup::StoreFolderName(d));
 }
 
 std::string ShownName(const TDevice& d) { return Shown(backup::ShownName(d)); }

@@ -1,6 +1,8 @@
 #include "platform/NewFile.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <fstream>
 #include <system_error>
 
 #include "platform/Errors.h"
@@ -106,6 +108,29 @@ WString CreateNewFile(const WString& folder, const WString& base, const WString&
     }
   }
   throw QuillonError(u"Cannot create \"" + Join(folder, base + extension) + u"\": every numbered name is taken");
+}
+
+WString WriteNewFile(const WString& folder, const WString& base, const WString& extension,
+                     const std::function<void(std::ostream&)>& write) {
+  const WString created = CreateNewFile(folder, base, extension);
+  const std::filesystem::path file = HostPath(created);
+  auto fail = [&](const WString& cause) {
+    std::error_code ec;
+    std::filesystem::remove(file, ec);
+    throw QuillonError(created + u": " + cause);
+  };
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  if (!out) fail(u"cannot be opened for writing: " + FileErrorText(errno));
+  try {
+    write(out);
+  } catch (...) {
+    std::error_code ec;
+    std::filesystem::remove(file, ec);
+    throw;
+  }
+  out.close();
+  if (!out) fail(u"cannot be written: " + FileErrorText(errno));
+  return created;
 }
 
 }  // namespace paths

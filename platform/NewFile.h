@@ -3,7 +3,9 @@
 // never written over a file of the user's.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <ostream>
 
 #include "platform/Text.h"
 
@@ -41,5 +43,11 @@ class CreatedFile {
 // QuillonError with the system's words naming the file when it cannot be created
 // for another reason.
 WString CreateNewFile(const WString& folder, const WString& base, const WString& extension);
+
+// Creates a new file as CreateNewFile does and has `write` fill it through a
+// stream, opened by its long-path form. A file that cannot be written completely
+// is removed; raises QuillonError naming it and the cause. Returns its path.
+WString WriteNewFile(const WString& folder, const WString& base, const WString& extension,
+                     const std::function<void(std::ostream&)>& write);
 
 }  // namespace paths
