@@ -26,6 +26,9 @@ function(quillon_add_test)
     set(desktop FIXTURES_REQUIRED wine_desktop)
   endif()
   add_executable(${T_NAME} ${T_SOURCES})
+  if(WIN32)
+    target_sources(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/tests/wine/UnbufferedOutput.cpp)
+  endif()
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest_main)
   target_compile_definitions(${T_NAME} PRIVATE
     QUILLON_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
