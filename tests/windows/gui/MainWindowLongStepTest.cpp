@@ -88,7 +88,7 @@ struct AnsweredAt {
   std::wstring title, text;
 };
 
-class LongStepAnswering : public MainWindowFixture {
+class MainWindowLongStep : public MainWindowFixture {
  protected:
   void SetUp() override {
     if (!fs::exists(FixtureFolder() / "long-step.json"))
@@ -111,10 +111,10 @@ class LongStepAnswering : public MainWindowFixture {
     MainWindowFixture::SetUp();
     ASSERT_NE(StartWithFirstDevice(), view::kNoNode);
     picker.answer = text::FromPath(out);
-    ::SetWindowSubclass(Main(), &LongStepAnswering::NoteAnswer, 0, reinterpret_cast<DWORD_PTR>(this));
+    ::SetWindowSubclass(Main(), &MainWindowLongStep::NoteAnswer, 0, reinterpret_cast<DWORD_PTR>(this));
   }
   void TearDown() override {
-    if (window) ::RemoveWindowSubclass(Main(), &LongStepAnswering::NoteAnswer, 0);
+    if (window) ::RemoveWindowSubclass(Main(), &MainWindowLongStep::NoteAnswer, 0);
     MainWindowFixture::TearDown();
     installed.reset();
   }
@@ -128,7 +128,7 @@ class LongStepAnswering : public MainWindowFixture {
         at.title = WindowText(::GetDlgItem(progress, gui::kProgressTitleId));
         at.text = WindowText(::GetDlgItem(progress, gui::kProgressTextId));
       }
-      reinterpret_cast<LongStepAnswering*>(self)->answeredAt.push_back(at);
+      reinterpret_cast<MainWindowLongStep*>(self)->answeredAt.push_back(at);
     }
     return ::DefSubclassProc(hwnd, message, wParam, lParam);
   }
@@ -155,7 +155,7 @@ class LongStepAnswering : public MainWindowFixture {
   std::vector<AnsweredAt> answeredAt;
 };
 
-TEST_F(LongStepAnswering, TheWindowAnswersThroughoutTheExportOfABigFile) {
+TEST_F(MainWindowLongStep, AnswersThroughoutTheExportOfABigFile) {
   const auto begun = AnswerProbe::Clock::now();
   AnswerProbe probe(Main(), kGiveUp, kPause);
   Click(window->ToolbarButton(layout::kExport).Handle(), 2, 2);
