@@ -4,7 +4,6 @@
 // before it ghosts a window as "Not Responding". Every question must be answered
 // soon, also in the middle of one long step on that one file.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -44,15 +43,19 @@ constexpr milliseconds kLongestWait{2000};
 static_assert(kLongestWait >= 10 * working::kTickInterval, "a wait bound the window's own interval can reach");
 // A question that is not answered within this counts as not answered at all.
 constexpr milliseconds kGiveUp{10000};
-// Longer than the window takes to pump its queue once, so that one progress step
-// answers one question.
+// Between an answer and the next question: the window's thread is asked often,
+// never kept busy answering.
 constexpr milliseconds kPause{20};
-// A progress step (a file's progress text, its bar after) answers a question
-// there and then, whether or not the long call between them does. So: more answers
-// under one progress line than its steps give show that the window answered inside
-// the long call on the big file; a small file gives no more than its steps.
-constexpr int kAnswersAtTheHashsSteps = 2;  // its text, its bar
-constexpr int kAnswersAtTheCopysSteps = 1;  // the store folder's name
+// A progress step answers a question there and then, whether or not the long call
+// after it does; the long call's first answer comes one interval after it began.
+// So an answer this long after the step's progress text was set (and, in the
+// check, before the file's hash was logged) came from inside the call.
+constexpr milliseconds kAfterItsStep = working::kTickInterval / 2;
+// Answers inside the hash and inside the copy of the big file. Each lasts several
+// intervals here and answers about once per interval; a call that blocks the
+// window's thread answers never (its wait, some 500 ms here, is too short for the
+// bound above to notice).
+constexpr int kAnswersInsideACall = 1;
 // The compression redraws its bar once per piece: a long run of answers there.
 constexpr int kAnswersWhileCompressing = 10;
 
@@ -83,9 +86,11 @@ void WriteBigFile(const fs::path& file, const std::string& line, uint64_t repeat
   if (!out.flush()) throw std::runtime_error("cannot write " + file.string());
 }
 
-// What the progress window showed when the window answered one question.
+// One question the window answered, and where the command was then.
 struct AnsweredAt {
-  std::wstring title, text;
+  std::wstring title, text;  // the progress window's lines
+  milliseconds sinceText{};  // since the text line was set
+  bool hashLogged = false;   // the big file's hash was in the log already
 };
 
 class MainWindowLongStep : public MainWindowFixture {
@@ -94,6 +99,7 @@ class MainWindowLongStep : public MainWindowFixture {
     if (!fs::exists(FixtureFolder() / "long-step.json"))
       GTEST_SKIP() << "fixtures missing: build the linux preset first";
     package = ReadPackage();
+    bigFile = std::wstring(package.bigFile.begin(), package.bigFile.end());
     const fs::path storeFolder = fs::path(temp.Path()) / "DriverStore" / "FileRepository" / "longstep.inf_amd64_5a1e";
     fs::create_directories(storeFolder);
     fs::copy_file(FixtureFolder() / package.inf, storeFolder / package.inf);
@@ -108,33 +114,63 @@ class MainWindowLongStep : public MainWindowFixture {
     withStore.setup = &*store;
     installed.emplace(withStore);
 
+    std::printf("starting the window\n");
     MainWindowFixture::SetUp();
     ASSERT_NE(StartWithFirstDevice(), view::kNoNode);
     picker.answer = text::FromPath(out);
-    ::SetWindowSubclass(Main(), &MainWindowLongStep::NoteAnswer, 0, reinterpret_cast<DWORD_PTR>(this));
+    watching = this;
+    hook = ::SetWindowsHookExW(WH_CALLWNDPROC, &MainWindowLongStep::Watch, nullptr, ::GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
   }
   void TearDown() override {
-    if (window) ::RemoveWindowSubclass(Main(), &MainWindowLongStep::NoteAnswer, 0);
+    if (hook) ::UnhookWindowsHookEx(hook);
+    watching = nullptr;
     MainWindowFixture::TearDown();
     installed.reset();
   }
 
-  // On the window's thread, as it answers a question: what its progress window shows.
-  static LRESULT CALLBACK NoteAnswer(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                     DWORD_PTR self) {
-    if (message == WM_NULL) {
-      AnsweredAt at;
-      if (HWND progress = FindThreadWindow(gui::kProgressWindowClass)) {
-        at.title = WindowText(::GetDlgItem(progress, gui::kProgressTitleId));
-        at.text = WindowText(::GetDlgItem(progress, gui::kProgressTextId));
-      }
-      reinterpret_cast<MainWindowLongStep*>(self)->answeredAt.push_back(at);
-    }
-    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+  // Every message the window's thread handles passes here first (the hook has no
+  // pointer of its own: one test at a time per process).
+  static inline MainWindowLongStep* watching = nullptr;
+  static LRESULT CALLBACK Watch(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && watching) watching->Note(*reinterpret_cast<const CWPSTRUCT*>(lParam));
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
   }
+  void Note(const CWPSTRUCT& sent) {
+    if (sent.message == WM_SETTEXT && IsProgressLabel(sent.hwnd)) {
+      const std::wstring line = sent.lParam ? reinterpret_cast<const wchar_t*>(sent.lParam) : L"";
+      if (::GetDlgCtrlID(sent.hwnd) == gui::kProgressTitleId) title = line;
+      if (::GetDlgCtrlID(sent.hwnd) != gui::kProgressTextId) return;
+      text = line;
+      textSet = AnswerProbe::Clock::now();
+    } else if (sent.message == WM_NULL && sent.hwnd == Main()) {
+      const auto since = std::chrono::duration_cast<milliseconds>(AnswerProbe::Clock::now() - textSet);
+      answeredAt.push_back({title, text, since, text == bigFile && HashLogged()});
+    }
+  }
+  static bool IsProgressLabel(HWND control) {
+    wchar_t name[64] = {};
+    ::GetClassNameW(::GetParent(control), name, 64);
+    return std::wstring(name) == gui::kProgressWindowClass;
+  }
+  // Whether the log has the big file's hash, below its heading.
+  bool HashLogged() const {
+    const WString log = window->OutputBox().Text();
+    const size_t heading = log.rfind(u"File       : " + text::FromUtf8(package.bigFile));
+    return heading != WString::npos && log.find(u"SHA-1", heading) != WString::npos;
+  }
+
   int AnsweredWhile(const std::wstring& title, const std::wstring& text = {}) const {
     return int(std::count_if(answeredAt.begin(), answeredAt.end(), [&](const AnsweredAt& at) {
       return at.title == title && (text.empty() || at.text == text);
+    }));
+  }
+  // Answers while one step was under way, not at the progress step that began it:
+  // its text line set some time before, and (for the check) the hash not yet logged.
+  int AnsweredInside(const std::wstring& title, const std::wstring& text = {}) const {
+    return int(std::count_if(answeredAt.begin(), answeredAt.end(), [&](const AnsweredAt& at) {
+      return at.title == title && (text.empty() || at.text == text) && at.sinceText >= kAfterItsStep &&
+             !at.hashLogged;
     }));
   }
   // Every progress line with its answers, for the test log.
@@ -144,6 +180,8 @@ class MainWindowLongStep : public MainWindowFixture {
     std::printf("export took %lld ms; %zu questions, the longest wait %lld ms; answers by progress line:\n",
                 static_cast<long long>(took.count()), asked, static_cast<long long>(longest.count()));
     for (const auto& [line, count] : counts) std::printf("  %4d  %ls\n", count, line.c_str());
+    std::printf("inside the hash %d, inside the copy %d\n", AnsweredInside(L"Verifying Driver Files", bigFile),
+                AnsweredInside(L"Exporting Driver"));
   }
 
   win32_test::TempFolder temp{L"long-step"};
@@ -152,14 +190,21 @@ class MainWindowLongStep : public MainWindowFixture {
   std::optional<OnePackageStore> store;
   Platform withStore;
   std::optional<ScopedPlatform> installed;
+  HHOOK hook = nullptr;
+  std::wstring bigFile;
+  std::wstring title, text;  // the progress window's lines
+  AnswerProbe::Clock::time_point textSet;
   std::vector<AnsweredAt> answeredAt;
 };
 
 TEST_F(MainWindowLongStep, AnswersThroughoutTheExportOfABigFile) {
+  Watchdog watchdog(std::chrono::seconds(120));
+  std::printf("exporting\n");
   const auto begun = AnswerProbe::Clock::now();
   AnswerProbe probe(Main(), kGiveUp, kPause);
   Click(window->ToolbarButton(layout::kExport).Handle(), 2, 2);
   const auto ended = AnswerProbe::Clock::now();
+  std::printf("exported; stopping the questions\n");
   const std::vector<AnswerProbe::Answer> answers = probe.Stop();
 
   // The export went through: checked, archived, announced.
@@ -181,9 +226,8 @@ TEST_F(MainWindowLongStep, AnswersThroughoutTheExportOfABigFile) {
 
   // Not by luck of a short command: the window answered again and again inside
   // the calls on the big file (its hash for the check, its copy, its compression).
-  const std::wstring bigFile(package.bigFile.begin(), package.bigFile.end());
-  EXPECT_GT(AnsweredWhile(L"Verifying Driver Files", bigFile), kAnswersAtTheHashsSteps);
-  EXPECT_GT(AnsweredWhile(L"Exporting Driver"), kAnswersAtTheCopysSteps);
+  EXPECT_GE(AnsweredInside(L"Verifying Driver Files", bigFile), kAnswersInsideACall);
+  EXPECT_GE(AnsweredInside(L"Exporting Driver"), kAnswersInsideACall);
   EXPECT_GE(AnsweredWhile(L"Creating Archive"), kAnswersWhileCompressing);
 }
 
