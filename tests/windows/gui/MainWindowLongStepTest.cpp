@@ -100,7 +100,8 @@ class MainWindowLongStep : public MainWindowFixture {
       GTEST_SKIP() << "fixtures missing: build the linux preset first";
     package = ReadPackage();
     bigFile = std::wstring(package.bigFile.begin(), package.bigFile.end());
-    const fs::path storeFolder = fs::path(temp.Path()) / "DriverStore" / "FileRepository" / "longstep.inf_amd64_5a1e";
+    RemoveEarlierRuns();
+    storeFolder = fs::path(temp.Path()) / "DriverStore" / "FileRepository" / "longstep.inf_amd64_5a1e";
     fs::create_directories(storeFolder);
     fs::copy_file(FixtureFolder() / package.inf, storeFolder / package.inf);
     fs::copy_file(FixtureFolder() / package.catalog, storeFolder / package.catalog);
@@ -127,6 +128,20 @@ class MainWindowLongStep : public MainWindowFixture {
     watching = nullptr;
     MainWindowFixture::TearDown();
     installed.reset();
+    // Wine keeps a checked catalog open until the process ends (Windows closes
+    // it), so the folder cannot go whole: the big file and the archive go now.
+    std::error_code ec;
+    fs::remove(storeFolder / bigFile, ec);
+    fs::remove_all(out, ec);
+  }
+  // What earlier runs had to leave (see TearDown); window tests run one at a time.
+  void RemoveEarlierRuns() const {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(fs::path(temp.Path()).parent_path(), ec)) {
+      const std::wstring name = entry.path().filename().wstring();
+      if (name.rfind(L"quillon-long-step-", 0) == 0 && entry.path() != fs::path(temp.Path()))
+        fs::remove_all(entry.path(), ec);
+    }
   }
 
   // Every message the window's thread handles passes here first (the hook has no
@@ -186,7 +201,7 @@ class MainWindowLongStep : public MainWindowFixture {
 
   win32_test::TempFolder temp{L"long-step"};
   LongStepPackage package;
-  fs::path out;
+  fs::path storeFolder, out;
   std::optional<OnePackageStore> store;
   Platform withStore;
   std::optional<ScopedPlatform> installed;
