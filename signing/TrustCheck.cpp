@@ -1,6 +1,11 @@
 #include "signing/TrustCheck.h"
 
+#include <utility>
+
+#include "platform/HostPath.h"
 #include "platform/Platform.h"
+#include "platform/StillWorking.h"
+#include "platform/System.h"
 #include "platform/SystemMessage.h"
 #include "platform/Trust.h"
 #include "signing/CryptCat.h"
@@ -48,7 +53,14 @@ bool RunTrustCheck(const WString& path, uint32_t providerFlags, WString& Message
 
   winapi::Guid policy = winapi::kDriverActionVerify;
   ports::ICatalogTrust& trust = *Os().trust;
-  const bool passed = trust.WinVerifyTrustEx(winapi::kInvalidHandle, &policy, &data) == 0;
+  // Checking a file's own signature hashes all of it: a big file is checked beside
+  // the ticking window thread, and its last error is brought back here.
+  const auto [status, error] = working::WhileTickingOver(paths::HostPath(path), [&] {
+    const int32_t result = trust.WinVerifyTrustEx(winapi::kInvalidHandle, &policy, &data);
+    return std::pair(result, Os().system->GetLastError());
+  });
+  Os().system->SetLastError(error);
+  const bool passed = status == 0;
   Message = LastErrorMessageTrimmed();
   Signer = SignerOfState(trust, data.hWVTStateData);
 

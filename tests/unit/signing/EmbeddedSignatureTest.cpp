@@ -2,6 +2,10 @@
 // system catalog that lists them.
 #include "SigningFixture.h"
 
+#include <unistd.h>
+
+#include "platform/StillWorking.h"
+
 namespace signing_test {
 namespace {
 
@@ -76,6 +80,33 @@ TEST_F(EmbeddedSignatureTest, MissingFileFailsWithTheSystemText) {
   EXPECT_FALSE(Verify(u"", File("no-such-file.sys")));
   EXPECT_EQ(message, u"The system cannot find the file specified.");
   EXPECT_TRUE(lines.empty());
+}
+
+// Checking a file's own signature hashes all of it: on a thread that keeps a window
+// answering, a big file is checked on a thread of its own, and its verdict and the
+// system's text for it come back as from a check right here. The file lies in a
+// copy of the signing machine (the machine reads nothing outside itself).
+class BigFileSignatureTest : public SigningTest {
+ protected:
+  void SetUp() override {
+    fs::remove_all(copy);
+    fs::copy(SigningDir(), copy, fs::copy_options::recursive);
+    std::ofstream(copy / "files" / "big.txt", std::ios::binary) << std::string(working::kFileWorthAThread, 'x');
+    UseMachine(copy);
+  }
+  void TearDown() override {
+    SigningTest::TearDown();
+    fs::remove_all(copy);
+  }
+  const fs::path copy = fs::temp_directory_path() / ("quillon-signing-" + std::to_string(::getpid()));
+};
+
+TEST_F(BigFileSignatureTest, IsCheckedBesideTheTickingThreadWithTheSameMessage) {
+  working::ScopedListener answering([] {});
+  EXPECT_FALSE(Verify(u"", text::FromPath(copy / "files" / "big.txt")));
+  EXPECT_NE(counting->verifiedOn, std::this_thread::get_id());
+  EXPECT_EQ(message, u"The form specified for the subject is not one supported or known by the specified trust "
+                     u"provider.");
 }
 
 }  // namespace

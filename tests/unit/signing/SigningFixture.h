@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "platform/Paths.h"
 #include "platform/Platform.h"
@@ -35,6 +36,7 @@ class CountingTrust : public ports::ICatalogTrust {
   std::atomic<int> opens = 0, closes = 0;  // checks may run on several threads
   std::atomic<int> walkSteps = 0;           // CryptCATEnumerateMember calls
   std::atomic<uint32_t> providerType = 0;   // of the last CryptAcquireContext
+  std::thread::id verifiedOn;               // the thread of the last WinVerifyTrustEx that verified
 
   bool CryptAcquireContext(winapi::Handle* p, const char16_t* c, const char16_t* n, uint32_t t, uint32_t f) override {
     providerType = t;
@@ -59,6 +61,7 @@ class CountingTrust : public ports::ICatalogTrust {
     return inner_.CryptCATEnumerateCatAttr(c, p);
   }
   int32_t WinVerifyTrustEx(winapi::Handle w, const winapi::Guid* a, winapi::TrustData* d) override {
+    if (d->dwStateAction == winapi::kWtdStateActionVerify) verifiedOn = std::this_thread::get_id();
     return inner_.WinVerifyTrustEx(w, a, d);
   }
   winapi::Handle WTHelperProvDataFromStateData(winapi::Handle s) override {
