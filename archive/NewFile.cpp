@@ -4,7 +4,7 @@
 
 #include "platform/Errors.h"
 #include "platform/FileErrors.h"
-#include "platform/HostPath.h"
+#include "platform/FileOps.h"
 
 namespace archive {
 
@@ -19,7 +19,7 @@ NewFile::~NewFile() {
   if (committed_) return;
   file_.reset();
   std::error_code ec;
-  std::filesystem::remove(paths::HostPath(text::FromPath(path_)), ec);
+  paths::RemoveFile(text::FromPath(path_), ec);
 }
 
 void NewFile::Commit() {

@@ -8,6 +8,7 @@
 #include "archive/SevenZip.h"
 #include "archive/ZipWriter.h"
 #include "platform/Errors.h"
+#include "platform/FileOps.h"
 #include "platform/FileErrors.h"
 #include "platform/FolderListing.h"
 #include "platform/Interrupt.h"
@@ -50,7 +51,7 @@ void MakeWayForArchive(const WString& archiveName) {
   if (IsFolderAt(archiveName))
     throw QuillonError(u"Cannot write the archive \"" + archiveName + u"\": a folder of that name is in the way.");
   std::error_code ec;
-  fs::remove(text::ToPath(archiveName), ec);
+  paths::RemoveFile(archiveName, ec);
   if (ec)
     throw QuillonError(u"Cannot delete \"" + archiveName + u"\": " + FileErrorText(ec));
 }
@@ -71,8 +72,8 @@ void ClaimArchiveName(WString& archiveName, const WString& extension, ArchiveNam
 // writer made, since MakeWayForArchive left nothing there.
 void RemoveUnfinishedArchive(const WString& archiveName, WString& message) {
   std::error_code ec;
-  if (!fs::is_regular_file(fs::symlink_status(text::ToPath(archiveName), ec))) return;
-  fs::remove(text::ToPath(archiveName), ec);
+  if (paths::IsFolder(archiveName)) return;
+  paths::RemoveFile(archiveName, ec);
   if (ec) message += text::W("\r\nThe unfinished archive \"") + archiveName + text::W("\" could not be removed.");
 }
 

@@ -10,6 +10,7 @@
 #include "backup/Sha256.h"
 #include "backup/TemporaryFolder.h"
 #include "platform/FileErrors.h"
+#include "platform/FileOps.h"
 #include "platform/Paths.h"
 
 namespace backup {
@@ -122,7 +123,7 @@ ArchiveCheck CheckArchive(const fs::path& archive, const BackupPackage* expected
   try {
     if (expected) {
       std::error_code ec;
-      const uint64_t size = fs::file_size(archive, ec);
+      const uint64_t size = paths::FileSize(text::FromPath(archive), ec);
       if (ec) throw QuillonError(text::FromPath(archive) + u": " + FileErrorText(ec));
       if (size != expected->archiveSize)
         check.problems.push_back(u"its size is " + text::FromUInt(size) + u" bytes, the index says " +
@@ -207,7 +208,7 @@ void CheckSubmission(const fs::path& submission, const std::optional<BackupIndex
   check.archive = report.submission;
   try {
     if (described) {
-      const uint64_t size = fs::file_size(submission, ec);
+      const uint64_t size = paths::FileSize(text::FromPath(submission), ec);
       if (ec || size != self.archiveSize || Sha256OfFile(submission) != self.archiveSha256)
         check.problems.push_back(u"its size or SHA-256 is not what the index records");
     }

@@ -8,6 +8,7 @@
 #include "backup/BackupIndex.h"
 #include "backup/PackageArchive.h"
 #include "platform/Errors.h"
+#include "platform/FileOps.h"
 #include "platform/FileErrors.h"
 
 namespace backup {
@@ -73,7 +74,7 @@ WString IndexMismatch(const BackupIndex& index, const std::vector<std::filesyste
     const auto it = indexed.find(name);
     if (it == indexed.end()) return u"it does not name " + name;
     std::error_code ec;
-    const uint64_t size = std::filesystem::file_size(archive, ec);
+    const uint64_t size = paths::FileSize(text::FromPath(archive), ec);
     if (ec || size != it->second)
       return name + u" is " + text::FromUInt(size) + u" bytes, the index says " + text::FromUInt(it->second);
     indexed.erase(it);

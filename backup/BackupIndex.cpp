@@ -6,6 +6,7 @@
 #include "backup/PackageArchive.h"
 #include "backup/Sha256.h"
 #include "platform/Errors.h"
+#include "platform/FileOps.h"
 #include "platform/FileErrors.h"
 #include "platform/HostPath.h"
 #include "platform/Paths.h"
@@ -87,7 +88,7 @@ BackupIndex IndexOfRun(const TDeviceList& devices, const std::vector<TDeviceOutc
 void SetSubmission(BackupIndex& index, const WString& archive) {
   const std::filesystem::path file = paths::HostPath(archive);
   std::error_code ec;
-  index.submissionSize = std::filesystem::file_size(file, ec);
+  index.submissionSize = paths::FileSize(archive, ec);
   if (ec) throw QuillonError(archive + u": " + FileErrorText(ec));
   index.submission = text::FromPath(file.filename());
   index.submissionSha256 = Sha256OfFile(file);

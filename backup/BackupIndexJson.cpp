@@ -10,6 +10,7 @@
 #include "backup/BackupIndex.h"
 #include "backup/JsonFields.h"
 #include "platform/Errors.h"
+#include "platform/FileOps.h"
 #include "platform/FileErrors.h"
 #include "platform/NewFile.h"
 
@@ -269,7 +270,7 @@ BackupIndex ReadBackupIndex(const std::filesystem::path& file) {
     throw QuillonError(text::FromPath(file) + u": " + text::FromUtf8(cause));
   };
   std::error_code ec;
-  const uint64_t size = std::filesystem::file_size(file, ec);
+  const uint64_t size = paths::FileSize(text::FromPath(file), ec);
   if (ec) fail(text::ToUtf8(FileErrorText(ec)));
   if (size > kMaxIndexBytes) fail("larger than an index can be");
   std::ifstream in(file, std::ios::binary);

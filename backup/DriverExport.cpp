@@ -19,7 +19,7 @@ namespace {
 // one that cannot be removed is named in the report.
 void RemoveWorkFolder(const WString& workFolder, IReportLog& log) {
   std::error_code ec;
-  std::filesystem::remove_all(text::ToPath(workFolder), ec);
+  paths::RemoveFolderTree(workFolder, ec);
   if (ec)
     log.AddLine(u"The work folder \"" + workFolder + u"\" could not be removed: " + FileErrorText(ec) + u"\r\n");
 }

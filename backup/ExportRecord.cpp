@@ -6,6 +6,7 @@
 #include "backup/ArchiveNames.h"
 #include "backup/Sha256.h"
 #include "platform/Errors.h"
+#include "platform/FileOps.h"
 #include "platform/FileErrors.h"
 #include "platform/HostPath.h"
 #include "platform/NewFile.h"
@@ -52,7 +53,7 @@ RecordRow MakeRecordRow(const TDevice& device, const TDeviceOutcome& outcome) {
     const std::filesystem::path file = paths::HostPath(archive);  // long paths too
     row.archive = U8(paths::ExtractFileName(archive));
     std::error_code ec;
-    row.archiveSize = std::filesystem::file_size(file, ec);
+    row.archiveSize = paths::FileSize(archive, ec);
     if (ec) throw QuillonError(archive + u": " + FileErrorText(ec));
     row.sha256 = Sha256OfFile(file);
   }

@@ -9,6 +9,7 @@
 #include "backup/Sha256.h"
 #include "backup/TemporaryFolder.h"
 #include "platform/FileErrors.h"
+#include "platform/FileOps.h"
 #include "platform/Paths.h"
 
 namespace backup {
@@ -105,7 +106,7 @@ inf::DriverPackageInf ReadInfCopy(const std::filesystem::path& copy, const WStri
 
 uint64_t SizeOf(const std::filesystem::path& file) {
   std::error_code ec;
-  const uint64_t size = std::filesystem::file_size(file, ec);
+  const uint64_t size = paths::FileSize(text::FromPath(file), ec);
   if (ec) throw QuillonError(u"\"" + text::FromPath(file) + u"\": " + FileErrorText(ec));
   return size;
 }

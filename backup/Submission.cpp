@@ -7,6 +7,7 @@
 #include "backup/ArchiveNames.h"
 #include "backup/ArchiveStep.h"
 #include "platform/FileErrors.h"
+#include "platform/FileOps.h"
 #include "platform/Paths.h"
 
 namespace backup {
@@ -31,7 +32,7 @@ void DeletePerDeviceArchives(IReportLog& log, const WStringList& archives, const
   for (const WString& archive : DistinctArchives(archives)) {
     if (!paths::FileExists(archive) || kept.count(paths::ExtractFileName(archive))) continue;
     std::error_code ec;
-    std::filesystem::remove(text::ToPath(archive), ec);
+    paths::RemoveFile(archive, ec);
     if (ec)
       log.AddLine(u"The archive \"" + archive + u"\" could not be deleted: " + FileErrorText(ec) +
                         u"\r\n");

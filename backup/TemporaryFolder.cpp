@@ -5,6 +5,7 @@
 
 #include "platform/Errors.h"
 #include "platform/FileErrors.h"
+#include "platform/FolderListing.h"
 
 namespace backup {
 
@@ -39,7 +40,7 @@ TemporaryFolder::TemporaryFolder(const char* purpose, const std::filesystem::pat
 
 TemporaryFolder::~TemporaryFolder() {
   std::error_code ec;
-  std::filesystem::remove_all(path_, ec);  // best effort: a destructor cannot report
+  paths::RemoveFolderTree(text::FromPath(path_), ec);  // best effort: a destructor cannot report
 }
 
 }  // namespace backup

@@ -20,6 +20,7 @@
 #include "cli/ProgressLine.h"
 #include "cli/StopRequests.h"
 #include "platform/Errors.h"
+#include "platform/FileOps.h"
 #include "platform/FileErrors.h"
 #include "platform/HostPath.h"
 #include "platform/Interrupt.h"
@@ -140,8 +141,11 @@ nlohmann::ordered_json ResultJson(const fs::path& record, const fs::path& index,
     j["submission"] = nullptr;
     if (!submission->archive.empty()) {
       const fs::path archive = paths::HostPath(submission->archive);
+      std::error_code ec;
+      const uint64_t size = paths::FileSize(submission->archive, ec);
+      if (ec) throw QuillonError(submission->archive + u": " + FileErrorText(ec));
       j["submission"] = {{"archive", U8(archive.filename())},
-                         {"archiveSize", fs::file_size(archive)},
+                         {"archiveSize", size},
                          {"sha256", backup::Sha256OfFile(archive)}};
     }
   }

@@ -14,7 +14,8 @@ endif()
 # it (devices and their registry keys, files in system folders) and every other
 # test may read it (a scan lists all of Wine's devices): each Seeded* case runs
 # alone (RUN_SERIAL), the rest run side by side.
-# Under Wine every case also needs the prefix's desktop held open (tests/wine).
+# Under Wine every case also needs the prefix's desktop held open, and the C
+# runtime's stat answers as on Windows (tests/wine).
 function(quillon_add_test)
   cmake_parse_arguments(T "" "NAME;RESOURCE_LOCK" "SOURCES;LIBS" ${ARGN})
   set(lock)
@@ -27,7 +28,8 @@ function(quillon_add_test)
   endif()
   add_executable(${T_NAME} ${T_SOURCES})
   if(WIN32)
-    target_sources(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/tests/wine/UnbufferedOutput.cpp)
+    target_sources(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/tests/wine/UnbufferedOutput.cpp
+                                     ${PROJECT_SOURCE_DIR}/tests/wine/WindowsStat.cpp)
   endif()
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest_main)
   target_compile_definitions(${T_NAME} PRIVATE

@@ -8,6 +8,7 @@
 #include "devices/FolderWalk.h"
 #include "platform/Errors.h"
 #include "platform/FileErrors.h"
+#include "platform/FileOps.h"
 #include "platform/FileTimes.h"
 #include "platform/FolderListing.h"
 #include "platform/HostPath.h"
@@ -51,16 +52,11 @@ void CheckDistinctFolders(const WString& Source, const WString& Dest) {
 }
 
 
-bool FolderExists(const WString& folder) {
-  std::error_code ec;
-  return fs::is_directory(paths::HostPath(folder), ec);
-}
-
 }  // namespace
 
 WStringList GetFilesList(const WString& Folder, bool Relative) {
   WStringList files;
-  if (!FolderExists(Folder)) return files;
+  if (!paths::IsFolder(Folder)) return files;
   devices::WalkFiles(Folder, [&](const WString& relative, const WString& name) {
     if (paths::MatchesMask(name, kPrecompiledInfMask)) return;
     files.push_back(Relative ? relative : paths::Join(Folder, relative));
@@ -69,7 +65,7 @@ WStringList GetFilesList(const WString& Folder, bool Relative) {
 }
 
 void CopyFolderTree(const WString& Source, const WString& Dest) {
-  if (!FolderExists(Source)) return;
+  if (!paths::IsFolder(Source)) return;
   CheckDistinctFolders(Source, Dest);
   // Listed first: an entry that cannot be backed up stops the copy before Dest is touched.
   const WStringList entries = GetFilesList(Source, true);
@@ -82,12 +78,9 @@ void CopyFolderTree(const WString& Source, const WString& Dest) {
     const WString to = paths::Join(Dest, entry);
     paths::CheckPathCharacters(from);
     paths::CheckPathCharacters(to);
-    const fs::path target = paths::HostPath(to);
-    fs::create_directories(target.parent_path(), ec);
+    paths::CreateFolders(paths::ExtractFilePath(to), ec);
     if (ec) RaiseFileError(u"Cannot create the folder of", to, ec);
-    const fs::path source = paths::HostPath(from);
-    working::WhileTickingOver(
-        source, [&] { return fs::copy_file(source, target, fs::copy_options::overwrite_existing, ec); });
+    working::WhileTickingOver(paths::HostPath(from), [&] { paths::CopyFileOver(from, to, ec); });
     if (ec) RaiseFileError(u"Cannot copy \"" + from + u"\" to", to, ec);
     // The archive stores the copy's time: it must be the driver file's.
     paths::CopyLastWriteTime(from, to, ec);

@@ -2,6 +2,7 @@
 
 #include "inf/InfError.h"
 #include "platform/FileErrors.h"
+#include "platform/FileOps.h"
 
 namespace inf {
 namespace {
@@ -19,7 +20,7 @@ char16_t FromAnsi(uint8_t b) { return b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x
 
 InfTextReader::InfTextReader(const std::filesystem::path& file, uint64_t maxBytes) {
   std::error_code ec;
-  const uint64_t size = std::filesystem::file_size(file, ec);
+  const uint64_t size = paths::FileSize(text::FromPath(file), ec);
   if (ec) throw InfError(file, 0, FileErrorText(ec));
   if (size > maxBytes)
     throw InfError(file, 0, u"the file has " + text::FromUInt(size) + u" bytes, more than the " +

@@ -7,6 +7,7 @@
 
 #include "platform/Errors.h"
 #include "platform/FileErrors.h"
+#include "platform/FileOps.h"
 #include "platform/HostPath.h"
 #include "platform/Paths.h"
 
@@ -116,7 +117,7 @@ WString WriteNewFile(const WString& folder, const WString& base, const WString& 
   const std::filesystem::path file = HostPath(created);
   auto fail = [&](const WString& cause) {
     std::error_code ec;
-    std::filesystem::remove(file, ec);
+    RemoveFile(created, ec);
     throw QuillonError(created + u": " + cause);
   };
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
@@ -124,8 +125,9 @@ WString WriteNewFile(const WString& folder, const WString& base, const WString& 
   try {
     write(out);
   } catch (...) {
+    out.close();  // Windows deletes no file that is still open
     std::error_code ec;
-    std::filesystem::remove(file, ec);
+    RemoveFile(created, ec);
     throw;
   }
   out.close();

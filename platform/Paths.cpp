@@ -4,6 +4,8 @@
 #include <iterator>
 #include <system_error>
 
+#include "platform/FileOps.h"
+
 namespace paths {
 
 bool IsPathDelimiter(char16_t c) {
@@ -109,16 +111,8 @@ bool IsInsideFolder(const WString& inner, const WString& outer) {
   return true;
 }
 
-bool FileExists(WStringView p) {
-  if (p.empty()) return false;
-  std::error_code ec;
-  return std::filesystem::is_regular_file(text::ToPath(p), ec);
-}
+bool FileExists(WStringView p) { return !p.empty() && IsFile(WString(p)); }
 
-bool DirectoryExists(WStringView p) {
-  if (p.empty()) return false;
-  std::error_code ec;
-  return std::filesystem::is_directory(text::ToPath(p), ec);
-}
+bool DirectoryExists(WStringView p) { return !p.empty() && IsFolder(WString(p)); }
 
 }  // namespace paths

@@ -13,6 +13,8 @@
 #include <future>
 #include <utility>
 
+#include "platform/FileOps.h"
+
 namespace working {
 
 constexpr std::chrono::milliseconds kTickInterval{100};
@@ -67,7 +69,7 @@ template <class Call>
 auto WhileTickingOver(const std::filesystem::path& file, Call call) -> decltype(call()) {
   if (!Listening()) return call();
   std::error_code ec;
-  const uintmax_t size = std::filesystem::file_size(file, ec);
+  const uint64_t size = paths::FileSize(text::FromPath(file), ec);
   if (ec || size < kFileWorthAThread) return call();
   return WhileTicking(std::move(call));
 }

@@ -8,6 +8,8 @@
 #include "backup/Sha256.h"
 #include "backup/TemporaryFolder.h"
 #include "platform/Errors.h"
+#include "platform/FileOps.h"
+#include "platform/FolderListing.h"
 #include "platform/Paths.h"
 #include "platform/SafeText.h"
 
@@ -37,7 +39,7 @@ WString FileProblem(const std::filesystem::path& folder, const backup::BackupFil
   std::error_code error;
   if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(file, error)))
     return listed.path + u" is missing";
-  const uint64_t size = std::filesystem::file_size(file, error);
+  const uint64_t size = paths::FileSize(text::FromPath(file), error);
   if (error) return listed.path + u": " + text::FromUtf8(error.message());
   if (size != listed.size)
     return listed.path + u" has " + text::FromUInt(size) + u" bytes, the export had " +
@@ -88,7 +90,7 @@ WString ExtractedPackage::Incomplete() const {
 
 WString ExtractedPackage::RemoveWorkFolder() {
   std::error_code error;
-  std::filesystem::remove_all(work_.Path(), error);
+  paths::RemoveFolderTree(text::FromPath(work_.Path()), error);
   if (!error) return WString();
   return u"The extracted package " + text::FromPath(work_.Path()) + u" could not be removed: " +
          text::FromUtf8(error.message());

@@ -51,10 +51,11 @@ constexpr milliseconds kPause{20};
 // So an answer this long after the step's progress text was set (and, in the
 // check, before the file's hash was logged) came from inside the call.
 constexpr milliseconds kAfterItsStep = working::kTickInterval / 2;
-// Answers inside the hash and inside the copy of the big file. Each lasts several
-// intervals here and answers about once per interval; a call that blocks the
-// window's thread answers never (its wait, some 500 ms here, is too short for the
-// bound above to notice).
+// Answers inside the hash of the big file. It lasts several intervals here and
+// answers about once per interval; a call that blocks the window's thread answers
+// never (its wait, some 500 ms here, is too short for the bound above to notice).
+// The copy of the file is one system call that may end within an interval (it
+// runs beside the ticking thread all the same): its answers are not counted on.
 constexpr int kAnswersInsideACall = 1;
 // The compression redraws its bar once per piece: a long run of answers there.
 constexpr int kAnswersWhileCompressing = 10;
@@ -240,9 +241,8 @@ TEST_F(MainWindowLongStep, AnswersThroughoutTheExportOfABigFile) {
   EXPECT_LT(longest, kLongestWait);
 
   // Not by luck of a short command: the window answered again and again inside
-  // the calls on the big file (its hash for the check, its copy, its compression).
+  // the calls on the big file (its hash for the check, its compression).
   EXPECT_GE(AnsweredInside(L"Verifying Driver Files", bigFile), kAnswersInsideACall);
-  EXPECT_GE(AnsweredInside(L"Exporting Driver"), kAnswersInsideACall);
   EXPECT_GE(AnsweredWhile(L"Creating Archive"), kAnswersWhileCompressing);
 }
 

@@ -11,6 +11,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/FolderListing.h"
 #include "platform/ImageList.h"
 #include "support/RecordedImageList.h"
 #include "platform/Platform.h"
@@ -61,12 +62,13 @@ class TempFolder {
     ::GetTempPathW(MAX_PATH, temp);
     path_ = std::wstring(temp) + L"quillon-" + tag + L"-" + std::to_wstring(::GetCurrentProcessId());
     std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
+    paths::RemoveFolderTree(text::FromPath(std::filesystem::path(path_)), ec);
     std::filesystem::create_directories(path_);
   }
+  // Removed by the file APIs: a test may leave paths too long for std::filesystem.
   ~TempFolder() {
     std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
+    paths::RemoveFolderTree(text::FromPath(std::filesystem::path(path_)), ec);
   }
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
