@@ -119,10 +119,12 @@ TEST_F(SeededRestoreWindow, KeysRestoreTheBackupAfterYesAndThePlanAndTheResultAr
   EXPECT_NE(shell.find(u"Record: " + text::FromPath(scratch_ / "backup") + u"\\Quillon-restore-"), WString::npos)
       << text::ToUtf8(shell);
   // Wine may keep the extracted catalog open (Windows closes it): a folder left is named.
-  for (const fs::path& left : LeftPackages())
-    if (!leftBefore.count(left))
+  for (const fs::path& left : LeftPackages()) {
+    if (!leftBefore.count(left)) {
       EXPECT_NE(shell.find(text::FromPath(left.filename()) + u" could not be removed"), WString::npos)
           << text::ToUtf8(shell);
+    }
+  }
 }
 
 TEST_F(SeededRestoreWindow, NoMeansNothingIsInstalled) {
