@@ -8,8 +8,8 @@
 #include "backup/BackupIndex.h"
 #include "backup/PackageArchive.h"
 #include "platform/Errors.h"
-#include "platform/FileOps.h"
 #include "platform/FileErrors.h"
+#include "platform/FileOps.h"
 
 namespace backup {
 namespace {

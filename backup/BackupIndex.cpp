@@ -6,8 +6,8 @@
 #include "backup/PackageArchive.h"
 #include "backup/Sha256.h"
 #include "platform/Errors.h"
-#include "platform/FileOps.h"
 #include "platform/FileErrors.h"
+#include "platform/FileOps.h"
 #include "platform/HostPath.h"
 #include "platform/Paths.h"
 

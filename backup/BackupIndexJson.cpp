@@ -10,8 +10,9 @@
 #include "backup/BackupIndex.h"
 #include "backup/JsonFields.h"
 #include "platform/Errors.h"
-#include "platform/FileOps.h"
 #include "platform/FileErrors.h"
+#include "platform/FileOps.h"
+#include "platform/HostPath.h"
 #include "platform/NewFile.h"
 
 namespace backup::json {
@@ -273,7 +274,7 @@ BackupIndex ReadBackupIndex(const std::filesystem::path& file) {
   const uint64_t size = paths::FileSize(text::FromPath(file), ec);
   if (ec) fail(text::ToUtf8(FileErrorText(ec)));
   if (size > kMaxIndexBytes) fail("larger than an index can be");
-  std::ifstream in(file, std::ios::binary);
+  std::ifstream in(paths::HostPath(text::FromPath(file)), std::ios::binary);  // long paths too
   if (!in) fail("cannot be opened for reading");
   const std::string unreadable = "not a backup index that can be read: ";
   try {

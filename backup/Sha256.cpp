@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/Errors.h"
+#include "platform/HostPath.h"
 #include "platform/StillWorking.h"
 #include "platform/UniqueHandle.h"
 
@@ -116,7 +117,7 @@ void Sha256Hasher::Add(const void* data, size_t size) {
 std::string Sha256Hasher::Finish() { return engine_->Finish(); }
 
 std::string Sha256OfFile(const std::filesystem::path& file, uint64_t* size) {
-  std::ifstream in(file, std::ios::binary);
+  std::ifstream in(paths::HostPath(text::FromPath(file)), std::ios::binary);  // long paths too
   if (!in) Fail(file, "cannot be opened for reading");
   Sha256Hasher hasher(file);
   if (size) *size = 0;
