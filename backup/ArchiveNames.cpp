@@ -71,7 +71,7 @@ WString SameFileKey(WStringView name) {
 }
 
 std::string TimeStamp(const winapi::SystemTime& t) {
-  char stamp[32];
+  char stamp[48];  // room for any 16-bit field, so nothing is cut
   std::snprintf(stamp, sizeof stamp, "%04u_%02u_%02u_%02u_%02u_%02u", unsigned(t.wYear), unsigned(t.wMonth),
                 unsigned(t.wDay), unsigned(t.wHour), unsigned(t.wMinute), unsigned(t.wSecond));
   return stamp;

@@ -10,10 +10,19 @@
 #include "platform/Errors.h"
 #include "platform/FileErrors.h"
 #include "platform/FileOps.h"
+#include "platform/FolderListing.h"
 
 namespace backup {
 namespace {
 
+// The folder's own files, listed by the platform's file APIs (paths of any length).
+// A link is not followed: a backup folder on a disk being read is hostile.
+std::vector<std::filesystem::path> PlainFilesIn(const std::filesystem::path& folder) {
+  std::vector<std::filesystem::path> files;
+  for (const paths::FolderEntry& entry : paths::ListFolder(text::FromPath(folder)))
+    if (entry.kind == paths::FolderEntry::Kind::File && !entry.isLink) files.push_back(folder / text::ToPath(entry.name));
+  return files;
+}
 
 }  // namespace
 
@@ -24,29 +33,20 @@ bool IsArchiveName(const std::filesystem::path& file) {
 
 std::vector<std::filesystem::path> ArchivesIn(const std::filesystem::path& folder) {
   std::vector<std::filesystem::path> archives;
-  std::error_code ec;
-  std::filesystem::directory_iterator it(folder, ec), end;
-  for (; !ec && it != end; it.increment(ec)) {
-    // A link is not followed: a backup folder on a disk being read is hostile.
-    if (it->is_regular_file(ec) && !it->is_symlink(ec) && IsArchiveName(it->path())) archives.push_back(it->path());
-  }
-  if (ec) throw QuillonError(u"Cannot list \"" + text::FromPath(folder) + u"\": " + FileErrorText(ec));
+  for (const std::filesystem::path& file : PlainFilesIn(folder))
+    if (IsArchiveName(file)) archives.push_back(file);
   std::sort(archives.begin(), archives.end());
   return archives;
 }
 
 std::optional<std::filesystem::path> NewestIndex(const std::filesystem::path& folder) {
   std::optional<std::filesystem::path> newest;
-  std::error_code ec;
-  std::filesystem::directory_iterator it(folder, ec), end;
-  for (; !ec && it != end; it.increment(ec)) {
-    const WString name = text::FromPath(it->path().filename());
+  for (const std::filesystem::path& file : PlainFilesIn(folder)) {
+    const WString name = text::FromPath(file.filename());
     // The stamp in the name orders the indexes by time.
-    if (it->is_regular_file(ec) && !it->is_symlink(ec) && IsIndexName(name) &&
-        (!newest || text::CompareOrdinal(name, text::FromPath(newest->filename())) > 0))
-      newest = it->path();
+    if (IsIndexName(name) && (!newest || text::CompareOrdinal(name, text::FromPath(newest->filename())) > 0))
+      newest = file;
   }
-  if (ec) throw QuillonError(u"Cannot list \"" + text::FromPath(folder) + u"\": " + FileErrorText(ec));
   return newest;
 }
 

@@ -127,11 +127,14 @@ class ArchiveReading : public ArchiveTest, public ::testing::WithParamInterface<
     for (const auto& [name, content] : expected) {
       ASSERT_TRUE(listed.count(name)) << name << " in " << archive;
       EXPECT_EQ(listed[name].size, content.size()) << name;
-      if (listed[name].crc) EXPECT_EQ(*listed[name].crc, Crc(content)) << name;
+      if (listed[name].crc) {
+        EXPECT_EQ(*listed[name].crc, Crc(content)) << name;
+      }
       EXPECT_GE(listed[name].modified.wYear, 2020) << name;
     }
-    if (GetParam() != Reader::Libarchive)  // libarchive does not give CRCs
+    if (GetParam() != Reader::Libarchive) {  // libarchive does not give CRCs
       EXPECT_TRUE(listed["amd64/driver.sys"].crc) << archive;
+    }
     EXPECT_EQ(archive::TestArchive(*reader), expected.size());
     EXPECT_EQ(archive::ExtractArchive(*reader, Host(Root() / "out")), expected.size());
     std::map<std::string, std::string> want(expected.begin(), expected.end());

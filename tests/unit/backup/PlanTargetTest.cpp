@@ -72,7 +72,9 @@ TEST_F(PlanTarget, AHardwareIdListLongerThanTheScansBufferIsReadWhole) {
   EXPECT_EQ(ids.compatibleIds, WStringList{u"ROOT\\TAILSPINSENSOR"});
   // Lists that fit are what the scan read.
   for (const TDevice& device : all) {
-    if (device.InstanceId == u"ROOT\\LITAUDIO\\0000") EXPECT_EQ(device.HWID, u"ROOT\\LitAudio");
+    if (device.InstanceId == u"ROOT\\LITAUDIO\\0000") {
+      EXPECT_EQ(device.HWID, u"ROOT\\LitAudio");
+    }
   }
 }
 
