@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "backup/BackupContents.h"
 #include "platform/FileOps.h"
 #include "platform/FolderListing.h"
 #include "platform/NewFile.h"
@@ -68,6 +69,33 @@ TEST_F(LongPathFileOps, AFolderHasNoSizeAndAMissingFileIsNamedMissing) {
   paths::CopyFileOver(paths::Join(folder, u"none.bin"), paths::Join(folder, u"copy.bin"), ec);
   EXPECT_TRUE(ec);
   EXPECT_FALSE(paths::FileExists(paths::Join(folder, u"copy.bin")));
+}
+
+// A backup folder that deep is listed whole: MinGW's std::filesystem lists
+// another folder, or none, past MAX_PATH.
+TEST_F(LongPathFileOps, ABackupFolderThereListsItsArchivesAndItsNewestIndex) {
+  const WString folder = DeepFolder();
+  std::error_code ec;
+  paths::CreateFolders(folder, ec);
+  ASSERT_FALSE(ec) << ec.message();
+  const auto write = [&](const WString& base, const WString& extension) {
+    return paths::WriteNewFile(folder, base, extension, [](std::ostream& out) { out << "x"; });
+  };
+  const WString zip = write(u"Serial_1.0", u".zip");
+  const WString sevenZip = write(u"Audio_2.0", u".7z");
+  write(u"notes", u".txt");
+  write(u"Quillon-index-2026_01_02_03_04_05", u".json");
+  const WString newest = write(u"Quillon-index-2026_11_02_03_04_05", u".json");
+  paths::CreateFolders(paths::Join(folder, u"Folder.zip"), ec);  // a folder is no archive
+  ASSERT_FALSE(ec) << ec.message();
+
+  const std::vector<std::filesystem::path> archives = backup::ArchivesIn(text::ToPath(folder));
+  ASSERT_EQ(archives.size(), 2u);
+  EXPECT_EQ(text::FromPath(archives[0]), sevenZip);
+  EXPECT_EQ(text::FromPath(archives[1]), zip);
+  const std::optional<std::filesystem::path> index = backup::NewestIndex(text::ToPath(folder));
+  ASSERT_TRUE(index);
+  EXPECT_EQ(text::FromPath(*index), newest);
 }
 
 }  // namespace
