@@ -10,6 +10,7 @@
 #include "devices/Devices.h"
 #include "platform/Errors.h"
 #include "platform/Paths.h"
+#include "platform/win32/Handles.h"
 #include "windows/support/Win32TestPlatform.h"
 
 namespace {
@@ -126,6 +127,37 @@ TEST_F(Win32DriverFolder, CopyErrorsAreRaisedWithThePath) {
   EXPECT_FALSE(fs::exists(temp.Path() + L"\\bad|name"));
   EXPECT_THROW(CopyFolderTree(Folder(L"src"), Path(L"SRC")), QuillonError);  // the source itself, other case
   EXPECT_TRUE(fs::exists(temp.Path() + L"\\src\\a.sys"));
+}
+
+// The system's text for `code`, as FormatMessage gives it, without its line end.
+WString SystemWords(DWORD code) {
+  wchar_t text[512] = {};
+  const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                                   DWORD(std::size(text)), nullptr);
+  WString words(text, text + n);
+  while (!words.empty() && (words.back() == u'\n' || words.back() == u'\r' || words.back() == u'.')) words.pop_back();
+  return words;
+}
+
+// A file another program holds open without sharing (a virus scanner, a driver
+// in use): the copy fails on it with its name and the system's words, so the
+// export of that one device fails and says why.
+TEST_F(Win32DriverFolder, AFileHeldOpenWithoutSharingFailsTheCopyNamingItAndWhy) {
+  Write(L"src\\a.sys");
+  Write(L"src\\held.sys");
+  const std::wstring held = temp.Path() + L"\\src\\held.sys";
+  win32::UniqueKernelHandle holder{::CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)};
+  ASSERT_TRUE(holder) << ::GetLastError();
+  const WString why = SystemWords(ERROR_SHARING_VIOLATION);
+  ASSERT_FALSE(why.empty());
+  try {
+    CopyFolderTree(Folder(L"src"), Path(L"dst"));
+    ADD_FAILURE() << "no error raised";
+  } catch (const QuillonError& e) {
+    EXPECT_NE(e.Message().find(u"held.sys"), WString::npos) << e.what();
+    EXPECT_NE(e.Message().find(why), WString::npos) << e.what();
+  }
+  EXPECT_FALSE(fs::exists(temp.Path() + L"\\dst\\held.sys"));
 }
 
 FILETIME LastWriteTime(const std::wstring& path) {
