@@ -8,7 +8,6 @@
 #include "backup/BackupIndex.h"
 #include "backup/PackageArchive.h"
 #include "platform/Errors.h"
-#include "platform/FileErrors.h"
 #include "platform/FileOps.h"
 #include "platform/FolderListing.h"
 

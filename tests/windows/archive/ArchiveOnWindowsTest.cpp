@@ -22,6 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 using win32_test::TempFolder;
 using win32_test::Win32TestPlatform;
+using win32_test::SystemText;
 
 // The report and progress sinks of the archive step, recorded; the step's errors
 // are kept as the window would show them.
@@ -240,17 +241,6 @@ TEST_F(ArchiveOnWindows, ArchiveStepZipsFoldersDeeperThanMaxPath) {
                                                           "/deep.sys",
                                                       "top.inf"}));
   EXPECT_FALSE(fs::exists(Path(L"work"))) << "the source, deep folders included, is removed";
-}
-
-// The system's text for a code as the archive step shows it: without the message
-// table's line break and final full stop.
-WString SystemText(DWORD code) {
-  wchar_t buffer[512] = {};
-  DWORD n = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buffer,
-                             512, nullptr);
-  WString text(reinterpret_cast<const char16_t*>(buffer), n);
-  while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u'.')) text.pop_back();
-  return text;
 }
 
 TEST_F(ArchiveOnWindows, AFailedSevenZipUpdateShowsTheSystemTextAndRemovesThePartialArchive) {

@@ -129,16 +129,6 @@ TEST_F(Win32DriverFolder, CopyErrorsAreRaisedWithThePath) {
   EXPECT_TRUE(fs::exists(temp.Path() + L"\\src\\a.sys"));
 }
 
-// The system's text for `code`, as FormatMessage gives it, without its line end.
-WString SystemWords(DWORD code) {
-  wchar_t text[512] = {};
-  const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                                   DWORD(std::size(text)), nullptr);
-  WString words(text, text + n);
-  while (!words.empty() && (words.back() == u'\n' || words.back() == u'\r' || words.back() == u'.')) words.pop_back();
-  return words;
-}
-
 // A file another program holds open without sharing (a virus scanner, a driver
 // in use): the copy fails on it with its name and the system's words, so the
 // export of that one device fails and says why.
@@ -148,7 +138,7 @@ TEST_F(Win32DriverFolder, AFileHeldOpenWithoutSharingFailsTheCopyNamingItAndWhy)
   const std::wstring held = temp.Path() + L"\\src\\held.sys";
   win32::UniqueKernelHandle holder{::CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)};
   ASSERT_TRUE(holder) << ::GetLastError();
-  const WString why = SystemWords(ERROR_SHARING_VIOLATION);
+  const WString why = win32_test::SystemText(ERROR_SHARING_VIOLATION);
   ASSERT_FALSE(why.empty());
   try {
     CopyFolderTree(Folder(L"src"), Path(L"dst"));

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -46,6 +47,17 @@ class Win32TestPlatform {
   Platform ports_{setup.get(), registry.get(), trust.get(), nullptr, &dialogs, system.get(), libraries.get()};
   ScopedPlatform installed_{ports_};
 };
+
+// The system's text for a code as Quillon shows it: FormatMessage's text without
+// the message table's line break and final full stop.
+inline WString SystemText(DWORD code) {
+  wchar_t buffer[512] = {};
+  const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                                   buffer, DWORD(std::size(buffer)), nullptr);
+  WString text(reinterpret_cast<const char16_t*>(buffer), n);
+  while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u'.')) text.pop_back();
+  return text;
+}
 
 // The running test's name, for folders of its own.
 inline std::wstring CurrentTestName() {
